@@ -1,0 +1,11 @@
+#include "cli/CommandLine.h"
+#include "framework/TextMode.h"
+
+#include <iostream>
+
+int main(int argc, char** argv) {
+    SetStdoutBinary();
+    CStringList args(argv + 1, argv + argc);
+    UserProfile profile("Vellacor", "Brevix");
+    return RunCommandLine(args, profile, std::cout, std::cerr);
+}

@@ -1,0 +1,122 @@
+// The chunk scanner: one pass over the source text that finds the chunks by their tags and
+// copies each chunk's text into its own file.
+#include "Chunker.h"
+
+#include "settings/ChunkSettings.h"
+
+#include <cstring>
+
+CString FolderOf(const CString& path, bool keepSeparator) {
+    size_t separator = path.rfind(kPathSeparator);
+    if (separator == CString::npos) return path;
+    return path.substr(0, keepSeparator ? separator + 1 : separator);
+}
+
+bool Chunker::IsLevelTag(const CString& name) const {
+    for (const CString& tag : m_levelTags)
+        if (tag == name) return true;
+    return false;
+}
+
+// The text is read as plain text with tags:
+//   tag      := "<" { "/" | name-char } end-char     end-char := ">" | " "
+//   name     := the tag's characters other than "<", "/" and end-char
+// A "/" anywhere in a tag makes it a closing tag. A "<" inside an unfinished tag abandons it: its
+// text so far goes to the current chunk as ordinary text, and a new tag begins. Text outside
+// tags, and tags whose name is not a chunk level tag, go to the innermost open chunk only.
+void Chunker::ScanText(const CString& outputFolder, const CString& preamble, const CString& text) {
+    const char* p = text.data();
+    const char* const end = p + text.size();
+    std::vector<ChunkFile> open; // the innermost (current) chunk last
+    auto emit = [&open](const char* from, const char* to) {
+        if (!open.empty() && from != to) open.back().stream.Write(from, to - from);
+    };
+    m_scanEnd = end;
+    m_searches.clear();
+    CString name;
+    const char* tagBegin = nullptr; // the "<" of the unfinished tag, null outside tags
+    bool closing = false;
+    while (p < end) {
+        if (tagBegin == nullptr) {
+            const char* less = static_cast<const char*>(std::memchr(p, '<', end - p));
+            if (less == nullptr) {
+                emit(p, end);
+                p = end;
+                break;
+            }
+            emit(p, less);
+            tagBegin = less;
+            closing = false;
+            p = less + 1;
+            continue;
+        }
+        char c = *p;
+        if (c == '<') {
+            emit(tagBegin, p);
+            tagBegin = p;
+            closing = false;
+        } else if (c == '/') {
+            closing = true;
+        } else if (c == '>' || c == ' ') {
+            name.clear();
+            for (const char* q = tagBegin + 1; q < p; ++q)
+                if (*q != '/') name += *q;
+            if (!IsLevelTag(name)) emit(tagBegin, p + 1);
+            else if (!closing) StartChunk(open, outputFolder, preamble, name, p, tagBegin, end);
+            else EndChunk(open, tagBegin, p + 1);
+            tagBegin = nullptr;
+        }
+        ++p;
+    }
+    if (tagBegin != nullptr) emit(tagBegin, end);
+    // Chunks still open at the end keep what they hold: no closing tag, postamble or log line.
+    while (!open.empty()) {
+        ChunkFile& chunk = open.back();
+        if (chunk.stream.IsOpen() && !chunk.stream.Close()) LogFailure("Unable to write file: " + chunk.path);
+        open.pop_back();
+    }
+    m_scanEnd = nullptr;
+    m_searches.clear();
+}
+
+// Opens a chunk whose start tag [tagBegin, nameEnd] has just ended: its file, its sub-folder
+// when asked, and the preamble and start tag written into it.
+void Chunker::StartChunk(std::vector<ChunkFile>& open, const CString& folder, const CString& preamble,
+                         const CString& name, const char* nameEnd, const char* tagBegin, const char* end) {
+    const ChunkSettings& settings = *GetChunkSettings();
+    open.emplace_back(CString());
+    ChunkFile& chunk = open.back();
+    chunk.path = MakeChunkPath(folder, name, nameEnd, end);
+    if (settings.GetSubfolders()) {
+        CString subfolder = FolderOf(chunk.path, false);
+        if (!IsFolder(subfolder)) {
+            if (CreateFolder(subfolder)) LogLine("Created sub-folder: " + subfolder);
+            else LogFailure("Unable to create sub-folder: " + subfolder);
+            LogLine();
+        }
+    }
+    if (!chunk.stream.Open(chunk.path)) {
+        LogFailure("Unable to open file: " + chunk.path);
+        return;
+    }
+    if (settings.GetEmitPreamble() && !preamble.empty()) chunk.stream.Write(preamble);
+    chunk.stream.Write(tagBegin, nameEnd + 1 - tagBegin);
+}
+
+// Ends the innermost open chunk with the closing tag [tagBegin, tagEnd) and the postamble, and
+// logs its path. A closing tag while no chunk is open is dropped like other text outside chunks.
+void Chunker::EndChunk(std::vector<ChunkFile>& open, const char* tagBegin, const char* tagEnd) {
+    if (open.empty()) return;
+    ChunkFile& chunk = open.back();
+    if (chunk.stream.IsOpen()) {
+        const ChunkSettings& settings = *GetChunkSettings();
+        chunk.stream.Write(tagBegin, tagEnd - tagBegin);
+        if (settings.GetEmitPostamble()) {
+            CString postamble = settings.GetPostamble();
+            if (!postamble.empty()) chunk.stream.Write(postamble);
+        }
+        if (chunk.stream.Close()) LogLine(chunk.path);
+        else LogFailure("Unable to write file: " + chunk.path);
+    }
+    open.pop_back();
+}

@@ -1,0 +1,84 @@
+// The chunk run: its order of steps, its input checks and the process log.
+#include "Chunker.h"
+
+#include "framework/LocalTime.h"
+#include "settings/ChunkSettings.h"
+
+#include <cstring>
+
+CString Chunker::Process(const CString& sourcePath, const CString& outputFolder) {
+    m_strProcessLog.clear();
+    m_bFailed = false;
+    LogLine("Process Log - " + FormatLocalTime("%x %X"));
+    LogLine();
+    m_usedNames.clear();
+    m_unnamedCount = 0;
+    m_givenPaths.clear();
+    m_nextNumber.clear();
+
+    const ChunkSettings& settings = *GetChunkSettings();
+    SetChunkLevelTags(settings.GetLevelTagText());
+    SetChunkNameKeys(settings.GetNameKeyText());
+
+    if (sourcePath.empty()) {
+        LogFailure("source filename is empty");
+    } else if (m_levelTags.empty()) {
+        LogFailure("chunk level tag is empty");
+    } else if (OpenSource(sourcePath)) {
+        LogLine("source: " + sourcePath);
+        LogLine("chunk level tag: " + settings.GetLevelTagText());
+        LogLine("output folder: " + outputFolder);
+        LogLine();
+        try {
+            ReadSource(outputFolder);
+        } catch (...) {
+            m_source.Abort();
+            throw;
+        }
+        CloseSource();
+    }
+    return m_strProcessLog;
+}
+
+void Chunker::LogLine(const CString& text) {
+    m_strProcessLog += text;
+    m_strProcessLog += "\r\n";
+}
+
+void Chunker::LogFailure(const CString& text) {
+    m_bFailed = true;
+    LogLine(text);
+}
+
+// Splits text at spaces and commas by the strtok rules: no token is empty, nothing else is done
+// to a token, duplicates stay.
+void Chunker::SplitKeyText(const CString& text, CStringList& list) {
+    list.clear();
+    size_t start = 0;
+    while ((start = text.find_first_not_of(" ,", start)) != CString::npos) {
+        size_t stop = text.find_first_of(" ,", start);
+        if (stop == CString::npos) stop = text.size();
+        list.push_back(text.substr(start, stop - start));
+        start = stop;
+    }
+}
+
+bool Chunker::OpenSource(const CString& path) {
+    m_bSourceIdentity = false;
+    if (!m_source.Open(path)) {
+        LogFailure("Unable to open file: " + path);
+        return false;
+    }
+    m_bSourceIdentity = GetFileIdentity(m_source.GetFilePath(), m_sourceIdentity);
+    return true;
+}
+
+void Chunker::ReadSource(const CString& outputFolder) {
+    if (!m_source.IsOpen()) return;
+    const ChunkSettings& settings = *GetChunkSettings();
+    CString preamble = settings.GetPreamble();
+    bool useLine1 = settings.GetUseLine1() != 0;
+    CString text = m_source.ReadText();
+    if (useLine1 && !text.empty()) preamble = text.substr(0, text.find('\n') + 1);
+    ScanText(outputFolder, preamble, text);
+}

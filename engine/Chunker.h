@@ -1,0 +1,109 @@
+// Chunker: the engine object of one Process. It splits the key texts, checks its inputs, reads
+// the source whole, cuts it into chunk files and keeps the process log of what it did.
+#pragma once
+
+#include "framework/FileSystem.h"
+#include "framework/StdioFile.h"
+#include "framework/StringTypes.h"
+#include "framework/TextOutStream.h"
+
+#include <unordered_map>
+#include <unordered_set>
+#include <vector>
+
+class Chunker {
+public:
+    Chunker() = default;
+    virtual ~Chunker() = default;
+
+    // One run: cuts the source into chunk files in outputFolder (expected to exist) and returns
+    // the process log. A read or close error of the source throws CFileException.
+    CString Process(const CString& sourcePath, const CString& outputFolder);
+
+    // Appends text and CR LF to the log; without text, an empty line.
+    void LogLine(const CString& text = CString());
+
+    // Rebuild the chunk level tag list and the chunk name key list from a list text.
+    void SetChunkLevelTags(const CString& text) { SplitKeyText(text, m_levelTags); }
+    void SetChunkNameKeys(const CString& text) { SplitKeyText(text, m_nameKeys); }
+
+    // Opens the source; on failure logs "Unable to open file: " and the path.
+    bool OpenSource(const CString& path);
+    // Reads the open source whole and scans it.
+    void ReadSource(const CString& outputFolder);
+    // Closes the source; a close error throws CFileException.
+    void CloseSource() { m_source.Close(); }
+
+    // Walks the whole source text and writes every chunk into its file.
+    void ScanText(const CString& outputFolder, const CString& preamble, const CString& text);
+
+    // The full path of the file for a chunk of tag whose start-tag name ended at position (the
+    // space or ">" after the name) in a NUL-terminated source text.
+    CString MakeChunkPath(const CString& outputFolder, const CString& tag, const char* position);
+    CString MakeChunkPath(const CString& outputFolder, const CString& tag, const char* position, const char* end);
+
+    // The sanitised value of key in text, or an empty string. Reads no member.
+    static CString ReadKeyValue(const CString& text, const CString& key);
+    static CString ReadKeyValue(const char* begin, const char* end, const CString& key);
+
+    // True when the last run logged a failure (bad input, or a file or folder not made).
+    bool HadFailure() const { return m_bFailed; }
+
+    const CStringList& GetLevelTags() const { return m_levelTags; }
+    const CStringList& GetNameKeys() const { return m_nameKeys; }
+
+    Chunker(const Chunker&) = delete;
+    Chunker& operator=(const Chunker&) = delete;
+
+private:
+    // A chunk open now: its file's path, and its stream (closed when the file did not open).
+    struct ChunkFile {
+        CString path;
+        TextOutStream stream;
+        ChunkFile(CString p) : path(std::move(p)) {}
+    };
+
+    // The first search result of one pattern, kept while a scan's positions move forward.
+    struct PatternSearch {
+        const char* from = nullptr;  // where the search began (null: no search yet)
+        const char* found = nullptr; // first occurrence at or after from, null when none
+    };
+
+    // Helpers
+    static void SplitKeyText(const CString& text, CStringList& list);
+    void LogFailure(const CString& text);
+    bool IsLevelTag(const CString& name) const;
+    void StartChunk(std::vector<ChunkFile>& open, const CString& folder, const CString& preamble,
+                    const CString& name, const char* nameEnd, const char* tagBegin, const char* end);
+    void EndChunk(std::vector<ChunkFile>& open, const char* tagBegin, const char* tagEnd);
+    const char* FindPattern(const CString& pattern, const char* from, const char* end);
+    void FindRegion(const CString& tag, const char* position, const char* end, const char*& regionEnd);
+    CString MakePrefix(const CString& tag) const;
+    bool NeedsNumberedVariant(const CString& candidate, bool duplicate);
+    bool IsSourceFile(const CString& candidate);
+    CString FirstFreeVariant(const CString& base, const CString& ext);
+
+    // Member variables
+    CString m_strProcessLog;                    // lines, each ended by CR LF
+    CStringList m_levelTags;                    // element names at which a chunk begins
+    CStringList m_nameKeys;                     // element and attribute names that name a chunk file
+    std::unordered_set<CString> m_usedNames;    // chunk names given out in this run
+    int m_unnamedCount = 0;                     // chunks of this run that found no name
+    CStdioFile m_source;                        // the source file, open during a run
+
+    bool m_bFailed = false;                            // this run logged a failure
+    std::unordered_set<CString> m_givenPaths;          // compare keys of the paths given out in this run
+    std::unordered_map<CString, int> m_nextNumber;     // plain candidate -> number to probe first
+    bool m_bSourceIdentity = false;                    // m_sourceIdentity holds the open source's identity
+    FileIdentity m_sourceIdentity;
+    const char* m_scanEnd = nullptr;                   // end of the text being scanned, during ScanText
+    std::unordered_map<CString, PatternSearch> m_searches; // per pattern, during ScanText
+};
+
+// The folder part of path: the text before its last separator (with it when keepSeparator is
+// set), or the whole path when it holds none.
+CString FolderOf(const CString& path, bool keepSeparator);
+
+// True when the file-name stem of path (its last component up to the first ".") is a device
+// name that Windows reserves: CON, PRN, AUX, NUL, COM1 to COM9, LPT1 to LPT9, in any case.
+bool IsReservedDeviceName(const CString& path);

@@ -1,0 +1,49 @@
+// The file-system services the engine needs, with a Win32 and a POSIX implementation.
+// Paths are 8-bit strings in the platform's form; kPathSeparator is the one separator the
+// program writes ("\" on Windows, "/" elsewhere).
+#pragma once
+
+#include "StringTypes.h"
+
+#include <cstdint>
+
+#if defined(_WIN32)
+constexpr char kPathSeparator = '\\';
+#else
+constexpr char kPathSeparator = '/';
+#endif
+
+// True when a find-first-file search for path finds an entry (a file or a folder). As with
+// FindFirstFileA, "*" and "?" in the last component are wildcards, and a path that ends with a
+// separator finds nothing. Any failure counts as finding nothing.
+bool FindExists(const CString& path);
+
+// True only when the first entry that a find-first-file search for path finds is a folder.
+bool IsFolder(const CString& path);
+
+// True when path names an existing folder by the platform's plain attribute query (a trailing
+// separator and a drive's root are fine here).
+bool FolderExists(const CString& path);
+
+// Creates one folder level (a missing parent is not created); true on success.
+bool CreateFolder(const CString& path);
+
+// The absolute form of path, as the platform's full-path rules make it (no link resolution).
+CString GetFullPath(const CString& path);
+
+// The last component of path: the text after its last separator.
+CString GetFileNameOf(const CString& path);
+
+// The identity of an existing file: device and inode, or volume serial and file index.
+struct FileIdentity {
+    uint64_t volume = 0;
+    uint64_t index = 0;
+    bool operator==(const FileIdentity& other) const { return volume == other.volume && index == other.index; }
+};
+
+// Fills id for the existing file path names; false when there is none or it cannot be asked.
+bool GetFileIdentity(const CString& path, FileIdentity& id);
+
+// The form in which two paths compare equal exactly when the file system takes them for the same
+// name: the path itself where names are case-sensitive, ASCII lower case on Windows.
+CString PathCompareKey(const CString& path);

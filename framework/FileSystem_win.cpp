@@ -1,0 +1,68 @@
+// File-system services on Windows.
+#include "FileSystem.h"
+
+#include "IoFaults.h"
+
+#include "Win32.h"
+
+bool FindExists(const CString& path) {
+    WIN32_FIND_DATAA data;
+    HANDLE find = FindFirstFileA(path.c_str(), &data);
+    if (find == INVALID_HANDLE_VALUE) return false;
+    FindClose(find);
+    return true;
+}
+
+bool IsFolder(const CString& path) {
+    WIN32_FIND_DATAA data;
+    HANDLE find = FindFirstFileA(path.c_str(), &data);
+    if (find == INVALID_HANDLE_VALUE) return false;
+    FindClose(find);
+    return (data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0;
+}
+
+bool FolderExists(const CString& path) {
+    DWORD attributes = GetFileAttributesA(path.c_str());
+    return !path.empty() && attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY) != 0;
+}
+
+bool CreateFolder(const CString& path) {
+    if (IoFaults::ShouldFail(IoOp::CreateFolder)) return false;
+    return CreateDirectoryA(path.c_str(), nullptr) != FALSE;
+}
+
+CString GetFullPath(const CString& path) {
+    char buffer[MAX_PATH];
+    DWORD length = GetFullPathNameA(path.c_str(), sizeof buffer, buffer, nullptr);
+    if (length == 0) return path;
+    if (length < sizeof buffer) return CString(buffer, length);
+    CString longer(length, '\0');
+    length = GetFullPathNameA(path.c_str(), length, &longer[0], nullptr);
+    longer.resize(length);
+    return longer;
+}
+
+CString GetFileNameOf(const CString& path) {
+    size_t slash = path.find_last_of("\\/");
+    return slash == CString::npos ? path : path.substr(slash + 1);
+}
+
+bool GetFileIdentity(const CString& path, FileIdentity& id) {
+    HANDLE file = CreateFileA(path.c_str(), 0, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                              OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr);
+    if (file == INVALID_HANDLE_VALUE) return false;
+    BY_HANDLE_FILE_INFORMATION info;
+    BOOL ok = GetFileInformationByHandle(file, &info);
+    CloseHandle(file);
+    if (!ok) return false;
+    id.volume = info.dwVolumeSerialNumber;
+    id.index = (static_cast<uint64_t>(info.nFileIndexHigh) << 32) | info.nFileIndexLow;
+    return true;
+}
+
+CString PathCompareKey(const CString& path) {
+    CString key = path;
+    for (char& c : key)
+        if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
+    return key;
+}

@@ -1,0 +1,31 @@
+#include "IoFaults.h"
+
+namespace {
+constexpr int kKinds = 5;
+bool g_armed = false;
+long g_counts[kKinds] = {};
+long g_failAt[kKinds] = {};
+} // namespace
+
+namespace IoFaults {
+
+void FailAt(IoOp op, long n) {
+    Reset();
+    g_failAt[static_cast<int>(op)] = n;
+    g_armed = true;
+}
+
+void Reset() {
+    g_armed = false;
+    for (int i = 0; i < kKinds; ++i) g_counts[i] = g_failAt[i] = 0;
+}
+
+long Count(IoOp op) { return g_counts[static_cast<int>(op)]; }
+
+bool ShouldFail(IoOp op) {
+    int kind = static_cast<int>(op);
+    ++g_counts[kind];
+    return g_armed && g_counts[kind] == g_failAt[kind];
+}
+
+} // namespace IoFaults

@@ -1,0 +1,16 @@
+// A seam for tests: the platform's file operations ask here before they run, so that a test can
+// make the N-th open, write, close, folder creation or read fail. Inactive unless a test arms it.
+#pragma once
+
+enum class IoOp { Open, Write, Close, CreateFolder, Read };
+
+namespace IoFaults {
+// From now on, the n-th operation of kind op fails (n counts from 1). Resets every count.
+void FailAt(IoOp op, long n);
+// Disarms every fault and resets the counts.
+void Reset();
+// How many operations of kind op ran since the last FailAt or Reset.
+long Count(IoOp op);
+// Counts one operation of kind op; true when it is the one to fail.
+bool ShouldFail(IoOp op);
+} // namespace IoFaults

@@ -1,0 +1,52 @@
+#include "ProfileStore.h"
+
+namespace {
+// MemoryProfile keeps every write in order; a read takes the latest write of its value.
+CString MemoryKey(const CString& section, const CString& entry) { return section + "\\" + entry + "="; }
+} // namespace
+
+CString MemoryProfile::GetProfileString(const CString& section, const CString& entry, const CString& def) const {
+    CString key = MemoryKey(section, entry);
+    for (auto it = m_writes.rbegin(); it != m_writes.rend(); ++it)
+        if (it->compare(0, key.size(), key) == 0) return it->substr(key.size());
+    return def;
+}
+
+bool MemoryProfile::WriteProfileString(const CString& section, const CString& entry, const CString& value) {
+    m_writes.push_back(MemoryKey(section, entry) + value);
+    return true;
+}
+
+CString EscapeProfileValue(const CString& value) {
+    CString text;
+    text.reserve(value.size());
+    for (char c : value) {
+        switch (c) {
+        case '\n': text += "\\n"; break;
+        case '\r': text += "\\r"; break;
+        case '\t': text += "\\t"; break;
+        case '\\': text += "\\\\"; break;
+        default: text += c;
+        }
+    }
+    return text;
+}
+
+CString UnescapeProfileValue(const CString& text) {
+    CString value;
+    value.reserve(text.size());
+    for (size_t i = 0; i < text.size(); ++i) {
+        char c = text[i];
+        if (c == '\\' && i + 1 < text.size()) {
+            switch (text[++i]) {
+            case 'n': c = '\n'; break;
+            case 'r': c = '\r'; break;
+            case 't': c = '\t'; break;
+            case '\\': c = '\\'; break;
+            default: value += '\\'; c = text[i];
+            }
+        }
+        value += c;
+    }
+    return value;
+}

@@ -1,0 +1,50 @@
+// The per-user profile: string values by section and value name.
+//   Windows: HKEY_CURRENT_USER\Software\<company>\<application>\<section>, REG_SZ values.
+//   Elsewhere: ${XDG_CONFIG_HOME:-~/.config}/<company>/<application>.ini, one [section] per
+//   section, value=text lines with "\n", "\r", "\t" and "\\" escaped; every write replaces the
+//   file through a temporary file and a rename, so a crash never leaves a torn profile.
+#pragma once
+
+#include "StringTypes.h"
+
+// What the settings need of a profile: read a string with a default, write a string.
+class ProfileStore {
+public:
+    virtual ~ProfileStore() = default;
+    // The stored text, or def when the value (or its section) is missing.
+    virtual CString GetProfileString(const CString& section, const CString& entry, const CString& def) const = 0;
+    // Stores value; false when it could not be written.
+    virtual bool WriteProfileString(const CString& section, const CString& entry, const CString& value) = 0;
+};
+
+// The platform's user profile of one application.
+class UserProfile : public ProfileStore {
+public:
+    UserProfile(const CString& company, const CString& application);
+
+    CString GetProfileString(const CString& section, const CString& entry, const CString& def) const override;
+    bool WriteProfileString(const CString& section, const CString& entry, const CString& value) override;
+
+    // Where the profile lives: the registry key path, or the INI file's path.
+    CString GetLocation() const { return m_strLocation; }
+
+private:
+    CString m_strLocation;
+};
+
+// A profile held in memory only: the defaults of a fresh start, and a stand-in for tests.
+class MemoryProfile : public ProfileStore {
+public:
+    CString GetProfileString(const CString& section, const CString& entry, const CString& def) const override;
+    bool WriteProfileString(const CString& section, const CString& entry, const CString& value) override;
+
+    // Every write so far as "section\entry=value", in order.
+    const CStringList& Writes() const { return m_writes; }
+
+private:
+    CStringList m_writes;
+};
+
+// Escaping of the INI form: LF, CR, tab and backslash as "\n", "\r", "\t" and "\\".
+CString EscapeProfileValue(const CString& value);
+CString UnescapeProfileValue(const CString& text);

@@ -1,0 +1,41 @@
+// The user profile on Windows: string values in the registry under
+// HKEY_CURRENT_USER\Software\<company>\<application>\<section>.
+#include "ProfileStore.h"
+
+#include "Win32.h"
+
+UserProfile::UserProfile(const CString& company, const CString& application)
+    : m_strLocation("Software\\" + company + "\\" + application) {}
+
+CString UserProfile::GetProfileString(const CString& section, const CString& entry, const CString& def) const {
+    HKEY key;
+    CString path = m_strLocation + "\\" + section;
+    if (RegOpenKeyExA(HKEY_CURRENT_USER, path.c_str(), 0, KEY_QUERY_VALUE, &key) != ERROR_SUCCESS) return def;
+    DWORD type = 0;
+    DWORD size = 0;
+    CString value = def;
+    if (RegQueryValueExA(key, entry.c_str(), nullptr, &type, nullptr, &size) == ERROR_SUCCESS &&
+        (type == REG_SZ || type == REG_EXPAND_SZ)) {
+        CString data(size, '\0');
+        if (RegQueryValueExA(key, entry.c_str(), nullptr, &type, reinterpret_cast<BYTE*>(&data[0]), &size) ==
+            ERROR_SUCCESS) {
+            data.resize(size);
+            while (!data.empty() && data.back() == '\0') data.pop_back();
+            value = data;
+        }
+    }
+    RegCloseKey(key);
+    return value;
+}
+
+bool UserProfile::WriteProfileString(const CString& section, const CString& entry, const CString& value) {
+    HKEY key;
+    CString path = m_strLocation + "\\" + section;
+    if (RegCreateKeyExA(HKEY_CURRENT_USER, path.c_str(), 0, nullptr, REG_OPTION_NON_VOLATILE, KEY_SET_VALUE, nullptr,
+                        &key, nullptr) != ERROR_SUCCESS)
+        return false;
+    LONG result = RegSetValueExA(key, entry.c_str(), 0, REG_SZ, reinterpret_cast<const BYTE*>(value.c_str()),
+                                 static_cast<DWORD>(value.size() + 1));
+    RegCloseKey(key);
+    return result == ERROR_SUCCESS;
+}

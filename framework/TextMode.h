@@ -1,0 +1,27 @@
+// The platform half of text-mode files: opening a file for shared text reading and reading it
+// with the Windows text-mode rules (CR LF becomes LF, a lone CR stays, Ctrl-Z ends the file).
+#pragma once
+
+#include "StringTypes.h"
+
+#include <cstddef>
+#include <cstdio>
+
+// Opens path read-only for text reading, other readers and writers allowed; null on failure.
+std::FILE* OpenForTextRead(const CString& path);
+
+// Reads up to size converted bytes into dst. Returns 0 only at the end of the file. Sets atEnd
+// when a Ctrl-Z ended the file and error when the stream reports a read error.
+size_t ReadTextMode(std::FILE* stream, char* dst, size_t size, bool& atEnd, bool& error);
+
+// The number of bytes from the stream's position to the end of its file (0 when unknown).
+size_t RemainingBytes(std::FILE* stream);
+
+// Opens path with mode "w+" for writing chunk text; null on failure.
+std::FILE* OpenForTextWrite(const CString& path);
+
+// Writes size bytes of text, each LF stored as CR LF; false on a write error.
+bool WriteTextMode(std::FILE* stream, const char* data, size_t size);
+
+// Puts standard output into binary mode, so that text written there arrives byte for byte.
+void SetStdoutBinary();

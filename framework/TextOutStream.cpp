@@ -1,0 +1,43 @@
+#include "TextOutStream.h"
+
+#include "IoFaults.h"
+#include "TextMode.h"
+
+#include <utility>
+
+TextOutStream::~TextOutStream() {
+    if (m_pStream != nullptr) std::fclose(m_pStream);
+}
+
+TextOutStream::TextOutStream(TextOutStream&& other) noexcept
+    : m_pStream(std::exchange(other.m_pStream, nullptr)), m_bFailed(other.m_bFailed) {}
+
+TextOutStream& TextOutStream::operator=(TextOutStream&& other) noexcept {
+    if (this != &other) {
+        if (m_pStream != nullptr) std::fclose(m_pStream);
+        m_pStream = std::exchange(other.m_pStream, nullptr);
+        m_bFailed = other.m_bFailed;
+    }
+    return *this;
+}
+
+bool TextOutStream::Open(const CString& path) {
+    if (m_pStream != nullptr) return false;
+    m_bFailed = false;
+    if (IoFaults::ShouldFail(IoOp::Open)) return false;
+    m_pStream = OpenForTextWrite(path);
+    return m_pStream != nullptr;
+}
+
+void TextOutStream::Write(const char* data, size_t size) {
+    if (m_pStream == nullptr || size == 0) return;
+    if (IoFaults::ShouldFail(IoOp::Write) || !WriteTextMode(m_pStream, data, size)) m_bFailed = true;
+}
+
+bool TextOutStream::Close() {
+    if (m_pStream == nullptr) return !m_bFailed;
+    bool failed = IoFaults::ShouldFail(IoOp::Close);
+    if (std::fclose(m_pStream) != 0) failed = true;
+    m_pStream = nullptr;
+    return !(failed || m_bFailed);
+}

@@ -1,0 +1,35 @@
+// TextOutStream: an ISO C stream opened with mode "w+" for one chunk file. Every LF written is
+// stored as CR LF on every platform (the Windows runtime's text mode does it there; this class
+// does it elsewhere), so chunk files are byte for byte the same everywhere.
+#pragma once
+
+#include "StringTypes.h"
+
+#include <cstddef>
+#include <cstdio>
+
+class TextOutStream {
+public:
+    TextOutStream() = default;
+    ~TextOutStream();
+
+    // Creates path, or empties it if it exists; false when it cannot be opened.
+    bool Open(const CString& path);
+    bool IsOpen() const { return m_pStream != nullptr; }
+
+    // Writes size bytes. A failure is remembered and reported by Close.
+    void Write(const char* data, size_t size);
+    void Write(const CString& text) { Write(text.data(), text.size()); }
+
+    // Closes the stream; false when this or any earlier write failed or the close failed.
+    bool Close();
+
+    TextOutStream(TextOutStream&& other) noexcept;
+    TextOutStream& operator=(TextOutStream&& other) noexcept;
+    TextOutStream(const TextOutStream&) = delete;
+    TextOutStream& operator=(const TextOutStream&) = delete;
+
+private:
+    std::FILE* m_pStream = nullptr;
+    bool m_bFailed = false;
+};
