@@ -1,0 +1,17 @@
+#!/usr/bin/env bash
+# Installs what is missing, builds both presets and runs every test: natively, and the Windows
+# build under Wine.
+set -euo pipefail
+cd "$(dirname "${BASH_SOURCE[0]}")/.."
+scripts/install-deps.sh
+jobs=$(nproc)
+
+echo "== native"
+cmake --preset native >/dev/null
+cmake --build --preset native -j "$jobs"
+ctest --preset native -j "$jobs"
+
+echo "== win32 (under Wine)"
+cmake --preset win32 >/dev/null
+cmake --build --preset win32 -j "$jobs"
+ctest --preset win32
