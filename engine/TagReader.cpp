@@ -2,6 +2,7 @@
 
 #include "Chunker.h"
 
+#include <algorithm>
 #include <cstring>
 
 bool RemoveConstruct(CString& text, const char* marker) {
@@ -34,9 +35,9 @@ const char* MarkupStripper::FindGreater(const char* from) {
     return nullptr;
 }
 
-// The ">" that ends a "<!" construct whose content starts at from: the first one that no "<?"
-// removal inside the construct takes. Null when there is none.
-const char* MarkupStripper::FindBangEnd(const char* from) {
+// The first ">" at or after from that no "<?" removal from there on takes: where a "<!"
+// construct whose content starts at from ends. Null when there is none.
+const char* MarkupStripper::FindSurvivingGreater(const char* from) {
     size_t held = 0; // "<" characters at the end of the construct's text so far
     int removed = 0;
     for (const char* r = from; r < m_end;) {
@@ -83,25 +84,23 @@ int MarkupStripper::Next() {
             ++m_heldLess;
             continue;
         }
-        if (m_heldLess > 0 && c == '?') {
-            if (const char* greater = FindGreater(m_p)) {
-                --m_heldLess;
-                ++m_removed;
-                m_p = greater + 1;
-                continue;
-            }
-        } else if (m_heldLess > 0 && c == '!' && !m_bangDead) {
-            if (const char* greater = FindBangEnd(m_p)) {
-                --m_heldLess;
-                ++m_removed;
-                m_p = greater + 1;
-                continue;
-            }
-            m_bangDead = true;
+        const char* greater = nullptr;
+        bool bang = c == '!';
+        if (m_heldLess > 0 && (c == '?' || (bang && !m_bangDead))) {
+            bool acrossBang = m_heldLess <= m_heldBeforeBang;
+            greater = (bang || acrossBang) ? FindSurvivingGreater(m_p) : FindGreater(m_p);
+            if (greater == nullptr && (bang || acrossBang)) m_bangDead = true;
+        }
+        if (greater != nullptr) {
+            --m_heldLess;
+            m_heldBeforeBang = bang ? m_heldLess : std::min(m_heldBeforeBang, m_heldLess);
+            ++m_removed;
+            m_p = greater + 1;
+            continue;
         }
         if (m_heldLess == 0) return c;
         m_flushLess = m_heldLess;
-        m_heldLess = 0;
+        m_heldLess = m_heldBeforeBang = 0;
         m_pending = c;
     }
 }

@@ -21,10 +21,12 @@ int StripMarkup(CString& text);
 // until nothing changes. Read left to right, that is:
 //   - a "<?" whose "<" and "?" meet in the text produced so far is removed through the next ">"
 //     of the input, if there is one;
-//   - a "<!" is removed through the first ">" that survives the "<?" removals inside it, if
-//     there is one; if there is none, no later "<!" can have one either;
+//   - a "<!" is removed through the first ">" that survives the "<?" removals after it (those
+//     come first), if there is one; if there is none, no later "<!" can have one either;
 //   - "<" characters are held back until the next character shows whether they open a marker,
 //     because a removal can join a held "<" with the "?" or "!" after the removed construct.
+//     A "<?" joined across a "<!" removal ends, like a "<!", at the first surviving ">": by the
+//     time a "<!" goes, every "<?" after it has gone already.
 class MarkupStripper {
 public:
     MarkupStripper(const char* begin, const char* end) : m_p(begin), m_end(end) {}
@@ -37,13 +39,14 @@ public:
 private:
     // Helpers
     const char* FindGreater(const char* from);
-    const char* FindBangEnd(const char* from);
+    const char* FindSurvivingGreater(const char* from);
 
     // Member variables
     const char* m_p;
     const char* m_end;
     const char* m_noGreaterFrom = nullptr; // no ">" at or after this point (null: not known yet)
     size_t m_heldLess = 0;                 // "<" characters read but not given out yet
+    size_t m_heldBeforeBang = 0;           // how many of them (the first ones) precede a "<!" removal
     size_t m_flushLess = 0;                // held "<" characters now being given out
     int m_pending = -1;                    // the character to give out after them
     bool m_bangDead = false;               // a "<!" found no end, so no later one can

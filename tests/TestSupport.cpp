@@ -1,1 +1,87 @@
+#include "TestSupport.h"
 
+#include "engine/Chunker.h"
+#include "framework/ProfileStore.h"
+#include "settings/ChunkSettings.h"
+
+#include <algorithm>
+#include <fstream>
+#include <random>
+#include <sstream>
+
+namespace fs = std::filesystem;
+
+ScratchFolder::ScratchFolder() {
+    static std::mt19937 random(std::random_device{}());
+    fs::path base = fs::temp_directory_path();
+    for (;;) {
+        fs::path candidate = base / ("brevix-test-" + std::to_string(random()));
+        std::error_code error;
+        if (fs::create_directory(candidate, error)) {
+            m_path = candidate.string();
+            break;
+        }
+    }
+}
+
+ScratchFolder::~ScratchFolder() {
+    std::error_code error;
+    fs::remove_all(m_path, error);
+}
+
+CString ReadBytes(const CString& path) {
+    std::ifstream in(path, std::ios::binary);
+    if (!in) return "<missing>";
+    std::ostringstream bytes;
+    bytes << in.rdbuf();
+    return bytes.str();
+}
+
+void WriteBytes(const CString& path, const CString& bytes) {
+    std::ofstream out(path, std::ios::binary | std::ios::trunc);
+    out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
+}
+
+std::vector<CString> ListFolder(const CString& folder) {
+    std::vector<CString> names;
+    std::error_code error;
+    for (const auto& entry : fs::directory_iterator(folder, error)) names.push_back(entry.path().filename().string());
+    std::sort(names.begin(), names.end());
+    return names;
+}
+
+CString Crlf(const CString& text) {
+    CString converted;
+    for (char c : text) {
+        if (c == '\n') converted += '\r';
+        converted += c;
+    }
+    return converted;
+}
+
+std::vector<CString> LogBody(const CString& log) {
+    std::vector<CString> lines;
+    size_t start = 0;
+    while (start < log.size()) {
+        size_t end = log.find("\r\n", start);
+        if (end == CString::npos) end = log.size();
+        lines.push_back(log.substr(start, end - start));
+        start = end + 2;
+    }
+    if (lines.size() >= 2) lines.erase(lines.begin(), lines.begin() + 2);
+    return lines;
+}
+
+void ResetSettings(const CString& levelTags, const CString& nameKeys) {
+    ChunkSettings& settings = *GetChunkSettings();
+    settings.LoadSettings(MemoryProfile());
+    settings.m_levelEdit.SetWindowText(levelTags);
+    settings.m_nameEdit.SetWindowText(nameKeys);
+}
+
+CString EngineTest::Run(const CString& source) {
+    WriteBytes(m_source, source);
+    fs::create_directories(m_out);
+    Chunker chunker;
+    return chunker.Process(m_source, m_out);
+}

@@ -1,0 +1,54 @@
+// Shared helpers of the engine tests: scratch folders, file bytes, and a clean settings record.
+#pragma once
+
+#include "framework/FileSystem.h"
+#include "framework/StringTypes.h"
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <string>
+#include <vector>
+
+// A fresh, empty scratch folder, removed with everything in it at the end of the test.
+class ScratchFolder {
+public:
+    ScratchFolder();
+    ~ScratchFolder();
+    // The folder's path in the platform's form.
+    const CString& Path() const { return m_path; }
+    // path + separator + name.
+    CString operator/(const CString& name) const { return m_path + kPathSeparator + name; }
+
+private:
+    CString m_path;
+};
+
+// The bytes of a file, or "<missing>" when it cannot be read.
+CString ReadBytes(const CString& path);
+// Writes bytes as they are (no text-mode conversion).
+void WriteBytes(const CString& path, const CString& bytes);
+// The names of the entries in folder, sorted.
+std::vector<CString> ListFolder(const CString& folder);
+// Text with every LF turned into CR LF: what a chunk file holds for text.
+CString Crlf(const CString& text);
+// The log as a list of lines (CR LF removed), without the header line and its empty line.
+std::vector<CString> LogBody(const CString& log);
+
+// Resets the settings record to the defaults of a fresh start, with the given key texts in the
+// toolbar fields.
+void ResetSettings(const CString& levelTags = "topic", const CString& nameKeys = "title");
+
+// A test that runs the engine in a scratch folder holding "out" and the source "src.xml".
+class EngineTest : public ::testing::Test {
+protected:
+    void SetUp() override { ResetSettings(); }
+    // Writes source into src.xml and runs one Process into out; returns the log.
+    CString Run(const CString& source);
+    CString OutPath(const CString& name) const { return m_out + kPathSeparator + name; }
+    CString OutFile(const CString& name) const { return ReadBytes(OutPath(name)); }
+
+    ScratchFolder m_scratch;
+    CString m_source = m_scratch / "src.xml";
+    CString m_out = m_scratch / "out";
+};
