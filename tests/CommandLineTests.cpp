@@ -1,1 +1,113 @@
-#include <gtest/gtest.h>
+// brevix-cli: options, the profile, the log on standard output and the exit status.
+#include "TestSupport.h"
+
+#include "cli/CommandLine.h"
+#include "framework/IoFaults.h"
+#include "framework/ProfileStore.h"
+
+#include <filesystem>
+#include <sstream>
+
+namespace {
+
+class CommandLine : public ::testing::Test {
+protected:
+    void SetUp() override {
+        std::filesystem::create_directories(m_out);
+        WriteBytes(m_source, "<topic title=\"A\">a</topic><section id=\"s\">b</section>");
+    }
+    void TearDown() override { IoFaults::Reset(); }
+    int Cli(CStringList args) {
+        m_stdout.str("");
+        m_stderr.str("");
+        return RunCommandLine(args, m_profile, m_stdout, m_stderr);
+    }
+    CString Out() const { return m_stdout.str(); }
+    CString Err() const { return m_stderr.str(); }
+
+    ScratchFolder m_scratch;
+    CString m_source = m_scratch / "src.xml";
+    CString m_out = m_scratch / "out";
+    MemoryProfile m_profile;
+    std::ostringstream m_stdout, m_stderr;
+};
+
+TEST_F(CommandLine, RunsWithTheFreshDefaultsAndPrintsTheLog) {
+    EXPECT_EQ(Cli({m_source, m_out}), 0);
+    std::vector<CString> body = LogBody(Out());
+    EXPECT_EQ(body, (std::vector<CString>{"source: " + m_source, "chunk level tag: topic", "output folder: " + m_out,
+                                          "", m_out + kPathSeparator + "A.xml"}));
+    EXPECT_EQ(Out().substr(Out().size() - 2), "\r\n");
+    EXPECT_EQ(Err(), "");
+}
+
+TEST_F(CommandLine, StoredProfileIsReadUnlessIgnored) {
+    m_profile.WriteProfileString("Settings", "tag", "section");
+    m_profile.WriteProfileString("Settings", "attrs", "id");
+    m_profile.WriteProfileString("Settings", "ext", "txt");
+    EXPECT_EQ(Cli({m_source, m_out}), 0);
+    EXPECT_EQ(ListFolder(m_out), (std::vector<CString>{"s.txt"}));
+    EXPECT_EQ(Cli({"--no-profile", m_source, m_out}), 0);
+    EXPECT_EQ(ListFolder(m_out), (std::vector<CString>{"A.xml", "s.txt"}));
+    EXPECT_EQ(m_profile.Writes().size(), 3u); // never written by the front end
+}
+
+TEST_F(CommandLine, OptionsOverrideForThisRunOnly) {
+    EXPECT_EQ(Cli({"-t", "topic,section", "--keys=id", "-s", "ext=txt", "--set", "emit_preamble=Yes", "-s",
+                   "postamble=\n", "-s", "emit_postamble=yes", m_source, m_out}),
+              0);
+    EXPECT_EQ(ListFolder(m_out), (std::vector<CString>{"0001.txt", "s.txt"}));
+    EXPECT_EQ(ReadBytes(m_out + kPathSeparator + "s.txt"), "<section id=\"s\">b</section>\r\n");
+    EXPECT_NE(Out().find("chunk level tag: topic,section\r\n"), CString::npos);
+    EXPECT_EQ(Cli({"--no-profile", m_source, m_out}), 0);
+    EXPECT_EQ(ReadBytes(m_out + kPathSeparator + "A.xml").substr(0, 5), "<?xml");
+}
+
+TEST_F(CommandLine, QuietPrintsOnlyFailures) {
+    EXPECT_EQ(Cli({"-q", m_source, m_out}), 0);
+    EXPECT_EQ(Out(), "");
+    EXPECT_EQ(Cli({"--quiet", "-t", " , ", m_source, m_out}), 1);
+    EXPECT_EQ(LogBody(Out()), (std::vector<CString>{"chunk level tag is empty"}));
+}
+
+TEST_F(CommandLine, FailuresInTheRunGiveStatusOne) {
+    EXPECT_EQ(Cli({"", m_out}), 1);
+    EXPECT_EQ(LogBody(Out()), (std::vector<CString>{"source filename is empty"}));
+    EXPECT_EQ(Cli({m_scratch / "missing.xml", m_out}), 1);
+    std::filesystem::create_directories(m_out + kPathSeparator + "A.xml");
+    EXPECT_EQ(Cli({m_source, m_out}), 1);
+    EXPECT_NE(Out().find("Unable to open file: "), CString::npos);
+}
+
+TEST_F(CommandLine, ReadErrorGoesToStandardError) {
+    IoFaults::FailAt(IoOp::Read, 1);
+    EXPECT_EQ(Cli({m_source, m_out}), 1);
+    EXPECT_EQ(Out(), "");
+    EXPECT_NE(Err().find(m_source), CString::npos);
+}
+
+TEST_F(CommandLine, UsageErrorsGiveStatusTwo) {
+    EXPECT_EQ(Cli({m_source}), 2);
+    EXPECT_EQ(Cli({"-x", m_source, m_out}), 2);
+    EXPECT_NE(Err().find("-x"), CString::npos);
+    EXPECT_EQ(Cli({m_source, m_out, "-t"}), 2);
+    EXPECT_EQ(Cli({"-s", "colour=red", m_source, m_out}), 2);
+    EXPECT_NE(Err().find("colour=red"), CString::npos);
+    EXPECT_EQ(Cli({"-s", "overwrite", m_source, m_out}), 2);
+    CString missing = m_scratch / "nowhere";
+    EXPECT_EQ(Cli({m_source, missing}), 2);
+    EXPECT_NE(Err().find(missing), CString::npos);
+    EXPECT_TRUE(ListFolder(m_out).empty());
+}
+
+TEST_F(CommandLine, HelpVersionAndOperandsAfterDoubleDash) {
+    EXPECT_EQ(Cli({"--help"}), 0);
+    EXPECT_NE(Out().find("brevix-cli [OPTIONS] SOURCE OUTPUT_FOLDER"), CString::npos);
+    EXPECT_EQ(Cli({"--version"}), 0);
+    EXPECT_EQ(Out(), "brevix-cli 1.4\n");
+    WriteBytes(m_scratch / "-dash.xml", "<topic>d</topic>");
+    EXPECT_EQ(Cli({"--", m_scratch / "-dash.xml", m_out}), 0);
+    EXPECT_EQ(ListFolder(m_out), (std::vector<CString>{"0001.xml"}));
+}
+
+} // namespace

@@ -1,1 +1,181 @@
-#include <gtest/gtest.h>
+// The platform services: text-mode files, chunk streams, the existence test and the profile.
+#include "TestSupport.h"
+
+#include "framework/FileException.h"
+#include "framework/IoFaults.h"
+#include "framework/LocalTime.h"
+#include "framework/ProfileStore.h"
+#include "framework/StdioFile.h"
+#include "framework/TextOutStream.h"
+
+#include <cstdlib>
+#include <filesystem>
+#include <random>
+
+namespace fs = std::filesystem;
+
+namespace {
+
+TEST(StdioFile, ReadsWithWindowsTextModeRules) {
+    ScratchFolder scratch;
+    CString path = scratch / "t.txt";
+    WriteBytes(path, Bytes("a\r\nb\rc\r\r\nd\0e\nlast\x1a" "after"));
+    CStdioFile file;
+    ASSERT_TRUE(file.Open(path));
+    CString line;
+    CStringList lines;
+    while (file.ReadString(line)) lines.push_back(line);
+    EXPECT_EQ(lines, (CStringList{"a", "b\rc\r", Bytes("d\0e"), "last"}));
+    file.Close();
+
+    ASSERT_TRUE(file.Open(path));
+    EXPECT_EQ(file.ReadText(), Bytes("a\nb\rc\r\nd\0e\nlast\n"));
+    file.Close();
+}
+
+TEST(StdioFile, CarriageReturnAtABlockBoundaryPairsWithTheNextByte) {
+    ScratchFolder scratch;
+    CString path = scratch / "big.txt";
+    for (size_t at : {size_t(65535), size_t(65536), size_t(131071)}) {
+        CString bytes(at, 'x');
+        bytes += "\r\ny\r";
+        WriteBytes(path, bytes);
+        CStdioFile file;
+        ASSERT_TRUE(file.Open(path));
+        EXPECT_EQ(file.ReadText(), CString(at, 'x') + "\ny\r\n") << at;
+        file.Close();
+    }
+}
+
+TEST(StdioFile, OpenFailsQuietlyAndNamesAreKept) {
+    ScratchFolder scratch;
+    CStdioFile file;
+    EXPECT_FALSE(file.Open(scratch / "missing.txt"));
+    EXPECT_FALSE(file.Open(scratch.Path()));
+    WriteBytes(scratch / "name.ext.xml", "");
+    ASSERT_TRUE(file.Open(scratch / "name.ext.xml"));
+    EXPECT_EQ(file.GetFileName(), "name.ext.xml");
+    EXPECT_EQ(file.GetFilePath(), GetFullPath(scratch / "name.ext.xml"));
+    CString line;
+    EXPECT_FALSE(file.ReadString(line));
+    EXPECT_EQ(file.ReadText(), "");
+}
+
+TEST(StdioFile, ReadAndCloseErrorsAreRaised) {
+    ScratchFolder scratch;
+    WriteBytes(scratch / "t.txt", "abc");
+    CStdioFile file;
+    ASSERT_TRUE(file.Open(scratch / "t.txt"));
+    IoFaults::FailAt(IoOp::Read, 1);
+    EXPECT_THROW(file.ReadText(), CFileException);
+    IoFaults::FailAt(IoOp::Close, 1);
+    EXPECT_THROW(file.Close(), CFileException);
+    IoFaults::Reset();
+    EXPECT_FALSE(file.IsOpen());
+}
+
+TEST(TextOutStream, StoresEveryLineFeedAsCarriageReturnLineFeed) {
+    ScratchFolder scratch;
+    TextOutStream stream;
+    ASSERT_TRUE(stream.Open(scratch / "c.xml"));
+    stream.Write("a\nb\r\n");
+    stream.Write(Bytes("\n\0\n"));
+    EXPECT_TRUE(stream.Close());
+    EXPECT_EQ(ReadBytes(scratch / "c.xml"), Bytes("a\r\nb\r\r\n\r\n\0\r\n"));
+}
+
+TEST(TextOutStream, OpenEmptiesAnExistingFileAndFailuresAreReported) {
+    ScratchFolder scratch;
+    WriteBytes(scratch / "c.xml", "old content");
+    TextOutStream stream;
+    ASSERT_TRUE(stream.Open(scratch / "c.xml"));
+    EXPECT_TRUE(stream.Close());
+    EXPECT_EQ(ReadBytes(scratch / "c.xml"), "");
+    EXPECT_FALSE(stream.Open(scratch / ("no" + CString(1, kPathSeparator) + "c.xml")));
+
+    IoFaults::FailAt(IoOp::Write, 1);
+    ASSERT_TRUE(stream.Open(scratch / "c.xml"));
+    stream.Write("x");
+    stream.Write("y");
+    EXPECT_FALSE(stream.Close());
+    IoFaults::Reset();
+    EXPECT_EQ(ReadBytes(scratch / "c.xml"), "y");
+}
+
+TEST(FileSystem, ExistenceTestFollowsFindFirstFile) {
+    ScratchFolder scratch;
+    WriteBytes(scratch / "a(1).xml", "");
+    fs::create_directories(scratch.Path() + kPathSeparator + "dir");
+    EXPECT_TRUE(FindExists(scratch / "a(1).xml"));
+    EXPECT_TRUE(FindExists(scratch / "dir"));
+    EXPECT_FALSE(FindExists(scratch / "a.xml"));
+    EXPECT_TRUE(FindExists(scratch / "a(?).x*"));
+    EXPECT_TRUE(FindExists(scratch / "*"));
+    EXPECT_FALSE(FindExists(scratch / "b*"));
+    EXPECT_FALSE(FindExists(scratch / "dir" + kPathSeparator));
+    EXPECT_TRUE(IsFolder(scratch / "dir"));
+    EXPECT_FALSE(IsFolder(scratch / "a(1).xml"));
+    EXPECT_FALSE(IsFolder(scratch / "none"));
+    EXPECT_TRUE(FolderExists(scratch / "dir" + kPathSeparator));
+}
+
+TEST(FileSystem, CreatesOneFolderLevel) {
+    ScratchFolder scratch;
+    EXPECT_TRUE(CreateFolder(scratch / "one"));
+    EXPECT_FALSE(CreateFolder(scratch / "one"));
+    EXPECT_FALSE(CreateFolder(scratch / "two" + kPathSeparator + "three"));
+    EXPECT_TRUE(IsFolder(scratch / "one"));
+    EXPECT_FALSE(FindExists(scratch / "two"));
+}
+
+TEST(FileSystem, FileIdentityTiesSpellingsOfOneFile) {
+    ScratchFolder scratch;
+    WriteBytes(scratch / "a.xml", "a");
+    WriteBytes(scratch / "b.xml", "b");
+    FileIdentity a, again, b;
+    ASSERT_TRUE(GetFileIdentity(scratch / "a.xml", a));
+    ASSERT_TRUE(GetFileIdentity(scratch.Path() + kPathSeparator + kPathSeparator + "a.xml", again));
+    ASSERT_TRUE(GetFileIdentity(scratch / "b.xml", b));
+    EXPECT_TRUE(a == again);
+    EXPECT_FALSE(a == b);
+    EXPECT_FALSE(GetFileIdentity(scratch / "c.xml", b));
+}
+
+TEST(LocalTime, FormatsWithStrftime) {
+    EXPECT_EQ(FormatLocalTime("%%").size(), 1u);
+    EXPECT_EQ(FormatLocalTime("%x %X").size(), 17u);
+    EXPECT_EQ(FormatLocalTime(""), "");
+}
+
+TEST(Profile, ValuesSurviveAWriteAndAFreshRead) {
+    ScratchFolder scratch;
+#ifndef _WIN32
+    ::setenv("XDG_CONFIG_HOME", (scratch / "config").c_str(), 1);
+#endif
+    // A company name of this run's own, so that a stored registry key cannot leak between runs.
+    const CString company = "VellacorTest" + std::to_string(std::random_device{}());
+    UserProfile profile(company, "Brevix");
+    EXPECT_EQ(profile.GetProfileString("Settings", "tag", "topic"), "topic");
+    const CString multiLine = "<?xml?>\r\n\tline \\n two\n";
+    EXPECT_TRUE(profile.WriteProfileString("Settings", "preamble", multiLine));
+    EXPECT_TRUE(profile.WriteProfileString("Settings", "tag", ""));
+    EXPECT_TRUE(profile.WriteProfileString("Other", "tag", "other"));
+    EXPECT_TRUE(profile.WriteProfileString("Settings", "tag", "section"));
+    UserProfile fresh(company, "Brevix");
+    EXPECT_EQ(fresh.GetProfileString("Settings", "preamble", ""), multiLine);
+    EXPECT_EQ(fresh.GetProfileString("Settings", "tag", "topic"), "section");
+    EXPECT_EQ(fresh.GetProfileString("Other", "tag", ""), "other");
+    EXPECT_EQ(fresh.GetProfileString("Settings", "missing", "default"), "default");
+#ifndef _WIN32
+    EXPECT_EQ(fresh.GetLocation(), scratch / "config" + "/" + company + "/Brevix.ini");
+    ::unsetenv("XDG_CONFIG_HOME");
+#endif
+}
+
+TEST(Profile, EscapingRoundTrips) {
+    const CString value = "a\\b\nc\rd\te\\n";
+    EXPECT_EQ(EscapeProfileValue(value), "a\\\\b\\nc\\rd\\te\\\\n");
+    EXPECT_EQ(UnescapeProfileValue(EscapeProfileValue(value)), value);
+}
+
+} // namespace

@@ -133,8 +133,8 @@ TEST_F(Scanner, ClosingTagWithNoChunkOpenIsDropped) {
 }
 
 TEST_F(Scanner, NulBytesAreCopiedLikeAnyOtherCharacter) {
-    Run(CString("<topic>a\0b</topic>", 18));
-    EXPECT_EQ(OutFile("0001.xml"), kPreamble + CString("<topic>a\0b</topic>", 18));
+    Run(Bytes("<topic>a\0b</topic>"));
+    EXPECT_EQ(OutFile("0001.xml"), kPreamble + Bytes("<topic>a\0b</topic>"));
 }
 
 TEST_F(Scanner, SubfolderIsCreatedOnceAndLogged) {

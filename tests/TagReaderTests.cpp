@@ -1,3 +1,5 @@
+#include "TestSupport.h"
+
 #include "engine/Chunker.h"
 #include "engine/TagReader.h"
 #include "reference/ReferenceTagReader.h"
@@ -44,7 +46,7 @@ TEST(TagReader, ReadsElementAndAttributeValues) {
 }
 
 TEST(TagReader, NulBytesAreOrdinaryCharacters) {
-    EXPECT_EQ(Chunker::ReadKeyValue(CString("<title>a\0b</title>", 18), "title"), "a_b");
+    EXPECT_EQ(Chunker::ReadKeyValue(Bytes("<title>a\0b</title>"), "title"), "a_b");
 }
 
 TEST(TagReader, RemoveConstructCutsUpToTheFirstGreaterThan) {

@@ -24,6 +24,12 @@ private:
     CString m_path;
 };
 
+// A string literal's bytes, NULs included.
+template <size_t N>
+CString Bytes(const char (&literal)[N]) {
+    return CString(literal, N - 1);
+}
+
 // The bytes of a file, or "<missing>" when it cannot be read.
 CString ReadBytes(const CString& path);
 // Writes bytes as they are (no text-mode conversion).
