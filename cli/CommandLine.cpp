@@ -43,13 +43,22 @@ bool ApplySetting(ChunkSettings& settings, const CString& assignment) {
     if (equals == CString::npos) return false;
     CString name = assignment.substr(0, equals);
     CString value = assignment.substr(equals + 1);
-    struct Flag { const char* name; BOOL ChunkSettings::*member; };
-    struct Text { const char* name; CString ChunkSettings::*member; };
-    static const Flag kFlags[] = {
-        {"overwrite", &ChunkSettings::m_bOverwrite},       {"subfolders", &ChunkSettings::m_bSubfolders},
-        {"emit_prefix", &ChunkSettings::m_bEmitPrefix},     {"use_source", &ChunkSettings::m_bUseSource},
-        {"append_tagname", &ChunkSettings::m_bAppendTagname}, {"emit_preamble", &ChunkSettings::m_bEmitPreamble},
-        {"use_line1", &ChunkSettings::m_bUseLine1},         {"emit_postamble", &ChunkSettings::m_bEmitPostamble}};
+    struct Flag {
+        const char* name;
+        BOOL ChunkSettings::*member;
+    };
+    struct Text {
+        const char* name;
+        CString ChunkSettings::*member;
+    };
+    static const Flag kFlags[] = {{"overwrite", &ChunkSettings::m_bOverwrite},
+                                  {"subfolders", &ChunkSettings::m_bSubfolders},
+                                  {"emit_prefix", &ChunkSettings::m_bEmitPrefix},
+                                  {"use_source", &ChunkSettings::m_bUseSource},
+                                  {"append_tagname", &ChunkSettings::m_bAppendTagname},
+                                  {"emit_preamble", &ChunkSettings::m_bEmitPreamble},
+                                  {"use_line1", &ChunkSettings::m_bUseLine1},
+                                  {"emit_postamble", &ChunkSettings::m_bEmitPostamble}};
     static const Text kTexts[] = {{"ext", &ChunkSettings::m_strExt},
                                   {"prefix", &ChunkSettings::m_strPrefix},
                                   {"preamble", &ChunkSettings::m_strPreamble},
@@ -84,9 +93,12 @@ bool ParseArguments(const CStringList& args, Options& options, CString& message,
             inlineValue = true;
         }
         CString* target = nullptr;
-        if (option == "-t" || option == "--tags") target = &options.tags, options.tagsGiven = true;
-        else if (option == "-k" || option == "--keys") target = &options.keys, options.keysGiven = true;
-        else if (option == "-s" || option == "--set") options.sets.emplace_back(), target = &options.sets.back();
+        if (option == "-t" || option == "--tags")
+            target = &options.tags, options.tagsGiven = true;
+        else if (option == "-k" || option == "--keys")
+            target = &options.keys, options.keysGiven = true;
+        else if (option == "-s" || option == "--set")
+            options.sets.emplace_back(), target = &options.sets.back();
         if (target != nullptr) {
             if (!inlineValue) {
                 if (i + 1 == args.size()) {
@@ -102,10 +114,14 @@ bool ParseArguments(const CStringList& args, Options& options, CString& message,
             message = "option " + option + " takes no value";
             return false;
         }
-        if (arg == "--no-profile") options.noProfile = true;
-        else if (arg == "-q" || arg == "--quiet") options.quiet = true;
-        else if (arg == "-h" || arg == "--help") help = true;
-        else if (arg == "--version") version = true;
+        if (arg == "--no-profile")
+            options.noProfile = true;
+        else if (arg == "-q" || arg == "--quiet")
+            options.quiet = true;
+        else if (arg == "-h" || arg == "--help")
+            help = true;
+        else if (arg == "--version")
+            version = true;
         else {
             message = "unknown option " + arg;
             return false;
@@ -116,12 +132,14 @@ bool ParseArguments(const CStringList& args, Options& options, CString& message,
 
 } // namespace
 
-int RunCommandLine(const CStringList& args, const ProfileStore& profile, std::ostream& out, std::ostream& err) {
+int RunCommandLine(const CStringList& args, const ProfileStore& profile, std::ostream& out,
+                   std::ostream& err) {
     Options options;
     CString message;
     bool help = false, version = false;
     if (!ParseArguments(args, options, message, help, version)) {
-        err << "brevix-cli: " << message << "\n" << "Try 'brevix-cli --help'.\n";
+        err << "brevix-cli: " << message << "\n"
+            << "Try 'brevix-cli --help'.\n";
         return kCliUsage;
     }
     if (help) {

@@ -12,4 +12,5 @@ enum CliStatus { kCliDone = 0, kCliFailed = 1, kCliUsage = 2 };
 
 // Runs the program on args (without the program name); the log goes to out byte for byte,
 // messages to err. profile is the stored profile, read unless --no-profile is given.
-int RunCommandLine(const CStringList& args, const ProfileStore& profile, std::ostream& out, std::ostream& err);
+int RunCommandLine(const CStringList& args, const ProfileStore& profile, std::ostream& out,
+                   std::ostream& err);

@@ -45,7 +45,8 @@ const char* Chunker::FindPattern(const CString& pattern, const char* from, const
     PatternSearch* search = nullptr;
     if (end == m_scanEnd) {
         search = &m_searches[pattern];
-        if (search->from != nullptr && from >= search->from && (search->found == nullptr || search->found >= from))
+        if (search->from != nullptr && from >= search->from &&
+            (search->found == nullptr || search->found >= from))
             return search->found;
     }
     const char* found = nullptr;
@@ -120,8 +121,10 @@ CString Chunker::MakeChunkPath(const CString& outputFolder, const CString& tag, 
     }
 
     bool duplicate = false;
-    if (name.empty()) name = FormatNumber("%04d", ++m_unnamedCount);
-    else duplicate = !m_usedNames.insert(name).second;
+    if (name.empty())
+        name = FormatNumber("%04d", ++m_unnamedCount);
+    else
+        duplicate = !m_usedNames.insert(name).second;
 
     CString base = folderPart + MakePrefix(tag) + name;
     CString ext = settings.GetExt();

@@ -61,9 +61,12 @@ void Chunker::ScanText(const CString& outputFolder, const CString& preamble, con
             name.clear();
             for (const char* q = tagBegin + 1; q < p; ++q)
                 if (*q != '/') name += *q;
-            if (!IsLevelTag(name)) emit(tagBegin, p + 1);
-            else if (!closing) StartChunk(open, outputFolder, preamble, name, p, tagBegin, end);
-            else EndChunk(open, tagBegin, p + 1);
+            if (!IsLevelTag(name))
+                emit(tagBegin, p + 1);
+            else if (!closing)
+                StartChunk(open, outputFolder, preamble, name, p, tagBegin, end);
+            else
+                EndChunk(open, tagBegin, p + 1);
             tagBegin = nullptr;
         }
         ++p;
@@ -90,8 +93,10 @@ void Chunker::StartChunk(std::vector<ChunkFile>& open, const CString& folder, co
     if (settings.GetSubfolders()) {
         CString subfolder = FolderOf(chunk.path, false);
         if (!IsFolder(subfolder)) {
-            if (CreateFolder(subfolder)) LogLine("Created sub-folder: " + subfolder);
-            else LogFailure("Unable to create sub-folder: " + subfolder);
+            if (CreateFolder(subfolder))
+                LogLine("Created sub-folder: " + subfolder);
+            else
+                LogFailure("Unable to create sub-folder: " + subfolder);
             LogLine();
         }
     }
@@ -115,8 +120,10 @@ void Chunker::EndChunk(std::vector<ChunkFile>& open, const char* tagBegin, const
             CString postamble = settings.GetPostamble();
             if (!postamble.empty()) chunk.stream.Write(postamble);
         }
-        if (chunk.stream.Close()) LogLine(chunk.path);
-        else LogFailure("Unable to write file: " + chunk.path);
+        if (chunk.stream.Close())
+            LogLine(chunk.path);
+        else
+            LogFailure("Unable to write file: " + chunk.path);
     }
     open.pop_back();
 }

@@ -40,7 +40,8 @@ public:
     // The full path of the file for a chunk of tag whose start-tag name ended at position (the
     // space or ">" after the name) in a NUL-terminated source text.
     CString MakeChunkPath(const CString& outputFolder, const CString& tag, const char* position);
-    CString MakeChunkPath(const CString& outputFolder, const CString& tag, const char* position, const char* end);
+    CString MakeChunkPath(const CString& outputFolder, const CString& tag, const char* position,
+                          const char* end);
 
     // The sanitised value of key in text, or an empty string. Reads no member.
     static CString ReadKeyValue(const CString& text, const CString& key);
@@ -84,19 +85,19 @@ private:
     CString FirstFreeVariant(const CString& base, const CString& ext);
 
     // Member variables
-    CString m_strProcessLog;                    // lines, each ended by CR LF
-    CStringList m_levelTags;                    // element names at which a chunk begins
-    CStringList m_nameKeys;                     // element and attribute names that name a chunk file
-    std::unordered_set<CString> m_usedNames;    // chunk names given out in this run
-    int m_unnamedCount = 0;                     // chunks of this run that found no name
-    CStdioFile m_source;                        // the source file, open during a run
+    CString m_strProcessLog;                 // lines, each ended by CR LF
+    CStringList m_levelTags;                 // element names at which a chunk begins
+    CStringList m_nameKeys;                  // element and attribute names that name a chunk file
+    std::unordered_set<CString> m_usedNames; // chunk names given out in this run
+    int m_unnamedCount = 0;                  // chunks of this run that found no name
+    CStdioFile m_source;                     // the source file, open during a run
 
-    bool m_bFailed = false;                            // this run logged a failure
-    std::unordered_set<CString> m_givenPaths;          // compare keys of the paths given out in this run
-    std::unordered_map<CString, int> m_nextNumber;     // plain candidate -> number to probe first
-    bool m_bSourceIdentity = false;                    // m_sourceIdentity holds the open source's identity
+    bool m_bFailed = false;                        // this run logged a failure
+    std::unordered_set<CString> m_givenPaths;      // compare keys of the paths given out in this run
+    std::unordered_map<CString, int> m_nextNumber; // plain candidate -> number to probe first
+    bool m_bSourceIdentity = false;                // m_sourceIdentity holds the open source's identity
     FileIdentity m_sourceIdentity;
-    const char* m_scanEnd = nullptr;                   // end of the text being scanned, during ScanText
+    const char* m_scanEnd = nullptr;                       // end of the text being scanned, during ScanText
     std::unordered_map<CString, PatternSearch> m_searches; // per pattern, during ScanText
 };
 

@@ -18,7 +18,8 @@ int StripMarkup(CString& text) {
     MarkupStripper stripper(text.data(), text.data() + text.size());
     CString stripped;
     stripped.reserve(text.size());
-    for (int c = stripper.Next(); c >= 0; c = stripper.Next()) stripped += static_cast<char>(c);
+    for (int c = stripper.Next(); c >= 0; c = stripper.Next())
+        stripped += static_cast<char>(c);
     text.swap(stripped);
     return stripper.Removed();
 }
@@ -133,7 +134,8 @@ public:
 
     bool Next(const char* delimiters, CString& token) {
         int c = m_stripper.Next();
-        while (c >= 0 && IsDelimiter(c, delimiters)) c = m_stripper.Next();
+        while (c >= 0 && IsDelimiter(c, delimiters))
+            c = m_stripper.Next();
         if (c < 0) return false;
         token.clear();
         while (c >= 0 && !IsDelimiter(c, delimiters)) {
@@ -171,7 +173,8 @@ CString Chunker::ReadKeyValue(const char* begin, const char* end, const CString&
     Tokenizer tokens(stripper);
     CString token;
     bool found = false;
-    for (bool more = tokens.Next(kTokenDelimiters, token); more; more = tokens.Next(kTokenDelimiters, token)) {
+    for (bool more = tokens.Next(kTokenDelimiters, token); more;
+         more = tokens.Next(kTokenDelimiters, token)) {
         TrimWhiteSpace(token);
         if (token.empty()) continue;
         if (found) {

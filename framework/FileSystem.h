@@ -38,7 +38,9 @@ CString GetFileNameOf(const CString& path);
 struct FileIdentity {
     uint64_t volume = 0;
     uint64_t index = 0;
-    bool operator==(const FileIdentity& other) const { return volume == other.volume && index == other.index; }
+    bool operator==(const FileIdentity& other) const {
+        return volume == other.volume && index == other.index;
+    }
 };
 
 // Fills id for the existing file path names; false when there is none or it cannot be asked.

@@ -11,7 +11,9 @@
 
 namespace {
 
-bool HasWildcard(const CString& name) { return name.find_first_of("*?") != CString::npos; }
+bool HasWildcard(const CString& name) {
+    return name.find_first_of("*?") != CString::npos;
+}
 
 // "*" matches any run of characters, "?" any one character; everything else matches itself.
 bool WildcardMatch(const char* pattern, const char* name) {
@@ -31,7 +33,8 @@ bool WildcardMatch(const char* pattern, const char* name) {
             return false;
         }
     }
-    while (*pattern == '*') ++pattern;
+    while (*pattern == '*')
+        ++pattern;
     return *pattern == '\0';
 }
 
@@ -110,7 +113,8 @@ CString GetFullPath(const CString& path) {
         start = slash + 1;
     }
     CString full;
-    for (const CString& part : parts) full += "/" + part;
+    for (const CString& part : parts)
+        full += "/" + part;
     if (full.empty() || (joined.size() > 1 && joined.back() == '/')) full += "/";
     return full;
 }
@@ -128,4 +132,6 @@ bool GetFileIdentity(const CString& path, FileIdentity& id) {
     return true;
 }
 
-CString PathCompareKey(const CString& path) { return path; }
+CString PathCompareKey(const CString& path) {
+    return path;
+}

@@ -23,7 +23,8 @@ bool IsFolder(const CString& path) {
 
 bool FolderExists(const CString& path) {
     DWORD attributes = GetFileAttributesA(path.c_str());
-    return !path.empty() && attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY) != 0;
+    return !path.empty() && attributes != INVALID_FILE_ATTRIBUTES &&
+           (attributes & FILE_ATTRIBUTE_DIRECTORY) != 0;
 }
 
 bool CreateFolder(const CString& path) {
@@ -48,8 +49,8 @@ CString GetFileNameOf(const CString& path) {
 }
 
 bool GetFileIdentity(const CString& path, FileIdentity& id) {
-    HANDLE file = CreateFileA(path.c_str(), 0, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
-                              OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr);
+    HANDLE file = CreateFileA(path.c_str(), 0, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                              nullptr, OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr);
     if (file == INVALID_HANDLE_VALUE) return false;
     BY_HANDLE_FILE_INFORMATION info;
     BOOL ok = GetFileInformationByHandle(file, &info);

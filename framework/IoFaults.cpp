@@ -17,10 +17,13 @@ void FailAt(IoOp op, long n) {
 
 void Reset() {
     g_armed = false;
-    for (int i = 0; i < kKinds; ++i) g_counts[i] = g_failAt[i] = 0;
+    for (int i = 0; i < kKinds; ++i)
+        g_counts[i] = g_failAt[i] = 0;
 }
 
-long Count(IoOp op) { return g_counts[static_cast<int>(op)]; }
+long Count(IoOp op) {
+    return g_counts[static_cast<int>(op)];
+}
 
 bool ShouldFail(IoOp op) {
     int kind = static_cast<int>(op);

@@ -2,10 +2,13 @@
 
 namespace {
 // MemoryProfile keeps every write in order; a read takes the latest write of its value.
-CString MemoryKey(const CString& section, const CString& entry) { return section + "\\" + entry + "="; }
+CString MemoryKey(const CString& section, const CString& entry) {
+    return section + "\\" + entry + "=";
+}
 } // namespace
 
-CString MemoryProfile::GetProfileString(const CString& section, const CString& entry, const CString& def) const {
+CString MemoryProfile::GetProfileString(const CString& section, const CString& entry,
+                                        const CString& def) const {
     CString key = MemoryKey(section, entry);
     for (auto it = m_writes.rbegin(); it != m_writes.rend(); ++it)
         if (it->compare(0, key.size(), key) == 0) return it->substr(key.size());

@@ -12,7 +12,8 @@ class ProfileStore {
 public:
     virtual ~ProfileStore() = default;
     // The stored text, or def when the value (or its section) is missing.
-    virtual CString GetProfileString(const CString& section, const CString& entry, const CString& def) const = 0;
+    virtual CString GetProfileString(const CString& section, const CString& entry,
+                                     const CString& def) const = 0;
     // Stores value; false when it could not be written.
     virtual bool WriteProfileString(const CString& section, const CString& entry, const CString& value) = 0;
 };

@@ -33,7 +33,9 @@ CStringList ReadLines(const CString& path) {
     return lines;
 }
 
-bool IsSectionLine(const CString& line) { return line.size() >= 2 && line.front() == '[' && line.back() == ']'; }
+bool IsSectionLine(const CString& line) {
+    return line.size() >= 2 && line.front() == '[' && line.back() == ']';
+}
 
 // The index of entry's line within section, or npos. sectionEnd is where the section's lines end
 // (npos when the section is missing).
@@ -50,7 +52,8 @@ size_t FindEntry(const CStringList& lines, const CString& section, const CString
         }
         if (!inSection) continue;
         if (!line.empty()) sectionEnd = i + 1;
-        if (line.size() > entry.size() && line.compare(0, entry.size(), entry) == 0 && line[entry.size()] == '=')
+        if (line.size() > entry.size() && line.compare(0, entry.size(), entry) == 0 &&
+            line[entry.size()] == '=')
             return i;
     }
     return CString::npos;
@@ -70,7 +73,8 @@ bool MakeFolders(const CString& path) {
 UserProfile::UserProfile(const CString& company, const CString& application)
     : m_strLocation(ConfigHome() + "/" + company + "/" + application + ".ini") {}
 
-CString UserProfile::GetProfileString(const CString& section, const CString& entry, const CString& def) const {
+CString UserProfile::GetProfileString(const CString& section, const CString& entry,
+                                      const CString& def) const {
     CStringList lines = ReadLines(m_strLocation);
     size_t sectionEnd = 0;
     size_t at = FindEntry(lines, section, entry, sectionEnd);
@@ -95,7 +99,8 @@ bool UserProfile::WriteProfileString(const CString& section, const CString& entr
     if (!MakeFolders(m_strLocation)) return false;
     CString temporary = m_strLocation + ".tmp" + std::to_string(getpid());
     CString text;
-    for (const CString& each : lines) text += each + "\n";
+    for (const CString& each : lines)
+        text += each + "\n";
     std::FILE* out = std::fopen(temporary.c_str(), "wb");
     if (out == nullptr) return false;
     bool written = std::fwrite(text.data(), 1, text.size(), out) == text.size() && std::fflush(out) == 0 &&

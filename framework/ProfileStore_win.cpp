@@ -7,7 +7,8 @@
 UserProfile::UserProfile(const CString& company, const CString& application)
     : m_strLocation("Software\\" + company + "\\" + application) {}
 
-CString UserProfile::GetProfileString(const CString& section, const CString& entry, const CString& def) const {
+CString UserProfile::GetProfileString(const CString& section, const CString& entry,
+                                      const CString& def) const {
     HKEY key;
     CString path = m_strLocation + "\\" + section;
     if (RegOpenKeyExA(HKEY_CURRENT_USER, path.c_str(), 0, KEY_QUERY_VALUE, &key) != ERROR_SUCCESS) return def;
@@ -20,7 +21,8 @@ CString UserProfile::GetProfileString(const CString& section, const CString& ent
         if (RegQueryValueExA(key, entry.c_str(), nullptr, &type, reinterpret_cast<BYTE*>(&data[0]), &size) ==
             ERROR_SUCCESS) {
             data.resize(size);
-            while (!data.empty() && data.back() == '\0') data.pop_back();
+            while (!data.empty() && data.back() == '\0')
+                data.pop_back();
             value = data;
         }
     }
@@ -31,8 +33,8 @@ CString UserProfile::GetProfileString(const CString& section, const CString& ent
 bool UserProfile::WriteProfileString(const CString& section, const CString& entry, const CString& value) {
     HKEY key;
     CString path = m_strLocation + "\\" + section;
-    if (RegCreateKeyExA(HKEY_CURRENT_USER, path.c_str(), 0, nullptr, REG_OPTION_NON_VOLATILE, KEY_SET_VALUE, nullptr,
-                        &key, nullptr) != ERROR_SUCCESS)
+    if (RegCreateKeyExA(HKEY_CURRENT_USER, path.c_str(), 0, nullptr, REG_OPTION_NON_VOLATILE, KEY_SET_VALUE,
+                        nullptr, &key, nullptr) != ERROR_SUCCESS)
         return false;
     LONG result = RegSetValueExA(key, entry.c_str(), 0, REG_SZ, reinterpret_cast<const BYTE*>(value.c_str()),
                                  static_cast<DWORD>(value.size() + 1));

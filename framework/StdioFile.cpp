@@ -112,4 +112,6 @@ void CStdioFile::Abort() {
     m_buffer.clear();
 }
 
-CString CStdioFile::GetFileName() const { return GetFileNameOf(m_strPath); }
+CString CStdioFile::GetFileName() const {
+    return GetFileNameOf(m_strPath);
+}

@@ -45,8 +45,8 @@ private:
 
     // Member variables
     std::FILE* m_pStream = nullptr;
-    CString m_strPath;   // full path, set by Open
-    CString m_buffer;    // converted text not yet handed out by ReadString
+    CString m_strPath; // full path, set by Open
+    CString m_buffer;  // converted text not yet handed out by ReadString
     size_t m_bufferPos = 0;
     bool m_bEnd = false; // the stream reached its end (or a Ctrl-Z)
 };

@@ -48,8 +48,10 @@ size_t ReadTextMode(std::FILE* stream, char* dst, size_t size, bool& atEnd, bool
                 dst[out++] = '\n';
             } else {
                 dst[out++] = '\r';
-                if (next != EOF) std::ungetc(next, stream);
-                else if (std::ferror(stream)) error = true;
+                if (next != EOF)
+                    std::ungetc(next, stream);
+                else if (std::ferror(stream))
+                    error = true;
             }
         } else {
             dst[out++] = '\r';
@@ -65,7 +67,9 @@ size_t RemainingBytes(std::FILE* stream) {
     return static_cast<size_t>(info.st_size - position);
 }
 
-std::FILE* OpenForTextWrite(const CString& path) { return std::fopen(path.c_str(), "w+"); }
+std::FILE* OpenForTextWrite(const CString& path) {
+    return std::fopen(path.c_str(), "w+");
+}
 
 bool WriteTextMode(std::FILE* stream, const char* data, size_t size) {
     const char* end = data + size;

@@ -5,7 +5,9 @@
 #include <io.h>
 #include <share.h>
 
-std::FILE* OpenForTextRead(const CString& path) { return _fsopen(path.c_str(), "rt", _SH_DENYNO); }
+std::FILE* OpenForTextRead(const CString& path) {
+    return _fsopen(path.c_str(), "rt", _SH_DENYNO);
+}
 
 size_t ReadTextMode(std::FILE* stream, char* dst, size_t size, bool& /*atEnd*/, bool& error) {
     size_t got = std::fread(dst, 1, size, stream);
@@ -20,10 +22,14 @@ size_t RemainingBytes(std::FILE* stream) {
     return static_cast<size_t>(length - position);
 }
 
-std::FILE* OpenForTextWrite(const CString& path) { return std::fopen(path.c_str(), "w+"); }
+std::FILE* OpenForTextWrite(const CString& path) {
+    return std::fopen(path.c_str(), "w+");
+}
 
 bool WriteTextMode(std::FILE* stream, const char* data, size_t size) {
     return std::fwrite(data, 1, size, stream) == size;
 }
 
-void SetStdoutBinary() { _setmode(_fileno(stdout), _O_BINARY); }
+void SetStdoutBinary() {
+    _setmode(_fileno(stdout), _O_BINARY);
+}

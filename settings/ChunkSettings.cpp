@@ -6,10 +6,16 @@ namespace {
 ChunkSettings g_settings;
 } // namespace
 
-ChunkSettings* GetChunkSettings() { return &g_settings; }
+ChunkSettings* GetChunkSettings() {
+    return &g_settings;
+}
 
-CString EncodeBool(BOOL value) { return value ? "yes" : "no"; }
-BOOL DecodeBool(const CString& text) { return text == "yes" ? 1 : 0; }
+CString EncodeBool(BOOL value) {
+    return value ? "yes" : "no";
+}
+BOOL DecodeBool(const CString& text) {
+    return text == "yes" ? 1 : 0;
+}
 
 void ChunkSettings::LoadSettings(const ProfileStore& profile) {
     auto text = [&](const char* entry, const char* def) {

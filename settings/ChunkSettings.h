@@ -40,24 +40,24 @@ public:
     ChunkSettings& operator=(const ChunkSettings&) = delete;
 
     // Member variables, read and written directly by the Settings dialog and the main frame.
-    CStatic m_levelLabel;       // "Chunk Level (tags)"
-    CEdit m_levelEdit;          // the live chunk level tag text
-    CString m_strLevelTags;     // "tag": as loaded or as last saved
-    CStatic m_nameLabel;        // "Chunk Name (tags and/or attributes)"
-    CEdit m_nameEdit;           // the live chunk name key text
-    CString m_strNameKeys;      // "attrs"
-    BOOL m_bOverwrite = 0;      // "overwrite": an earlier run's chunk file may be replaced
-    BOOL m_bSubfolders = 0;     // "subfolders": a sub-folder per chunk level tag
-    CString m_strExt;           // "ext", without the dot
-    BOOL m_bEmitPrefix = 0;     // "emit_prefix"
-    BOOL m_bUseSource = 0;      // "use_source": the prefix is the source file's name
-    CString m_strPrefix;        // "prefix"
-    BOOL m_bAppendTagname = 0;  // "append_tagname"
-    BOOL m_bEmitPreamble = 0;   // "emit_preamble"
-    BOOL m_bUseLine1 = 0;       // "use_line1": the preamble is the source's first line
-    CString m_strPreamble;      // "preamble"
-    BOOL m_bEmitPostamble = 0;  // "emit_postamble"
-    CString m_strPostamble;     // "postamble"
+    CStatic m_levelLabel;      // "Chunk Level (tags)"
+    CEdit m_levelEdit;         // the live chunk level tag text
+    CString m_strLevelTags;    // "tag": as loaded or as last saved
+    CStatic m_nameLabel;       // "Chunk Name (tags and/or attributes)"
+    CEdit m_nameEdit;          // the live chunk name key text
+    CString m_strNameKeys;     // "attrs"
+    BOOL m_bOverwrite = 0;     // "overwrite": an earlier run's chunk file may be replaced
+    BOOL m_bSubfolders = 0;    // "subfolders": a sub-folder per chunk level tag
+    CString m_strExt;          // "ext", without the dot
+    BOOL m_bEmitPrefix = 0;    // "emit_prefix"
+    BOOL m_bUseSource = 0;     // "use_source": the prefix is the source file's name
+    CString m_strPrefix;       // "prefix"
+    BOOL m_bAppendTagname = 0; // "append_tagname"
+    BOOL m_bEmitPreamble = 0;  // "emit_preamble"
+    BOOL m_bUseLine1 = 0;      // "use_line1": the preamble is the source's first line
+    CString m_strPreamble;     // "preamble"
+    BOOL m_bEmitPostamble = 0; // "emit_postamble"
+    CString m_strPostamble;    // "postamble"
 };
 
 // The process-wide record.

@@ -35,8 +35,8 @@ protected:
 TEST_F(CommandLine, RunsWithTheFreshDefaultsAndPrintsTheLog) {
     EXPECT_EQ(Cli({m_source, m_out}), 0);
     std::vector<CString> body = LogBody(Out());
-    EXPECT_EQ(body, (std::vector<CString>{"source: " + m_source, "chunk level tag: topic", "output folder: " + m_out,
-                                          "", m_out + kPathSeparator + "A.xml"}));
+    EXPECT_EQ(body, (std::vector<CString>{"source: " + m_source, "chunk level tag: topic",
+                                          "output folder: " + m_out, "", m_out + kPathSeparator + "A.xml"}));
     EXPECT_EQ(Out().substr(Out().size() - 2), "\r\n");
     EXPECT_EQ(Err(), "");
 }

@@ -19,12 +19,14 @@ namespace {
 TEST(StdioFile, ReadsWithWindowsTextModeRules) {
     ScratchFolder scratch;
     CString path = scratch / "t.txt";
-    WriteBytes(path, Bytes("a\r\nb\rc\r\r\nd\0e\nlast\x1a" "after"));
+    WriteBytes(path, Bytes("a\r\nb\rc\r\r\nd\0e\nlast\x1a"
+                           "after"));
     CStdioFile file;
     ASSERT_TRUE(file.Open(path));
     CString line;
     CStringList lines;
-    while (file.ReadString(line)) lines.push_back(line);
+    while (file.ReadString(line))
+        lines.push_back(line);
     EXPECT_EQ(lines, (CStringList{"a", "b\rc\r", Bytes("d\0e"), "last"}));
     file.Close();
 

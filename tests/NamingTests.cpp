@@ -40,7 +40,7 @@ TEST_F(Naming, PrefixOptions) {
         const char* prefix;
         const char* name;
     } cases[] = {
-        {0, 0, 1, "doc", "Intro.xml"},              // the tag name needs the prefix option
+        {0, 0, 1, "doc", "Intro.xml"}, // the tag name needs the prefix option
         {1, 0, 0, "", "Intro.xml"},
         {1, 0, 1, "", "topic_Intro.xml"},
         {1, 0, 0, "my doc.", "my doc._Intro.xml"}, // typed prefixes stay as typed
@@ -103,7 +103,8 @@ TEST_F(Naming, WithoutOverwriteExistingFilesGetNumberedVariants) {
 TEST_F(Naming, WithOverwriteAnEarlierRunsFileIsReplacedButNotThisRunsFiles) {
     fs::create_directories(m_out);
     WriteBytes(OutPath("Intro.xml"), "old");
-    CString log = Run("<topic title=\"Intro\">a</topic><topic title=\"Intro\">b</topic><topic title=\"Intro\">c</topic>");
+    CString log = Run(
+        "<topic title=\"Intro\">a</topic><topic title=\"Intro\">b</topic><topic title=\"Intro\">c</topic>");
     EXPECT_EQ(LoggedNames(log), (std::vector<CString>{"Intro.xml", "Intro(1).xml", "Intro(2).xml"}));
     EXPECT_NE(OutFile("Intro.xml").find(">a</topic>"), CString::npos);
     EXPECT_NE(OutFile("Intro(2).xml").find(">c</topic>"), CString::npos);
@@ -127,7 +128,8 @@ TEST_F(Naming, KeyValueEqualToASequenceNumberNeverReplacesThatFile) {
 TEST_F(Naming, NamesThatDifferInCaseShareAFileOnlyWhereTheFileSystemSaysSo) {
     CString log = Run("<topic title=\"Intro\">a</topic><topic title=\"intro\">b</topic>");
     bool caseBlind = PathCompareKey("A") == PathCompareKey("a");
-    EXPECT_EQ(LoggedNames(log), (std::vector<CString>{"Intro.xml", caseBlind ? "intro(1).xml" : "intro.xml"}));
+    EXPECT_EQ(LoggedNames(log),
+              (std::vector<CString>{"Intro.xml", caseBlind ? "intro(1).xml" : "intro.xml"}));
     EXPECT_NE(ReadBytes(OutPath("Intro.xml")).find(">a</topic>"), CString::npos);
 }
 
@@ -164,8 +166,9 @@ TEST_F(Naming, SourceFileIsNeverAChunkFile) {
 }
 
 TEST_F(Naming, ReservedDeviceNamesGetNumberedVariants) {
-    CString log = Run("<topic title=\"CON\">a</topic><topic title=\"nul\">b</topic><topic title=\"Com1\">c</topic>"
-                      "<topic title=\"COM10\">d</topic><topic title=\"CONSOLE\">e</topic>");
+    CString log =
+        Run("<topic title=\"CON\">a</topic><topic title=\"nul\">b</topic><topic title=\"Com1\">c</topic>"
+            "<topic title=\"COM10\">d</topic><topic title=\"CONSOLE\">e</topic>");
     EXPECT_EQ(LoggedNames(log),
               (std::vector<CString>{"CON(1).xml", "nul(1).xml", "Com1(1).xml", "COM10.xml", "CONSOLE.xml"}));
     EXPECT_NE(OutFile("CON(1).xml").find(">a</topic>"), CString::npos);

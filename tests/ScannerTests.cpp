@@ -141,9 +141,9 @@ TEST_F(Scanner, SubfolderIsCreatedOnceAndLogged) {
     GetChunkSettings()->m_bSubfolders = 1;
     CString log = Run("<topic>a</topic><topic>b</topic>");
     CString folder = OutPath("topic");
-    EXPECT_EQ(Events(log), (std::vector<CString>{"Created sub-folder: " + folder, "",
-                                                 folder + kPathSeparator + "0001.xml",
-                                                 folder + kPathSeparator + "0002.xml"}));
+    EXPECT_EQ(Events(log),
+              (std::vector<CString>{"Created sub-folder: " + folder, "", folder + kPathSeparator + "0001.xml",
+                                    folder + kPathSeparator + "0002.xml"}));
     EXPECT_EQ(ListFolder(folder), (std::vector<CString>{"0001.xml", "0002.xml"}));
 }
 
@@ -161,20 +161,21 @@ TEST_F(Scanner, SubfolderThatCannotBeCreatedIsLoggedAndTheOpenFails) {
 TEST_F(Scanner, ChunkWhoseFileCannotOpenDropsItsTextButNotItsNestedChunks) {
     std::filesystem::create_directories(OutPath("Outer.xml")); // a folder where the file should go
     CString log = Run("<topic><title>Outer</title>a<topic><title>In</title>b</topic>c</topic>");
-    EXPECT_EQ(Events(log), (std::vector<CString>{"Unable to open file: " + OutPath("Outer.xml"),
-                                                 OutPath("In.xml")}));
+    EXPECT_EQ(Events(log),
+              (std::vector<CString>{"Unable to open file: " + OutPath("Outer.xml"), OutPath("In.xml")}));
     EXPECT_EQ(OutFile("In.xml"), kPreamble + "<topic><title>In</title>b</topic>");
 }
 
 TEST_F(Scanner, FailedWriteOrCloseIsLoggedInsteadOfThePath) {
     IoFaults::FailAt(IoOp::Write, 3); // preamble, start tag, then the chunk's text
     CString log = Run("<topic>a</topic><topic>b</topic>");
-    EXPECT_EQ(Events(log), (std::vector<CString>{"Unable to write file: " + OutPath("0001.xml"),
-                                                 OutPath("0002.xml")}));
+    EXPECT_EQ(Events(log),
+              (std::vector<CString>{"Unable to write file: " + OutPath("0001.xml"), OutPath("0002.xml")}));
 
     IoFaults::FailAt(IoOp::Close, 2);
     log = Run("<topic>a</topic><topic>b</topic>");
-    EXPECT_EQ(Events(log), (std::vector<CString>{OutPath("0001.xml"), "Unable to write file: " + OutPath("0002.xml")}));
+    EXPECT_EQ(Events(log),
+              (std::vector<CString>{OutPath("0001.xml"), "Unable to write file: " + OutPath("0002.xml")}));
 }
 
 TEST_F(Scanner, FailedCloseOfTheSourceIsRaisedAfterTheChunksAreWritten) {

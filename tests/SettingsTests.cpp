@@ -11,7 +11,8 @@ namespace {
 // A profile that answers from a fixed table and records the order of the reads.
 class RecordingProfile : public ProfileStore {
 public:
-    CString GetProfileString(const CString& section, const CString& entry, const CString& def) const override {
+    CString GetProfileString(const CString& section, const CString& entry,
+                             const CString& def) const override {
         reads.push_back(section + "\\" + entry);
         for (const auto& stored : values)
             if (stored.first == entry) return stored.second;
@@ -57,9 +58,17 @@ TEST(Settings, FreshStartTakesTheDefaults) {
 TEST(Settings, StoredValuesAreTakenAsTheyAreAndOnlyYesIsTrue) {
     ChunkSettings settings;
     RecordingProfile profile;
-    profile.values = {{"tag", ""},          {"attrs", "id, title"}, {"overwrite", "Yes"},   {"subfolders", "yes"},
-                      {"emit_prefix", "1"}, {"use_source", "true"}, {"prefix", " a.b "}, {"ext", ""},
-                      {"emit_preamble", "YES"}, {"preamble", "line 1\r\nline 2"}, {"emit_postamble", "yes"}};
+    profile.values = {{"tag", ""},
+                      {"attrs", "id, title"},
+                      {"overwrite", "Yes"},
+                      {"subfolders", "yes"},
+                      {"emit_prefix", "1"},
+                      {"use_source", "true"},
+                      {"prefix", " a.b "},
+                      {"ext", ""},
+                      {"emit_preamble", "YES"},
+                      {"preamble", "line 1\r\nline 2"},
+                      {"emit_postamble", "yes"}};
     settings.LoadSettings(profile);
     EXPECT_EQ(settings.m_strLevelTags, ""); // an empty stored tag stays empty
     EXPECT_EQ(settings.m_strNameKeys, "id, title");

@@ -23,21 +23,21 @@ TEST(TagReader, ReadsElementAndAttributeValues) {
         {" id=\"7\" title=\"Part 2: Setup\">", "title", "Part_2__Setup"},
         {"><title lang=\"en\">Intro</title>", "title", "Intro"},
         {" id=\"7\" title=\"Part 2: Setup\">", "id", "7"},
-        {"<title></title>", "title", "_title"},                     // the end tag is the next token
-        {"><subtitle>Sub</subtitle>", "title", "Sub"},              // the key matches inside a name
+        {"<title></title>", "title", "_title"},                            // the end tag is the next token
+        {"><subtitle>Sub</subtitle>", "title", "Sub"},                     // the key matches inside a name
         {" class=\"title-page\">Cover<title>T</title>", "title", "Cover"}, // ... and inside a value
-        {"<Title>Upper</Title>", "title", ""},                      // case-sensitive
-        {" title='Hi'>", "title", "_Hi_"},                          // single quotes stay
-        {" title = \"x\">", "title", "x"},                          // blank tokens are skipped
-        {"<title>A &amp; B</title>", "title", "A__amp__B"},         // no entity decoding
+        {"<Title>Upper</Title>", "title", ""},                             // case-sensitive
+        {" title='Hi'>", "title", "_Hi_"},                                 // single quotes stay
+        {" title = \"x\">", "title", "x"},                                 // blank tokens are skipped
+        {"<title>A &amp; B</title>", "title", "A__amp__B"},                // no entity decoding
         {"<title>Hello\nWorld</title>", "title", "Hello_World"},
-        {"<title>Caf\xc3\xa9</title>", "title", "Caf__"},           // bytes above 0x7F are not letters
+        {"<title>Caf\xc3\xa9</title>", "title", "Caf__"}, // bytes above 0x7F are not letters
         {"", "title", ""},
         {"<p>nothing here</p>", "title", ""},
-        {"<p>x</p><title>", "title", ""},                           // the match is the last token
-        {"<?title x?><p>t</p>", "title", ""},                       // processing instructions are cut
-        {"<!-- a > title --><x>Y</x>", "title", "Y"},               // a comment is cut at its first ">"
-        {"<title lang=\"en\">", "title", ""},                       // the rest of the tag, then nothing
+        {"<p>x</p><title>", "title", ""},             // the match is the last token
+        {"<?title x?><p>t</p>", "title", ""},         // processing instructions are cut
+        {"<!-- a > title --><x>Y</x>", "title", "Y"}, // a comment is cut at its first ">"
+        {"<title lang=\"en\">", "title", ""},         // the rest of the tag, then nothing
     };
     for (const KeyCase& c : cases) {
         EXPECT_EQ(Chunker::ReadKeyValue(c.region, c.key), c.value) << "region: " << c.region;
@@ -66,14 +66,14 @@ TEST(TagReader, StripMarkupRemovesProcessingInstructionsFirst) {
         int removed;
     } cases[] = {
         {"<?xml version=\"1.0\"?>\n<!DOCTYPE x>\n<a/>", "\n\n<a/>", 2},
-        {"<!a<?b>c>", "", 2},    // the "<?" inside goes first, so the "<!" reaches the second ">"
-        {"<<?x>?y>", "", 2},     // a removal joins "<" and "?" into a new marker
+        {"<!a<?b>c>", "", 2}, // the "<?" inside goes first, so the "<!" reaches the second ">"
+        {"<<?x>?y>", "", 2},  // a removal joins "<" and "?" into a new marker
         {"<<!x>!y>z", "z", 2},
         {"<!a<!b>", "", 1},
         {"<?a", "<?a", 0},
         {"<!a<?b", "<!a<?b", 0},
         {"x<![CDATA[y]]>z", "xz", 1},
-        {"<<!>?<?>", "<?", 2},  // the "<?>" goes before the "<!>", so the joined "<?" finds no ">"
+        {"<<!>?<?>", "<?", 2}, // the "<?>" goes before the "<!>", so the joined "<?" finds no ">"
     };
     for (const auto& c : cases) {
         CString text = c.text;
@@ -92,14 +92,16 @@ TEST(TagReader, StripMarkupMatchesTheReferenceOnAllShortTexts) {
         digits.assign(length, 0);
         for (;;) {
             CString text;
-            for (int d : digits) text += alphabet[d];
+            for (int d : digits)
+                text += alphabet[d];
             CString fast = text, slow = text;
             int fastCount = StripMarkup(fast);
             int slowCount = reference::StripMarkup(slow);
             ASSERT_EQ(fast, slow) << "text: " << text;
             ASSERT_EQ(fastCount, slowCount) << "text: " << text;
             int i = 0;
-            while (i < length && ++digits[i] == 5) digits[i++] = 0;
+            while (i < length && ++digits[i] == 5)
+                digits[i++] = 0;
             if (i == length) break;
         }
     }
@@ -107,16 +109,18 @@ TEST(TagReader, StripMarkupMatchesTheReferenceOnAllShortTexts) {
 
 // Random regions built from pieces that matter to the reader, against the reference.
 TEST(TagReader, ReadKeyValueMatchesTheReferenceOnRandomRegions) {
-    const char* pieces[] = {"<title>", "</title>", " title=", "\"", "'", "x y", "<!--", "-->", "<?", "?>", ">",
-                            "<",       "=",        "title lang", " ", "\n", "Hi", "<!", "subtitle", "\t",  "id",
-                            "<title ", "&amp;",    "/",  "Z9_", "\r", "titl"};
+    const char* pieces[] = {"<title>", "</title>", " title=", "\"",  "'",        "x y", "<!--",
+                            "-->",     "<?",       "?>",      ">",   "<",        "=",   "title lang",
+                            " ",       "\n",       "Hi",      "<!",  "subtitle", "\t",  "id",
+                            "<title ", "&amp;",    "/",       "Z9_", "\r",       "titl"};
     const int kPieces = sizeof pieces / sizeof pieces[0];
     const unsigned kSeed = 20261207;
     std::mt19937 random(kSeed);
     for (int round = 0; round < 50000; ++round) {
         CString region;
         int count = random() % 14;
-        for (int i = 0; i < count; ++i) region += pieces[random() % kPieces];
+        for (int i = 0; i < count; ++i)
+            region += pieces[random() % kPieces];
         CString key = (random() % 4 == 0) ? "id" : "title";
         ASSERT_EQ(Chunker::ReadKeyValue(region, key), reference::ReadKeyValue(region, key))
             << "seed " << kSeed << " round " << round << " key " << key << " region: " << region;

@@ -45,7 +45,8 @@ void WriteBytes(const CString& path, const CString& bytes) {
 std::vector<CString> ListFolder(const CString& folder) {
     std::vector<CString> names;
     std::error_code error;
-    for (const auto& entry : fs::directory_iterator(folder, error)) names.push_back(entry.path().filename().string());
+    for (const auto& entry : fs::directory_iterator(folder, error))
+        names.push_back(entry.path().filename().string());
     std::sort(names.begin(), names.end());
     return names;
 }

@@ -25,8 +25,7 @@ private:
 };
 
 // A string literal's bytes, NULs included.
-template <size_t N>
-CString Bytes(const char (&literal)[N]) {
+template <size_t N> CString Bytes(const char (&literal)[N]) {
     return CString(literal, N - 1);
 }
 

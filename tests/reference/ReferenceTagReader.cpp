@@ -11,8 +11,10 @@ namespace reference {
 int StripMarkup(CString& text) {
     int removed = 0;
     for (;;) {
-        if (RemoveConstruct(text, "<?") || RemoveConstruct(text, "<!")) ++removed;
-        else return removed;
+        if (RemoveConstruct(text, "<?") || RemoveConstruct(text, "<!"))
+            ++removed;
+        else
+            return removed;
     }
 }
 
@@ -30,7 +32,8 @@ CString ReadKeyValue(const CString& text, const CString& key) {
         if (!trimmed.empty()) {
             if (found) {
                 for (char& c : trimmed)
-                    if (!(std::isalnum(static_cast<unsigned char>(c)) && static_cast<unsigned char>(c) < 0x80) &&
+                    if (!(std::isalnum(static_cast<unsigned char>(c)) &&
+                          static_cast<unsigned char>(c) < 0x80) &&
                         c != '_')
                         c = '_';
                 return trimmed;
