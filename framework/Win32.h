@@ -17,3 +17,7 @@
 #undef GetWindowText
 #undef LoadString
 #undef GetFileTitle
+#undef SetDlgItemText
+#undef GetDlgItemText
+#undef DrawText
+#undef LoadMenu

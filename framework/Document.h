@@ -1,0 +1,84 @@
+// CDocument: the data of the open file, with its path name, title and modified flag, and the
+// views that show it. CArchive is the open file handed to Serialize.
+#pragma once
+
+#include <vector>
+
+#include "CmdTarget.h"
+#include "StringTypes.h"
+#include "Win32.h"
+
+class CSingleDocTemplate;
+class CView;
+
+// An open file for reading or writing by a document's Serialize.
+class CArchive {
+public:
+    enum Mode { load, store };
+    CArchive(HANDLE hFile, Mode mode, const CString& path) : m_hFile(hFile), m_mode(mode), m_strPath(path) {}
+
+    BOOL IsLoading() const { return m_mode == load; }
+    BOOL IsStoring() const { return m_mode == store; }
+    // The file's length in bytes.
+    unsigned long long GetLength() const;
+    // Reads up to nCount bytes; the number read.
+    UINT Read(void* pBuffer, UINT nCount);
+    void Write(const void* pBuffer, UINT nCount);
+    const CString& GetPath() const { return m_strPath; }
+
+private:
+    HANDLE m_hFile;
+    Mode m_mode;
+    CString m_strPath;
+};
+
+class CDocument : public CCmdTarget {
+public:
+    CDocument() = default;
+    ~CDocument() override = default;
+
+    // Empties the document: contents deleted, no path name, modified flag clear.
+    virtual BOOL OnNewDocument();
+    // Reads path through Serialize. Reports a failure itself and returns FALSE.
+    virtual BOOL OnOpenDocument(const CString& path);
+    virtual void DeleteContents() {}
+    virtual void Serialize(CArchive& ar);
+    // Nothing here is ever saved: the user is never asked.
+    virtual BOOL SaveModified() { return TRUE; }
+
+    const CString& GetTitle() const { return m_strTitle; }
+    virtual void SetTitle(const CString& title);
+    const CString& GetPathName() const { return m_strPathName; }
+    // Sets the path, the title from it and, when asked, adds it to the recent-file list.
+    virtual void SetPathName(const CString& path, BOOL bAddToMRU = TRUE);
+    BOOL IsModified() const { return m_bModified; }
+    void SetModifiedFlag(BOOL bModified = TRUE) { m_bModified = bModified; }
+
+    void AddView(CView* pView);
+    void RemoveView(CView* pView);
+    CView* GetFirstView() const { return m_viewList.empty() ? nullptr : m_viewList.front(); }
+    const std::vector<CView*>& GetViews() const { return m_viewList; }
+
+    CSingleDocTemplate* m_pDocTemplate = nullptr;
+
+    CDocument(const CDocument&) = delete;
+    CDocument& operator=(const CDocument&) = delete;
+
+protected:
+    // Tells the user why path could not be read: the message for the cause, or fallback.
+    void ReportOpenFailure(DWORD error, const CString& path);
+    void UpdateFrameTitle();
+
+    CString m_strTitle;
+    CString m_strPathName;
+    BOOL m_bModified = FALSE;
+    std::vector<CView*> m_viewList;
+};
+
+// Thrown by a Serialize that failed; the message is shown by OnOpenDocument. An empty message
+// means the user has been told already.
+class CArchiveException {
+public:
+    explicit CArchiveException(const CString& message) : m_strMessage(message) {}
+    CString m_strMessage;
+};

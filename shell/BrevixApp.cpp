@@ -1,0 +1,110 @@
+#include "BrevixApp.h"
+
+#include <commctrl.h>
+
+#include "AboutDlg.h"
+#include "BrevixDoc.h"
+#include "BrevixView.h"
+#include "MainFrm.h"
+#include "framework/DocTemplate.h"
+#include "framework/FrameWnd.h"
+#include "resources/resource.h"
+#include "settings/ChunkSettings.h"
+
+namespace {
+CBrevixApp theApp;
+
+// The HTML Help entry point, bound at the first Help command; a failure is kept for the run.
+using HtmlHelpFunc = HWND(WINAPI*)(HWND, LPCSTR, UINT, DWORD_PTR);
+HtmlHelpFunc BindHtmlHelp() {
+    static bool bound = false;
+    static HtmlHelpFunc function = nullptr;
+    if (bound) return function;
+    bound = true;
+    HMODULE hLibrary = nullptr;
+    char path[MAX_PATH] = "";
+    LONG size = sizeof path;
+    if (RegQueryValueA(HKEY_CLASSES_ROOT, "CLSID\\{ADB880A6-D8FF-11CF-9377-00AA003B7A11}\\InprocServer32", path,
+                       &size) == ERROR_SUCCESS && path[0] != '\0')
+        hLibrary = LoadLibraryA(path);
+    if (hLibrary == nullptr) hLibrary = LoadLibraryA("hhctrl.ocx");
+    if (hLibrary != nullptr) function = reinterpret_cast<HtmlHelpFunc>(
+        reinterpret_cast<void*>(GetProcAddress(hLibrary, MAKEINTRESOURCEA(14))));
+    return function;
+}
+} // namespace
+
+CBrevixApp& TheApp() { return theApp; }
+
+CString MakeHelpPath(const CString& helpFilePath) {
+    size_t nameStart = helpFilePath.find_last_of('\\');
+    nameStart = nameStart == CString::npos ? 0 : nameStart + 1;
+    size_t at = helpFilePath.find(".HLP", nameStart);
+    if (at == CString::npos) return helpFilePath;
+    CString path = helpFilePath;
+    path.replace(at, 4, ".chm");
+    return path;
+}
+
+CBrevixApp::CBrevixApp() : m_pSettings(GetChunkSettings()) {}
+
+BOOL CBrevixApp::OnCmdMsg(UINT nID, CmdCode code, CCmdUI* pCmdUI) {
+    static const CmdMapEntry<CBrevixApp> map[] = {
+        OnCommandEntry<CBrevixApp>(ID_APP_ABOUT, &CBrevixApp::OnAppAbout),
+        OnCommandEntry<CBrevixApp>(ID_SETTINGS, &CBrevixApp::OnSettings),
+        OnUpdateEntry<CBrevixApp>(ID_SETTINGS, &CBrevixApp::OnUpdateSettings),
+        OnCommandEntry<CBrevixApp>(ID_HELP, &CBrevixApp::OnHelpContents),
+    };
+    return DispatchCmdMap(this, map, nID, code, pCmdUI) || CWinApp::OnCmdMsg(nID, code, pCmdUI);
+}
+
+BOOL CBrevixApp::InitInstance() {
+    // 1. The three-dimensional look: the common controls of the bars.
+    INITCOMMONCONTROLSEX icc = {sizeof icc, ICC_BAR_CLASSES | ICC_WIN95_CLASSES};
+    InitCommonControlsEx(&icc);
+    // 2-4. The profile, the recent files and every setting, before any window exists.
+    SetRegistryKey("Vellacor");
+    LoadStdProfileSettings(4);
+    m_pSettings->LoadSettings(GetProfileStore());
+    // 5-7. The document template, shell open and the shell's file types.
+    AddDocTemplate(new CSingleDocTemplate(IDR_MAINFRAME, NewObject<CBrevixDoc, CDocument>,
+                                          NewObject<CMainFrame, CFrameWnd>, NewObject<CBrevixView, CView>));
+    EnableShellOpen();
+    RegisterShellFileTypes(TRUE);
+    // 8-9. The command line.
+    static CCommandLineInfo cmdInfo;
+    cmdInfo = CCommandLineInfo();
+    ParseCommandLine(cmdInfo);
+    if (!ProcessShellCommand(cmdInfo)) return FALSE;
+    // 10-11. The main window.
+    m_pMainWnd->ShowWindow(m_nCmdShow);
+    UpdateWindow(m_pMainWnd->GetSafeHwnd());
+    DragAcceptFiles(m_pMainWnd->GetSafeHwnd(), TRUE);
+    // 12. Help is the program's .chm.
+    if (!m_pszHelpFilePath.empty()) m_pszHelpFilePath = MakeHelpPath(m_pszHelpFilePath);
+    return TRUE;
+}
+
+int CBrevixApp::ExitInstance() {
+    WriteProfileString(kSettingsSection, "tag", m_pSettings->m_strLevelTags);
+    WriteProfileString(kSettingsSection, "attrs", m_pSettings->m_strNameKeys);
+    return CWinApp::ExitInstance();
+}
+
+void CBrevixApp::OnAppAbout() {
+    CAboutDlg aboutDlg;
+    aboutDlg.DoModal();
+}
+
+void CBrevixApp::OnSettings() {
+    // The Settings dialog comes here.
+}
+
+void CBrevixApp::OnUpdateSettings(CCmdUI* pCmdUI) { pCmdUI->Enable(TRUE); }
+
+void CBrevixApp::OnHelpContents() {
+    HtmlHelpFunc htmlHelp = BindHtmlHelp();
+    if (htmlHelp == nullptr) return;
+    HWND hMain = m_pMainWnd != nullptr ? m_pMainWnd->GetSafeHwnd() : nullptr;
+    htmlHelp(hMain, m_pszHelpFilePath.c_str(), 1 /* display the table of contents */, 0);
+}
