@@ -1,0 +1,142 @@
+#!/usr/bin/env bash
+# Times brevix-cli against the floor program (brevix-floor: read whole, write the same bytes into
+# as many files) and against `xml_split -c topic` (Debian's xml-twig-tools), side by side in the
+# same rounds, on documentation corpora of several sizes and on the pathological variants.
+# Prints a table (bench/summarize.py) and writes a plot of time against size.
+#
+#   bench/run-bench.sh                       everything (about half an hour, mostly xml_split)
+#   SIZES="10 100" VARIANTS= bench/run-bench.sh
+#
+# Knobs (environment):
+#   SIZES        documentation corpus sizes in MB              (default "10 100 500")
+#   VARIANTS     pathological variants to run                  (default "unclosed comments dupes longline")
+#   VARIANT_MB   size of the variants in MB (dupes: 100,000 chunks whatever the size)  (default 100)
+#   RUNS         timed rounds per case for brevix and the floor (default 5)
+#   PEER_RUNS    of those rounds, how many also time xml_split (default 3; 0: never)
+#   PEER_MAX_MB  no xml_split on sources above this size        (default 500)
+#   SETTLE       seconds to let the disk settle before each case (default 60)
+#   SEED         corpus seed                                    (default 20261207)
+#   BENCH_DIR    work folder for corpora, outputs and results   (default build/bench)
+#   KEEP=1       keep the output folders at the end
+set -euo pipefail
+
+root=$(cd "$(dirname "$0")/.." && pwd)
+SIZES=${SIZES-"10 100 500"}
+VARIANTS=${VARIANTS-"unclosed comments dupes longline"}
+VARIANT_MB=${VARIANT_MB:-100}
+RUNS=${RUNS:-5}
+PEER_RUNS=${PEER_RUNS:-3}
+PEER_MAX_MB=${PEER_MAX_MB:-500}
+SETTLE=${SETTLE:-60}
+SEED=${SEED:-20261207}
+work=${BENCH_DIR:-$root/build/bench}
+PREFILL=1000 # numbered variants of the duplicate name already on disk in the dupes case
+
+cli=$root/build/native/cli/brevix-cli
+corpus_gen=$root/build/native/bench/brevix-corpus
+floor=$root/build/native/bench/brevix-floor
+
+# Tools the benchmark needs and the tests do not: the peer and the plotter.
+need=()
+command -v xml_split >/dev/null || need+=(xml-twig-tools)
+command -v gnuplot >/dev/null || need+=(gnuplot-nox)
+[ -x /usr/bin/time ] || need+=(time)
+if [ ${#need[@]} -gt 0 ]; then
+    sudo=""
+    [ "$(id -u)" -eq 0 ] || sudo="sudo"
+    echo "Installing: ${need[*]}"
+    $sudo apt-get update -qq
+    DEBIAN_FRONTEND=noninteractive $sudo apt-get install -y -qq --no-install-recommends "${need[@]}" >/dev/null
+fi
+
+cd "$root"
+[ -f build/native/build.ninja ] || cmake --preset native >/dev/null
+cmake --build --preset native --target brevix-cli brevix-corpus brevix-floor >/dev/null
+
+stamp=$(date +%Y%m%d-%H%M%S)
+out_root=$work/out-$stamp
+mkdir -p "$work/corpus" "$out_root"
+results=$work/results-$stamp.tsv
+printf 'case\tkind\tbytes\tchunks\ttool\tround\twall\tpeak_kb\trc\n' >"$results"
+
+# A fresh, empty output folder for every run: re-using one after a mass delete is slow here.
+fresh_folder() {
+    local dir=$out_root/$1
+    mkdir -p "$dir"
+    if [ "$2" = dupes ]; then # the duplicate name and its numbered variants exist already
+        (cd "$dir" && touch "Same_Title.xml" && for ((i = 1; i < PREFILL; i++)); do : >"Same_Title($i).xml"; done)
+    fi
+    echo "$dir"
+}
+
+# Runs one command under /usr/bin/time -v; prints "wall_seconds peak_kb rc".
+timed() {
+    local tfile=$out_root/time.txt start end rc=0
+    start=$(date +%s%N)
+    /usr/bin/time -v -o "$tfile" "$@" >/dev/null 2>"$out_root/stderr.txt" || rc=$?
+    end=$(date +%s%N)
+    local peak
+    peak=$(awk -F': ' '/Maximum resident set size/ {print $2}' "$tfile")
+    echo "$(((end - start) / 1000))e-6 ${peak:-0} $rc"
+}
+
+run_tool() { # tool case kind corpus chunks round
+    local tool=$1 name=$2 kind=$3 corpus=$4 chunks=$5 round=$6 dir
+    dir=$(fresh_folder "$name-$tool-$round" "$kind")
+    local -a cmd
+    case $tool in
+        brevix) cmd=("$cli" --no-profile -q -t topic -k title)
+                [ "$kind" = dupes ] && cmd+=(-s overwrite=no)
+                cmd+=("$corpus" "$dir") ;;
+        floor) cmd=("$floor" "$corpus" "$dir" "$chunks") ;;
+        xml_split) cmd=(xml_split -c topic -b "$dir/part" "$corpus") ;;
+    esac
+    read -r wall peak rc < <(timed "${cmd[@]}")
+    printf '%s\t%s\t%s\t%s\t%s\t%s\t%s\t%s\t%s\n' "$name" "$kind" "$(stat -c %s "$corpus")" "$chunks" \
+        "$tool" "$round" "$wall" "$peak" "$rc" >>"$results"
+    printf '  %-9s round %s: %8.3f s %7d KB rc=%s\n' "$tool" "$round" "$(awk "BEGIN{print $wall}")" "$peak" "$rc"
+}
+
+run_case() { # case kind size_mb
+    local name=$1 kind=$2 mb=$3
+    local corpus=$work/corpus/$kind-$mb-$SEED.xml
+    [ -f "$corpus" ] || "$corpus_gen" "$kind" "$mb" "$SEED" "$corpus"
+    # Warm-up run: fills the page cache and counts the chunk files the floor must write.
+    local warm
+    warm=$(fresh_folder "$name-warmup" "$kind")
+    local -a opts=(--no-profile -q -t topic -k title)
+    [ "$kind" = dupes ] && opts+=(-s overwrite=no)
+    "$cli" "${opts[@]}" "$corpus" "$warm" >/dev/null || true
+    local chunks
+    chunks=$(find "$warm" -type f | wc -l)
+    [ "$kind" = dupes ] && chunks=$((chunks - PREFILL))
+    echo "== $name: $(stat -c %s "$corpus") bytes, $chunks chunk files; settling ${SETTLE}s"
+    sleep "$SETTLE"
+    local peer=0
+    [ "$mb" -le "$PEER_MAX_MB" ] && peer=$PEER_RUNS
+    for ((r = 1; r <= RUNS; r++)); do
+        # Alternate the order within a round (A B C, C B A) so that drift hits every tool alike.
+        local -a order=(brevix floor)
+        [ "$r" -le "$peer" ] && order+=(xml_split)
+        if ((r % 2 == 0)); then
+            local -a rev=()
+            for ((i = ${#order[@]} - 1; i >= 0; i--)); do rev+=("${order[i]}"); done
+            order=("${rev[@]}")
+        fi
+        for tool in "${order[@]}"; do run_tool "$tool" "$name" "$kind" "$corpus" "$chunks" "$r"; done
+    done
+}
+
+for mb in $SIZES; do run_case "doc-$mb" doc "$mb"; done
+for kind in $VARIANTS; do run_case "$kind" "$kind" "$VARIANT_MB"; done
+
+table=$work/results-$stamp.txt
+/usr/bin/python3 "$root/bench/summarize.py" "$results" "$work/bench-$stamp.png" | tee "$table"
+echo "results: $results"
+echo "table:   $table"
+echo "plot:    $work/bench-$stamp.png"
+
+if [ "${KEEP:-0}" != 1 ]; then
+    echo "removing $out_root"
+    rm -rf "$out_root"
+fi
