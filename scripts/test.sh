@@ -1,6 +1,6 @@
 #!/usr/bin/env bash
-# Installs what is missing, builds both presets and runs every test: natively, and the Windows
-# build under Wine.
+# Installs what is missing, builds every preset and runs every test: natively, natively with the
+# sanitizers, and the Windows build under Wine.
 set -euo pipefail
 cd "$(dirname "${BASH_SOURCE[0]}")/.."
 scripts/install-deps.sh
@@ -10,6 +10,11 @@ echo "== native"
 cmake --preset native >/dev/null
 cmake --build --preset native -j "$jobs"
 ctest --preset native -j "$jobs"
+
+echo "== native with AddressSanitizer and UndefinedBehaviorSanitizer"
+cmake --preset sanitize >/dev/null
+cmake --build --preset sanitize -j "$jobs"
+ctest --preset sanitize -j "$jobs"
 
 echo "== win32 (under Wine)"
 cmake --preset win32 >/dev/null
