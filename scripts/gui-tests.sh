@@ -1,0 +1,48 @@
+#!/usr/bin/env bash
+# Runs the GUI test program's cases one after another under Xvfb in a fresh private Wine
+# prefix (copied from the build's prepared one), so that every run starts from a clean registry.
+#   scripts/gui-tests.sh build/win32/tests/gui/brevix-gui-tests.exe [CASE...]
+set -euo pipefail
+exe="$(cd "$(dirname "$1")" && pwd)/$(basename "$1")"
+shift
+here="$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)"
+build="$(cd "$(dirname "$exe")" && pwd)"
+template="${BREVIX_WINEPREFIX:-$here/../build/wineprefix}"
+export WINEDEBUG=-all WINEARCH=win32
+"$here/wine-prefix.sh" "$template"
+export WINEPREFIX="$build/gui-prefix"
+rm -rf "$WINEPREFIX"
+cp -a "$template" "$WINEPREFIX"
+logs="$build/gui-logs"
+rm -rf "$logs"
+mkdir -p "$logs"
+
+if [ -z "${BREVIX_IN_XVFB:-}" ]; then
+    export BREVIX_IN_XVFB=1
+    exec xvfb-run -a -s "-screen 0 1024x768x24" "$0" "$exe" "$@"
+fi
+
+wineserver -p
+wine cmd /c exit >/dev/null 2>&1 || true
+cases=("$@")
+if [ ${#cases[@]} -eq 0 ]; then
+    mapfile -t cases < <(wine "$exe" --list | tr -d '\r')
+fi
+failed=()
+for name in "${cases[@]}"; do
+    start=$(date +%s)
+    if wine "$exe" "$name" >"$logs/$name.log" 2>&1; then
+        echo "PASS $name ($(( $(date +%s) - start )) s)"
+    else
+        echo "FAIL $name ($(( $(date +%s) - start )) s)"
+        sed 's/^/    /' "$logs/$name.log"
+        failed+=("$name")
+    fi
+done
+wineserver -k || true
+wineserver -w || true
+if [ ${#failed[@]} -ne 0 ]; then
+    echo "${#failed[@]} of ${#cases[@]} GUI cases failed: ${failed[*]}"
+    exit 1
+fi
+echo "All ${#cases[@]} GUI cases passed."

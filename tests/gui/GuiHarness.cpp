@@ -1,0 +1,323 @@
+#include "GuiHarness.h"
+
+#include <cstdio>
+#include <cstring>
+
+#include "framework/FrameWnd.h"
+#include "framework/WinApp.h"
+#include "resources/resource.h"
+
+namespace gui {
+namespace {
+int g_failures = 0;
+HWND g_frame = nullptr;
+
+void Write(const std::string& text) {
+    DWORD written = 0;
+    ::WriteFile(GetStdHandle(STD_OUTPUT_HANDLE), text.data(), static_cast<DWORD>(text.size()), &written, nullptr);
+}
+
+std::string Escape(const std::string& text) {
+    std::string out;
+    for (char ch : text) {
+        if (ch == '\r') out += "\\r";
+        else if (ch == '\n') out += "\\n";
+        else out += ch;
+    }
+    return out.size() > 300 ? out.substr(0, 300) + "..." : out;
+}
+
+BOOL CALLBACK FindProcessDialog(HWND hWnd, LPARAM lParam) {
+    auto* search = reinterpret_cast<std::pair<const char*, HWND>*>(lParam);
+    DWORD pid = 0;
+    GetWindowThreadProcessId(hWnd, &pid);
+    char cls[64] = "";
+    GetClassNameA(hWnd, cls, sizeof cls);
+    if (pid == GetCurrentProcessId() && std::strcmp(cls, "#32770") == 0 && IsWindowVisible(hWnd) &&
+        Text(hWnd) == search->first) {
+        search->second = hWnd;
+        return FALSE;
+    }
+    return TRUE;
+}
+
+BOOL CALLBACK LongestStatic(HWND hWnd, LPARAM lParam) {
+    auto* best = reinterpret_cast<std::string*>(lParam);
+    char cls[32] = "";
+    GetClassNameA(hWnd, cls, sizeof cls);
+    std::string text = Text(hWnd);
+    if (lstrcmpiA(cls, "Static") == 0 && text.size() > best->size()) *best = text;
+    return TRUE;
+}
+
+HMENU SubMenuHolding(UINT nID, int* position) {
+    HMENU bar = GetMenu(MainFrame());
+    for (int i = 0; i < GetMenuItemCount(bar); ++i) {
+        HMENU sub = GetSubMenu(bar, i);
+        if (sub == nullptr) continue;
+        SendMessageA(MainFrame(), WM_INITMENUPOPUP, reinterpret_cast<WPARAM>(sub), i);
+        for (int j = 0; j < GetMenuItemCount(sub); ++j)
+            if (GetMenuItemID(sub, j) == nID) {
+                if (position != nullptr) *position = j;
+                return sub;
+            }
+    }
+    return nullptr;
+}
+} // namespace
+
+void Log(const std::string& text) { Write(text + "\n"); }
+
+void Fail(const std::string& what, int line) {
+    ++g_failures;
+    Log("  FAILED (line " + std::to_string(line) + "): " + what);
+}
+
+bool Check(bool condition, const char* text, int line) {
+    if (!condition) Fail(text, line);
+    return condition;
+}
+
+bool CheckEq(const std::string& actual, const std::string& expected, const char* text, int line) {
+    if (actual == expected) return true;
+    Fail(std::string(text) + "\n      is:       \"" + Escape(actual) + "\"\n      expected: \"" + Escape(expected) + "\"",
+         line);
+    return false;
+}
+
+int FailureCount() { return g_failures; }
+
+bool WaitFor(const std::function<bool()>& condition, int timeoutMs) {
+    for (int waited = 0;; waited += 20) {
+        if (condition()) return true;
+        if (waited >= timeoutMs) return false;
+        Sleep(20);
+    }
+}
+
+std::string Text(HWND hWnd) {
+    char buffer[4096] = "";
+    if (hWnd == nullptr) return "";
+    int length = static_cast<int>(SendMessageA(hWnd, WM_GETTEXTLENGTH, 0, 0));
+    if (length >= static_cast<int>(sizeof buffer)) {
+        std::string text(static_cast<size_t>(length) + 1, '\0');
+        length = static_cast<int>(SendMessageA(hWnd, WM_GETTEXT, text.size(), reinterpret_cast<LPARAM>(&text[0])));
+        text.resize(static_cast<size_t>(length));
+        return text;
+    }
+    SendMessageA(hWnd, WM_GETTEXT, sizeof buffer, reinterpret_cast<LPARAM>(buffer));
+    return buffer;
+}
+
+HWND MainFrame() { return g_frame; }
+HWND ToolBar() { return GetDlgItem(MainFrame(), AFX_IDW_TOOLBAR); }
+HWND StatusBar() { return GetDlgItem(MainFrame(), AFX_IDW_STATUS_BAR); }
+HWND ViewEdit() { return GetDlgItem(MainFrame(), AFX_IDW_PANE_FIRST); }
+HWND ToolbarChild(int id) { return GetDlgItem(ToolBar(), id); }
+
+HWND WaitForDialog(const char* caption, int timeoutMs) {
+    std::pair<const char*, HWND> search(caption, nullptr);
+    WaitFor([&] {
+        EnumWindows(FindProcessDialog, reinterpret_cast<LPARAM>(&search));
+        return search.second != nullptr;
+    }, timeoutMs);
+    return search.second;
+}
+
+std::string MessageText(HWND hBox) {
+    std::string text;
+    EnumChildWindows(hBox, LongestStatic, reinterpret_cast<LPARAM>(&text));
+    return text;
+}
+
+std::string AnswerMessageBox(int timeoutMs) {
+    HWND hBox = WaitForDialog("Brevix", timeoutMs);
+    if (hBox == nullptr) return "";
+    std::string text = MessageText(hBox);
+    PostMessageA(hBox, WM_COMMAND, IDOK, 0);
+    WaitFor([&] { return !IsWindow(hBox); });
+    return text;
+}
+
+void PostCommand(UINT nID) { PostMessageA(MainFrame(), WM_COMMAND, nID, 0); }
+
+bool MenuItemEnabled(UINT nID) {
+    int position = 0;
+    HMENU sub = SubMenuHolding(nID, &position);
+    return sub != nullptr && !(GetMenuState(sub, static_cast<UINT>(position), MF_BYPOSITION) & (MF_GRAYED | MF_DISABLED));
+}
+
+bool MenuItemChecked(UINT nID) {
+    int position = 0;
+    HMENU sub = SubMenuHolding(nID, &position);
+    return sub != nullptr && (GetMenuState(sub, static_cast<UINT>(position), MF_BYPOSITION) & MF_CHECKED);
+}
+
+std::string MenuItemText(int nMenu, int index) {
+    HMENU sub = GetSubMenu(GetMenu(MainFrame()), nMenu);
+    SendMessageA(MainFrame(), WM_INITMENUPOPUP, reinterpret_cast<WPARAM>(sub), nMenu);
+    char text[256] = "";
+    GetMenuStringA(sub, static_cast<UINT>(index), text, sizeof text, MF_BYPOSITION);
+    return text;
+}
+
+bool ButtonEnabled(UINT nID) { return SendMessageA(ToolBar(), TB_ISBUTTONENABLED, nID, 0) != 0; }
+
+void PressKeys(const std::vector<WORD>& keys) {
+    SetForegroundWindow(MainFrame());
+    WaitFor([] { return GetForegroundWindow() == MainFrame(); }, 2000);
+    std::vector<INPUT> inputs;
+    for (WORD key : keys) {
+        INPUT input = {};
+        input.type = INPUT_KEYBOARD;
+        input.ki.wVk = key;
+        inputs.push_back(input);
+    }
+    for (size_t i = keys.size(); i-- > 0;) {
+        INPUT input = {};
+        input.type = INPUT_KEYBOARD;
+        input.ki.wVk = keys[i];
+        input.ki.dwFlags = KEYEVENTF_KEYUP;
+        inputs.push_back(input);
+    }
+    SendInput(static_cast<UINT>(inputs.size()), inputs.data(), sizeof(INPUT));
+    Settle();
+}
+
+void Settle() {
+    // A posted message makes the loop idle again after it; a sent one returns once the
+    // thread is back in its loop, which is after the idle update.
+    PostMessageA(MainFrame(), WM_NULL, 0, 0);
+    Sleep(60);
+    SendMessageA(MainFrame(), WM_NULL, 0, 0);
+    Sleep(20);
+}
+
+bool OpenWithDialog(const std::string& path) {
+    PostCommand(ID_FILE_OPEN);
+    HWND hDlg = WaitForDialog("Open");
+    if (!CHECK(hDlg != nullptr)) return false;
+    HWND hName = GetDlgItem(hDlg, 1148);
+    if (hName == nullptr) hName = GetDlgItem(hDlg, 1152);
+    SendMessageA(hName, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(path.c_str()));
+    PostMessageA(hDlg, WM_COMMAND, IDOK, 0);
+    return WaitFor([&] { return !IsWindow(hDlg); });
+}
+
+std::string TempDir() {
+    static std::string dir;
+    if (dir.empty()) {
+        dir = "C:\\brevix-gui-tests";
+        CreateDirectoryA(dir.c_str(), nullptr);
+    }
+    return dir;
+}
+
+std::string WriteFile(const std::string& name, const std::string& bytes) {
+    std::string path = TempDir() + "\\" + name;
+    FILE* file = std::fopen(path.c_str(), "wb");
+    if (file != nullptr) {
+        std::fwrite(bytes.data(), 1, bytes.size(), file);
+        std::fclose(file);
+    }
+    return path;
+}
+
+std::string RegString(HKEY root, const std::string& key, const char* value, bool* exists) {
+    HKEY hKey = nullptr;
+    if (exists != nullptr) *exists = false;
+    if (RegOpenKeyExA(root, key.c_str(), 0, KEY_READ, &hKey) != ERROR_SUCCESS) return "";
+    char data[2048] = "";
+    DWORD size = sizeof data, type = 0;
+    LONG result = RegQueryValueExA(hKey, value, nullptr, &type, reinterpret_cast<BYTE*>(data), &size);
+    RegCloseKey(hKey);
+    if (result != ERROR_SUCCESS) return "";
+    if (exists != nullptr) *exists = true;
+    return std::string(data, size > 0 && data[size - 1] == '\0' ? size - 1 : size);
+}
+
+bool RegKeyExists(HKEY root, const std::string& key) {
+    HKEY hKey = nullptr;
+    if (RegOpenKeyExA(root, key.c_str(), 0, KEY_READ, &hKey) != ERROR_SUCCESS) return false;
+    RegCloseKey(hKey);
+    return true;
+}
+
+void RegDeleteTreeAll(HKEY root, const std::string& key) {
+    HKEY hKey = nullptr;
+    if (RegOpenKeyExA(root, key.c_str(), 0, KEY_ALL_ACCESS, &hKey) != ERROR_SUCCESS) return;
+    char name[256];
+    for (;;) {
+        DWORD length = sizeof name;
+        if (RegEnumKeyExA(hKey, 0, name, &length, nullptr, nullptr, nullptr, nullptr) != ERROR_SUCCESS) break;
+        RegDeleteTreeAll(hKey, name);
+    }
+    RegCloseKey(hKey);
+    RegDeleteKeyA(root, key.c_str());
+}
+
+void RegSetString(HKEY root, const std::string& key, const char* value, const std::string& data) {
+    HKEY hKey = nullptr;
+    if (RegCreateKeyExA(root, key.c_str(), 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &hKey, nullptr) != ERROR_SUCCESS)
+        return;
+    RegSetValueExA(hKey, value, 0, REG_SZ, reinterpret_cast<const BYTE*>(data.c_str()),
+                   static_cast<DWORD>(data.size() + 1));
+    RegCloseKey(hKey);
+}
+
+std::vector<Case>& Cases() {
+    static std::vector<Case> cases;
+    return cases;
+}
+
+namespace {
+const Case* g_case = nullptr;
+
+DWORD WINAPI TestThread(void*) {
+    // The main frame, once the application shows it.
+    if (g_case->waitForFrame) {
+        WaitFor([] {
+            CWinApp* app = AfxGetApp();
+            return app != nullptr && app->m_pMainWnd != nullptr && IsWindowVisible(app->m_pMainWnd->GetSafeHwnd());
+        }, 8000);
+        CWinApp* app = AfxGetApp();
+        g_frame = app != nullptr && app->m_pMainWnd != nullptr ? app->m_pMainWnd->GetSafeHwnd() : nullptr;
+        if (!CHECK(g_frame != nullptr)) return 0;
+        Settle();
+    }
+    if (g_case->during) g_case->during();
+    if (g_frame != nullptr && IsWindow(g_frame)) PostMessageA(g_frame, WM_CLOSE, 0, 0);
+    return 0;
+}
+
+DWORD WINAPI Watchdog(void*) {
+    Sleep(90000);
+    Log("  FAILED: the case did not end within 90 s");
+    ExitProcess(3);
+}
+} // namespace
+
+} // namespace gui
+
+int WINAPI WinMain(HINSTANCE hInstance, HINSTANCE, LPSTR, int nCmdShow) {
+    using namespace gui;
+    std::vector<CString> args = AfxCommandLineArgs();
+    if (args.empty() || args[0] == "--list") {
+        for (const Case& c : Cases()) Log(c.name);
+        return 0;
+    }
+    for (const Case& c : Cases())
+        if (args[0] == c.name) g_case = &c;
+    if (g_case == nullptr) {
+        Log("no case " + args[0]);
+        return 2;
+    }
+    std::vector<CString> appArgs = g_case->prepare ? g_case->prepare() : std::vector<CString>();
+    CreateThread(nullptr, 0, Watchdog, nullptr, 0, nullptr);
+    HANDLE hTest = CreateThread(nullptr, 0, TestThread, nullptr, 0, nullptr);
+    int exitCode = AfxWinMain(hInstance, appArgs, nCmdShow);
+    WaitForSingleObject(hTest, 30000);
+    if (g_case->after) g_case->after(exitCode);
+    Log(std::string(FailureCount() == 0 ? "PASS " : "FAIL ") + g_case->name);
+    return FailureCount() == 0 ? 0 : 1;
+}
