@@ -666,3 +666,54 @@ Register dde({"dde", nullptr,
     },
     nullptr});
 } // namespace
+
+namespace {
+// Not a test: poses the program for scripts/screenshots.sh. The frame is placed at the
+// screen's top left; for each pose it writes C:\shots\<pose>.ready with the frame's
+// rectangle, and waits for <pose>.done before the next.
+void Pose(const char* name) {
+    RECT rc = {};
+    GetWindowRect(MainFrame(), &rc);
+    CreateDirectoryA("C:\\shots", nullptr);
+    std::string base = std::string("C:\\shots\\") + name;
+    std::string rect = std::to_string(rc.right - rc.left) + "x" + std::to_string(rc.bottom - rc.top) + "+" +
+                       std::to_string(rc.left) + "+" + std::to_string(rc.top);
+    Sleep(700);
+    FILE* file = std::fopen((base + ".ready").c_str(), "wb");
+    if (file != nullptr) {
+        std::fputs(rect.c_str(), file);
+        std::fclose(file);
+    }
+    WaitFor([&] { return GetFileAttributesA((base + ".done").c_str()) != INVALID_FILE_ATTRIBUTES; }, 30000);
+}
+
+Register shots({"shots",
+    [] { return std::vector<std::string>(); },
+    [] {
+        char sample[MAX_PATH] = "";
+        GetEnvironmentVariableA("BREVIX_SAMPLE", sample, sizeof sample);
+        SetWindowPos(MainFrame(), nullptr, 0, 0, 1000, 620, SWP_NOZORDER);
+        CHECK(OpenWithDialog(sample));
+        CHECK(TitleIs("user-guide.xml - Brevix"));
+        SendMessageA(ViewEdit(), EM_SETSEL, 0, 0);
+        Settle();
+        Pose("main-window");
+        PostMessageA(MainFrame(), WM_SYSCOMMAND, SC_KEYMENU, 'f');
+        Pose("file-menu");
+        PostMessageA(MainFrame(), WM_CANCELMODE, 0, 0);
+        PressKeys({VK_ESCAPE});
+        PressKeys({VK_ESCAPE});
+        PostCommand(ID_FILE_PRINT_PREVIEW);
+        WaitFor([] { return FindChildByClass(MainFrame(), "BrevixPreview") != nullptr; });
+        Pose("print-preview");
+        HWND hPreview = FindChildByClass(MainFrame(), "BrevixPreview");
+        PostMessageA(GetDlgItem(hPreview, AFX_ID_PREVIEW_CLOSE), BM_CLICK, 0, 0);
+        WaitFor([] { return IsWindowVisible(ViewEdit()) != 0; });
+        PostCommand(ID_APP_ABOUT);
+        HWND hAbout = WaitForDialog("About Brevix");
+        Pose("about-box");
+        PostMessageA(hAbout, WM_COMMAND, IDOK, 0);
+        WaitFor([&] { return !IsWindow(hAbout); });
+    },
+    nullptr});
+} // namespace
