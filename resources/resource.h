@@ -10,6 +10,31 @@
 
 // Dialog templates.
 #define IDD_ABOUTBOX 100
+#define IDD_SETTINGS 132
+#define IDD_PROCESS_LOG 133
+
+// Controls of the Settings dialog.
+#define IDC_PREAMBLE 1001
+#define IDC_EMIT_PREAMBLE 1002
+#define IDC_EXT 1003
+#define IDC_PREAMBLE_GROUP 1004
+#define IDC_EMIT_PREFIX 1005
+#define IDC_USE_LINE1 1006
+#define IDC_USE_SOURCE 1007
+#define IDC_PREFIX 1008
+#define IDC_PREFIX_LABEL 1009
+#define IDC_EMIT_POSTAMBLE 1010
+#define IDC_OVERWRITE 1011
+#define IDC_POSTAMBLE 1012
+#define IDC_POSTAMBLE_GROUP 1013
+#define IDC_SUBFOLDERS 1014
+#define IDC_APPEND_TAGNAME 1015
+#define IDC_CLEAR_PREFIX 1016
+#define IDC_CLEAR_PREAMBLE 1017
+#define IDC_CLEAR_POSTAMBLE 1018
+
+// Controls of the Process Log dialog.
+#define IDC_PROCESS_LOG 1005
 
 // Windows on the chunk toolbar (their objects live in the settings record).
 #define IDC_LEVEL_EDIT 101

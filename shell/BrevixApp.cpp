@@ -10,6 +10,7 @@
 #include "framework/FrameWnd.h"
 #include "resources/resource.h"
 #include "settings/ChunkSettings.h"
+#include "settings/SettingsDlg.h"
 
 namespace {
 CBrevixApp theApp;
@@ -96,8 +97,47 @@ void CBrevixApp::OnAppAbout() {
     aboutDlg.DoModal();
 }
 
+// Edits every option but the two key texts; on OK each changed option is stored in the record
+// and written to the profile at once, in a fixed order. Cancel changes nothing.
 void CBrevixApp::OnSettings() {
-    // The Settings dialog comes here.
+    CSettingsDlg dlg;
+    ChunkSettings& settings = *m_pSettings;
+    dlg.m_bOverwrite = settings.m_bOverwrite;
+    dlg.m_bSubfolders = settings.m_bSubfolders;
+    dlg.m_bEmitPrefix = settings.m_bEmitPrefix;
+    dlg.m_bUseSource = settings.m_bUseSource;
+    dlg.m_strPrefix = settings.m_strPrefix;
+    dlg.m_bAppendTagname = settings.m_bAppendTagname;
+    dlg.m_strExt = settings.m_strExt;
+    dlg.m_bEmitPreamble = settings.m_bEmitPreamble;
+    dlg.m_bUseLine1 = settings.m_bUseLine1;
+    dlg.m_strPreamble = settings.m_strPreamble;
+    dlg.m_bEmitPostamble = settings.m_bEmitPostamble;
+    dlg.m_strPostamble = settings.m_strPostamble;
+    if (dlg.DoModal() != IDOK) return;
+
+    auto storeBool = [&](BOOL& option, BOOL value, const char* entry) {
+        if (option == value) return;
+        option = value;
+        WriteProfileString(kSettingsSection, entry, EncodeBool(value));
+    };
+    auto storeText = [&](CString& option, const CString& value, const char* entry) {
+        if (option == value) return;
+        option = value;
+        WriteProfileString(kSettingsSection, entry, value);
+    };
+    storeBool(settings.m_bOverwrite, dlg.m_bOverwrite, "overwrite");
+    storeBool(settings.m_bSubfolders, dlg.m_bSubfolders, "subfolders");
+    storeBool(settings.m_bEmitPrefix, dlg.m_bEmitPrefix, "emit_prefix");
+    storeBool(settings.m_bUseSource, dlg.m_bUseSource, "use_source");
+    storeText(settings.m_strPrefix, dlg.m_strPrefix, "prefix");
+    storeBool(settings.m_bAppendTagname, dlg.m_bAppendTagname, "append_tagname");
+    storeText(settings.m_strExt, dlg.m_strExt, "ext");
+    storeBool(settings.m_bEmitPreamble, dlg.m_bEmitPreamble, "emit_preamble");
+    storeBool(settings.m_bUseLine1, dlg.m_bUseLine1, "use_line1");
+    storeText(settings.m_strPreamble, dlg.m_strPreamble, "preamble");
+    storeBool(settings.m_bEmitPostamble, dlg.m_bEmitPostamble, "emit_postamble");
+    storeText(settings.m_strPostamble, dlg.m_strPostamble, "postamble");
 }
 
 void CBrevixApp::OnUpdateSettings(CCmdUI* pCmdUI) { pCmdUI->Enable(TRUE); }

@@ -23,9 +23,7 @@ BOOL CBrevixDoc::OnNewDocument() {
     return TRUE;
 }
 
-void CBrevixDoc::OnFileProcess() {
-    // The Process command: output folder, chunking run and its log come here.
-}
+// OnFileProcess, the Process command, is in process/ProcessCommand.cpp.
 
 void CBrevixDoc::OnUpdateFileProcess(CCmdUI* pCmdUI) {
     pCmdUI->Enable(!GetPathName().empty() && !GetChunkSettings()->GetLevelTagText().empty());

@@ -1,0 +1,114 @@
+#include "FileDialog.h"
+
+#include <cstring>
+
+#include "FrameWnd.h"
+#include "WinApp.h"
+
+CFileDialog::CFileDialog(BOOL bOpenFileDialog, const char* lpszDefExt, const char* lpszFileName, DWORD dwFlags,
+                         const char* lpszFilter, CWinWnd* pParentWnd)
+    : m_ofn(), m_bOpenFileDialog(bOpenFileDialog), m_pParentWnd(pParentWnd) {
+    m_ofn.lStructSize = sizeof m_ofn;
+    m_ofn.Flags = dwFlags | OFN_EXPLORER | OFN_ENABLEHOOK;
+    m_ofn.lpfnHook = HookProc;
+    m_ofn.lCustData = reinterpret_cast<LPARAM>(this);
+    m_ofn.lpstrFile = m_szFileName;
+    m_ofn.nMaxFile = sizeof m_szFileName;
+    if (lpszFileName != nullptr) lstrcpynA(m_szFileName, lpszFileName, sizeof m_szFileName);
+    if (lpszDefExt != nullptr) {
+        m_strDefExt = lpszDefExt;
+        m_ofn.lpstrDefExt = m_strDefExt.c_str();
+    }
+    if (lpszFilter != nullptr) {
+        m_strFilter = lpszFilter;
+        for (char& ch : m_strFilter)
+            if (ch == '|') ch = '\0';
+        m_ofn.lpstrFilter = m_strFilter.c_str();
+    }
+}
+
+CFileDialog::~CFileDialog() = default;
+
+INT_PTR CFileDialog::DoModal() {
+    HWND hOwner = m_pParentWnd != nullptr ? m_pParentWnd->GetSafeHwnd() : nullptr;
+    CWinApp* app = AfxGetApp();
+    if (hOwner == nullptr && app != nullptr && app->m_pMainWnd != nullptr) hOwner = app->m_pMainWnd->GetSafeHwnd();
+    if (hOwner != nullptr) hOwner = GetLastActivePopup(hOwner);
+    m_ofn.hwndOwner = hOwner;
+    m_ofn.hInstance = GetModuleHandleA(nullptr);
+    BOOL bResult = m_bOpenFileDialog ? GetOpenFileNameA(&m_ofn) : GetSaveFileNameA(&m_ofn);
+    m_hWnd = nullptr;
+    return bResult ? IDOK : IDCANCEL;
+}
+
+void CFileDialog::HideControl(int nID) {
+    ::SendMessageA(GetDialogHwnd(), CDM_HIDECONTROL, static_cast<WPARAM>(nID), 0);
+}
+
+CString CFileDialog::GetFolderPath() const {
+    char path[MAX_PATH] = "";
+    LRESULT length = ::SendMessageA(GetDialogHwnd(), CDM_GETFOLDERPATH, sizeof path, reinterpret_cast<LPARAM>(path));
+    if (length <= 0 || length > static_cast<LRESULT>(sizeof path)) return CString();
+    // A shell place without a path comes as "::{clsid}"; it and anything that is no folder on
+    // disk has no file-system path.
+    if (std::strncmp(path, "::", 2) == 0) return CString();
+    DWORD attributes = GetFileAttributesA(path);
+    if (attributes == INVALID_FILE_ATTRIBUTES || !(attributes & FILE_ATTRIBUTE_DIRECTORY)) return CString();
+    return path;
+}
+
+void CFileDialog::OnInitDone() {
+    HWND hDlg = GetDialogHwnd();
+    HWND hOwner = GetWindow(hDlg, GW_OWNER);
+    RECT dlg, area;
+    GetWindowRect(hDlg, &dlg);
+    if (hOwner != nullptr && !IsIconic(hOwner))
+        GetWindowRect(hOwner, &area);
+    else
+        SystemParametersInfoA(SPI_GETWORKAREA, 0, &area, 0);
+    int x = area.left + ((area.right - area.left) - (dlg.right - dlg.left)) / 2;
+    int y = area.top + ((area.bottom - area.top) - (dlg.bottom - dlg.top)) / 2;
+    SetWindowPos(hDlg, nullptr, x < 0 ? 0 : x, y < 0 ? 0 : y, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+}
+
+BOOL CFileDialog::OnHookMessage(UINT, WPARAM, LPARAM) { return FALSE; }
+
+BOOL CFileDialog::OnNotify(const OFNOTIFYA* pNotify) {
+    switch (pNotify->hdr.code) {
+    case CDN_INITDONE: OnInitDone(); return TRUE;
+    case CDN_SELCHANGE: OnFileNameChange(); return TRUE;
+    case CDN_FOLDERCHANGE: OnFolderChange(); return TRUE;
+    case CDN_FILEOK:
+        // A non-zero result keeps the dialog open.
+        SetWindowLongPtrA(m_hWnd, DWLP_MSGRESULT, OnFileNameOK() ? 1 : 0);
+        return TRUE;
+    default: return FALSE;
+    }
+}
+
+// The hook procedure of the hook window: binds it to the object at WM_INITDIALOG and turns the
+// dialog's notifications into virtual calls. Nothing may escape into the platform's code.
+UINT_PTR CALLBACK CFileDialog::HookProc(HWND hWnd, UINT message, WPARAM wParam, LPARAM lParam) {
+    CFileDialog* pDlg = nullptr;
+    if (message == WM_INITDIALOG) {
+        auto* ofn = reinterpret_cast<OPENFILENAMEA*>(lParam);
+        pDlg = reinterpret_cast<CFileDialog*>(ofn->lCustData);
+        SetWindowLongPtrA(hWnd, DWLP_USER, ofn->lCustData);
+        pDlg->m_hWnd = hWnd;
+        return TRUE;
+    }
+    pDlg = reinterpret_cast<CFileDialog*>(GetWindowLongPtrA(hWnd, DWLP_USER));
+    if (pDlg == nullptr) return FALSE;
+    UINT_PTR result = FALSE;
+    try {
+        if (message == WM_NOTIFY)
+            result = pDlg->OnNotify(reinterpret_cast<const OFNOTIFYA*>(lParam));
+        else
+            result = pDlg->OnHookMessage(message, wParam, lParam);
+    } catch (...) {
+        AfxReportException(kCommandFailed);
+        result = TRUE;
+    }
+    if (message == WM_NCDESTROY) SetWindowLongPtrA(hWnd, DWLP_USER, 0);
+    return result;
+}
