@@ -49,7 +49,7 @@ BOOL CPreviewWnd::Create() {
     m_nPages = app != nullptr && app->m_nNumPreviewPages == 2 ? 2 : 1;
 
     const char* className = RegisterWndClass("BrevixPreview", nullptr, reinterpret_cast<HBRUSH>(COLOR_APPWORKSPACE + 1));
-    if (!CreateEx(0, className, "", WS_CHILD | WS_CLIPCHILDREN | WS_VSCROLL, 0, 0, 0, 0, m_pFrame->GetSafeHwnd(),
+    if (!CreateEx(0, className, "", WS_CHILD | WS_CLIPCHILDREN, 0, 0, 0, 0, m_pFrame->GetSafeHwnd(),
                   nullptr))
         return FALSE;
     HFONT hFont = static_cast<HFONT>(GetStockObject(DEFAULT_GUI_FONT));

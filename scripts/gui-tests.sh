@@ -1,13 +1,14 @@
 #!/usr/bin/env bash
 # Runs the GUI test program's cases one after another under Xvfb in a fresh private Wine
-# prefix (copied from the build's prepared one), so that every run starts from a clean registry.
+# prefix (copied from a prepared template), so that every run starts from a clean registry.
 #   scripts/gui-tests.sh build/win32/tests/gui/brevix-gui-tests.exe [CASE...]
 set -euo pipefail
 exe="$(cd "$(dirname "$1")" && pwd)/$(basename "$1")"
 shift
 here="$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)"
 build="$(cd "$(dirname "$exe")" && pwd)"
-template="${BREVIX_WINEPREFIX:-$here/../build/wineprefix}"
+# A template of its own: the engine tests' prefix may be in use (and changing) while this runs.
+template="$here/../build/gui-wineprefix"
 export WINEDEBUG=-all WINEARCH=win32
 "$here/wine-prefix.sh" "$template"
 export WINEPREFIX="$build/gui-prefix"
