@@ -2,7 +2,9 @@
 
 #include <commctrl.h>
 
-BOOL CCmdTarget::OnCmdMsg(UINT, CmdCode, CCmdUI*) { return FALSE; }
+BOOL CCmdTarget::OnCmdMsg(UINT, CmdCode, CCmdUI*) {
+    return FALSE;
+}
 
 void CCmdUI::Enable(BOOL bOn) {
     m_bEnabled = bOn ? TRUE : FALSE;
@@ -17,7 +19,8 @@ void CCmdUI::SetCheck(int nCheck) {
     m_bCheckChanged = TRUE;
     if (m_pMenu != nullptr)
         CheckMenuItem(m_pMenu, m_nIndex, MF_BYPOSITION | (nCheck ? MF_CHECKED : MF_UNCHECKED));
-    if (m_pOther != nullptr) SendMessageA(m_pOther, TB_CHECKBUTTON, m_nID, MAKELONG(nCheck ? TRUE : FALSE, 0));
+    if (m_pOther != nullptr)
+        SendMessageA(m_pOther, TB_CHECKBUTTON, m_nID, MAKELONG(nCheck ? TRUE : FALSE, 0));
 }
 
 void CCmdUI::SetText(const CString& text) {

@@ -9,29 +9,30 @@ class CCmdUI;
 
 // What a command map is asked.
 enum class CmdCode {
-    Run,     // run the command handler
-    Update,  // run the enabling handler with a CCmdUI
-    Probe,   // only say whether a command handler exists
+    Run,    // run the command handler
+    Update, // run the enabling handler with a CCmdUI
+    Probe,  // only say whether a command handler exists
 };
 
 // One line of a class's command map: an id range and the handlers the class has for it.
-template <class T>
-struct CmdMapEntry {
+template <class T> struct CmdMapEntry {
     UINT nFirst;
     UINT nLast;
-    void (T::*pfnCommand)();               // the command
-    void (T::*pfnCommandRange)(UINT nID);  // the command, told its id
-    void (T::*pfnUpdate)(CCmdUI* pCmdUI);  // the enabling handler
+    void (T::*pfnCommand)();              // the command
+    void (T::*pfnCommandRange)(UINT nID); // the command, told its id
+    void (T::*pfnUpdate)(CCmdUI* pCmdUI); // the enabling handler
 };
 
-template <class T>
-constexpr CmdMapEntry<T> OnCommandEntry(UINT nID, void (T::*pfn)()) { return {nID, nID, pfn, nullptr, nullptr}; }
+template <class T> constexpr CmdMapEntry<T> OnCommandEntry(UINT nID, void (T::*pfn)()) {
+    return {nID, nID, pfn, nullptr, nullptr};
+}
 template <class T>
 constexpr CmdMapEntry<T> OnCommandRangeEntry(UINT nFirst, UINT nLast, void (T::*pfn)(UINT)) {
     return {nFirst, nLast, nullptr, pfn, nullptr};
 }
-template <class T>
-constexpr CmdMapEntry<T> OnUpdateEntry(UINT nID, void (T::*pfn)(CCmdUI*)) { return {nID, nID, nullptr, nullptr, pfn}; }
+template <class T> constexpr CmdMapEntry<T> OnUpdateEntry(UINT nID, void (T::*pfn)(CCmdUI*)) {
+    return {nID, nID, nullptr, nullptr, pfn};
+}
 template <class T>
 constexpr CmdMapEntry<T> OnUpdateRangeEntry(UINT nFirst, UINT nLast, void (T::*pfn)(CCmdUI*)) {
     return {nFirst, nLast, nullptr, nullptr, pfn};
@@ -84,11 +85,11 @@ public:
     void DoUpdate(CCmdTarget* pTarget);
 
     UINT m_nID;
-    BOOL m_bEnabled = TRUE;     // the state after DoUpdate
+    BOOL m_bEnabled = TRUE; // the state after DoUpdate
     BOOL m_bEnableChanged = FALSE;
     int m_nCheck = 0;
     BOOL m_bCheckChanged = FALSE;
-    HMENU m_pMenu = nullptr;    // the menu holding the item, when it is a menu item
-    UINT m_nIndex = 0;          // its position there
-    HWND m_pOther = nullptr;    // the toolbar, when it is a button
+    HMENU m_pMenu = nullptr; // the menu holding the item, when it is a menu item
+    UINT m_nIndex = 0;       // its position there
+    HWND m_pOther = nullptr; // the toolbar, when it is a button
 };

@@ -13,9 +13,11 @@ int CControlBar::GetLayoutHeight() const {
 }
 
 BOOL CToolBar::CreateEx(CFrameWnd* pParent, UINT nID) {
-    DWORD style = WS_CHILD | WS_VISIBLE | WS_CLIPCHILDREN | TBSTYLE_FLAT | TBSTYLE_TOOLTIPS | CCS_TOP | CCS_NODIVIDER;
+    DWORD style =
+        WS_CHILD | WS_VISIBLE | WS_CLIPCHILDREN | TBSTYLE_FLAT | TBSTYLE_TOOLTIPS | CCS_TOP | CCS_NODIVIDER;
     HWND hWnd = CreateWindowExA(0, TOOLBARCLASSNAMEA, nullptr, style, 0, 0, 0, 0, pParent->GetSafeHwnd(),
-                                reinterpret_cast<HMENU>(static_cast<UINT_PTR>(nID)), GetModuleHandleA(nullptr), nullptr);
+                                reinterpret_cast<HMENU>(static_cast<UINT_PTR>(nID)),
+                                GetModuleHandleA(nullptr), nullptr);
     if (hWnd == nullptr) return FALSE;
     Attach(hWnd);
     SendMessage(TB_BUTTONSTRUCTSIZE, sizeof(TBBUTTON));
@@ -51,9 +53,11 @@ BOOL CToolBar::LoadToolBar(UINT nIDResource) {
     if (hBitmap == nullptr) return FALSE;
     SendMessage(TB_SETBITMAPSIZE, 0, MAKELONG(width, height));
     int images = 0;
-    for (int i = 0; i < count; ++i) images += items[i] != 0;
+    for (int i = 0; i < count; ++i)
+        images += items[i] != 0;
     TBADDBITMAP bitmap = {nullptr, reinterpret_cast<UINT_PTR>(hBitmap)};
-    if (SendMessage(TB_ADDBITMAP, static_cast<WPARAM>(images), reinterpret_cast<LPARAM>(&bitmap)) == -1) return FALSE;
+    if (SendMessage(TB_ADDBITMAP, static_cast<WPARAM>(images), reinterpret_cast<LPARAM>(&bitmap)) == -1)
+        return FALSE;
 
     int image = 0;
     for (int i = 0; i < count; ++i) {
@@ -72,7 +76,9 @@ BOOL CToolBar::LoadToolBar(UINT nIDResource) {
     return TRUE;
 }
 
-int CToolBar::GetCount() const { return static_cast<int>(SendMessage(TB_BUTTONCOUNT)); }
+int CToolBar::GetCount() const {
+    return static_cast<int>(SendMessage(TB_BUTTONCOUNT));
+}
 
 UINT CToolBar::GetItemID(int nIndex) const {
     TBBUTTON button = {};
@@ -134,7 +140,7 @@ void CStatusBar::UpdatePanes() {
     if (m_hWnd == nullptr || m_ids.empty()) return;
     RECT rc;
     GetClientRect(&rc);
-    int right = rc.right - GetSystemMetrics(SM_CXVSCROLL);  // room for the size grip
+    int right = rc.right - GetSystemMetrics(SM_CXVSCROLL); // room for the size grip
     std::vector<int> edges(m_ids.size());
     for (size_t i = m_ids.size(); i-- > 0;) {
         edges[i] = right;

@@ -24,7 +24,8 @@ CDialog::~CDialog() = default;
 INT_PTR CDialog::DoModal() {
     HWND hOwner = m_pParentWnd != nullptr ? m_pParentWnd->GetSafeHwnd() : nullptr;
     CWinApp* app = AfxGetApp();
-    if (hOwner == nullptr && app != nullptr && app->m_pMainWnd != nullptr) hOwner = app->m_pMainWnd->GetSafeHwnd();
+    if (hOwner == nullptr && app != nullptr && app->m_pMainWnd != nullptr)
+        hOwner = app->m_pMainWnd->GetSafeHwnd();
     if (hOwner != nullptr) hOwner = GetLastActivePopup(hOwner);
     INT_PTR result = DialogBoxParamA(GetModuleHandleA(nullptr), MAKEINTRESOURCEA(m_nIDTemplate), hOwner,
                                      StaticDialogProc, reinterpret_cast<LPARAM>(this));
@@ -32,7 +33,9 @@ INT_PTR CDialog::DoModal() {
     return result;
 }
 
-void CDialog::EndDialog(int nResult) { ::EndDialog(m_hWnd, nResult); }
+void CDialog::EndDialog(int nResult) {
+    ::EndDialog(m_hWnd, nResult);
+}
 
 BOOL CDialog::UpdateData(BOOL bSaveAndValidate) {
     CDataExchange dx(this, bSaveAndValidate);
@@ -45,7 +48,7 @@ CWinWnd* CDialog::GetDlgItem(int nID) {
     if (hCtl == nullptr) return nullptr;
     std::unique_ptr<CWinWnd>& control = m_controls[nID];
     if (!control) control = std::make_unique<CWinWnd>();
-    control->m_hWnd = hCtl;  // the control is the dialog's; the object only names it
+    control->m_hWnd = hCtl; // the control is the dialog's; the object only names it
     return control.get();
 }
 
@@ -54,11 +57,17 @@ CString CDialog::GetDlgItemText(int nID) const {
     return hCtl != nullptr ? GetNativeWindowText(hCtl) : CString();
 }
 
-void CDialog::SetDlgItemText(int nID, const CString& text) { ::SetDlgItemTextA(m_hWnd, nID, text.c_str()); }
+void CDialog::SetDlgItemText(int nID, const CString& text) {
+    ::SetDlgItemTextA(m_hWnd, nID, text.c_str());
+}
 
-UINT CDialog::IsDlgButtonChecked(int nID) const { return ::IsDlgButtonChecked(m_hWnd, nID); }
+UINT CDialog::IsDlgButtonChecked(int nID) const {
+    return ::IsDlgButtonChecked(m_hWnd, nID);
+}
 
-void CDialog::CheckDlgButton(int nID, UINT nCheck) { ::CheckDlgButton(m_hWnd, nID, nCheck); }
+void CDialog::CheckDlgButton(int nID, UINT nCheck) {
+    ::CheckDlgButton(m_hWnd, nID, nCheck);
+}
 
 void CDialog::GotoDlgCtrl(int nID) {
     ::SendMessageA(m_hWnd, WM_NEXTDLGCTL, reinterpret_cast<WPARAM>(::GetDlgItem(m_hWnd, nID)), TRUE);
@@ -74,9 +83,13 @@ void CDialog::OnOK() {
     EndDialog(IDOK);
 }
 
-void CDialog::OnCancel() { EndDialog(IDCANCEL); }
+void CDialog::OnCancel() {
+    EndDialog(IDCANCEL);
+}
 
-BOOL CDialog::OnCommand(WPARAM, LPARAM) { return FALSE; }
+BOOL CDialog::OnCommand(WPARAM, LPARAM) {
+    return FALSE;
+}
 
 void CDialog::CenterOnOwner(HWND hOwner) {
     RECT dlg, area;
@@ -87,7 +100,8 @@ void CDialog::CenterOnOwner(HWND hOwner) {
         SystemParametersInfoA(SPI_GETWORKAREA, 0, &area, 0);
     int x = area.left + ((area.right - area.left) - (dlg.right - dlg.left)) / 2;
     int y = area.top + ((area.bottom - area.top) - (dlg.bottom - dlg.top)) / 2;
-    SetWindowPos(m_hWnd, nullptr, x < 0 ? 0 : x, y < 0 ? 0 : y, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+    SetWindowPos(m_hWnd, nullptr, x < 0 ? 0 : x, y < 0 ? 0 : y, 0, 0,
+                 SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
 }
 
 INT_PTR CDialog::DialogProc(UINT message, WPARAM wParam, LPARAM) {

@@ -12,8 +12,9 @@ class CDialog;
 // The direction of one data exchange: into the controls (initialisation) or out of them (OK).
 class CDataExchange {
 public:
-    CDataExchange(CDialog* pDlgWnd, BOOL bSaveAndValidate) : m_bSaveAndValidate(bSaveAndValidate), m_pDlgWnd(pDlgWnd) {}
-    BOOL m_bSaveAndValidate;  // TRUE: controls to members
+    CDataExchange(CDialog* pDlgWnd, BOOL bSaveAndValidate)
+        : m_bSaveAndValidate(bSaveAndValidate), m_pDlgWnd(pDlgWnd) {}
+    BOOL m_bSaveAndValidate; // TRUE: controls to members
     CDialog* m_pDlgWnd;
 };
 

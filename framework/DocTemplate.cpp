@@ -41,10 +41,13 @@ CString CleanPath(const char* path) {
 }
 } // namespace
 
-CSingleDocTemplate::CSingleDocTemplate(UINT nIDResource, DocFactory newDoc, FrameFactory newFrame, ViewFactory newView)
+CSingleDocTemplate::CSingleDocTemplate(UINT nIDResource, DocFactory newDoc, FrameFactory newFrame,
+                                       ViewFactory newView)
     : m_nIDResource(nIDResource), m_pNewView(newView), m_pNewDoc(newDoc), m_pNewFrame(newFrame) {}
 
-CSingleDocTemplate::~CSingleDocTemplate() { delete m_pOnlyDoc; }
+CSingleDocTemplate::~CSingleDocTemplate() {
+    delete m_pOnlyDoc;
+}
 
 BOOL CSingleDocTemplate::GetDocString(CString& rString, DocStringIndex index) const {
     CString all = AfxLoadString(m_nIDResource);
@@ -105,7 +108,8 @@ CDocument* CSingleDocTemplate::OpenDocumentFile(const char* path, BOOL bMakeVisi
         }
     } else {
         CString file = CleanPath(path);
-        if (!pDocument->GetPathName().empty() && lstrcmpiA(file.c_str(), pDocument->GetPathName().c_str()) == 0) {
+        if (!pDocument->GetPathName().empty() &&
+            lstrcmpiA(file.c_str(), pDocument->GetPathName().c_str()) == 0) {
             // Already open: only brought to the front.
             m_pFrame->ActivateFrame();
             return pDocument;
@@ -116,7 +120,7 @@ CDocument* CSingleDocTemplate::OpenDocumentFile(const char* path, BOOL bMakeVisi
             if (bCreated) {
                 m_pFrame->DestroyWindow();
             } else if (!pDocument->IsModified()) {
-                pDocument->SetModifiedFlag(bWasModified);  // not touched
+                pDocument->SetModifiedFlag(bWasModified); // not touched
             } else {
                 // The load failed half-way: the document becomes the empty one.
                 SetDefaultTitle(pDocument);

@@ -9,12 +9,21 @@ class CFrameWnd;
 class CView;
 
 // A factory of a framework object: NewObject<CBrevixDoc, CDocument>.
-template <class T, class Base>
-Base* NewObject() { return new T; }
+template <class T, class Base> Base* NewObject() {
+    return new T;
+}
 
 class CSingleDocTemplate {
 public:
-    enum DocStringIndex { windowTitle, docName, fileNewName, filterName, filterExt, regFileTypeId, regFileTypeName };
+    enum DocStringIndex {
+        windowTitle,
+        docName,
+        fileNewName,
+        filterName,
+        filterExt,
+        regFileTypeId,
+        regFileTypeName
+    };
     using DocFactory = CDocument* (*)();
     using FrameFactory = CFrameWnd* (*)();
     using ViewFactory = CView* (*)();

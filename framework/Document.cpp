@@ -43,7 +43,9 @@ void CDocument::ReportOpenFailure(DWORD error, const CString& path) {
     case ERROR_ACCESS_DENIED: message = "Access to %1 was denied."; break;
     case ERROR_SHARING_VIOLATION:
     case ERROR_LOCK_VIOLATION: message = "A sharing violation occurred while accessing %1."; break;
-    case ERROR_TOO_MANY_OPEN_FILES: message = "%1 could not be opened because there are too many open files."; break;
+    case ERROR_TOO_MANY_OPEN_FILES:
+        message = "%1 could not be opened because there are too many open files.";
+        break;
     default: break;
     }
     AfxMessageBox(AfxFormatString1(message, path));
@@ -57,7 +59,7 @@ BOOL CDocument::OnOpenDocument(const CString& path) {
         return FALSE;
     }
     DeleteContents();
-    SetModifiedFlag(TRUE);  // for the load: a failure from here on leaves an empty document
+    SetModifiedFlag(TRUE); // for the load: a failure from here on leaves an empty document
     BOOL bDone = TRUE;
     try {
         CArchive ar(hFile, CArchive::load, path);
@@ -114,6 +116,7 @@ void CDocument::RemoveView(CView* pView) {
 void CDocument::UpdateFrameTitle() {
     for (CView* pView : m_viewList) {
         HWND hFrame = GetParent(pView->GetSafeHwnd());
-        if (auto* pFrame = dynamic_cast<CFrameWnd*>(CWinWnd::FromHandlePermanent(hFrame))) pFrame->OnUpdateFrameTitle();
+        if (auto* pFrame = dynamic_cast<CFrameWnd*>(CWinWnd::FromHandlePermanent(hFrame)))
+            pFrame->OnUpdateFrameTitle();
     }
 }

@@ -6,8 +6,8 @@
 
 BOOL CEditView::PreCreateWindow(CREATESTRUCTA& cs) {
     cs.lpszClass = "EDIT";
-    cs.style |= WS_CHILD | WS_VISIBLE | ES_MULTILINE | WS_VSCROLL | ES_AUTOVSCROLL | ES_NOHIDESEL | WS_HSCROLL |
-                ES_AUTOHSCROLL;
+    cs.style |= WS_CHILD | WS_VISIBLE | ES_MULTILINE | WS_VSCROLL | ES_AUTOVSCROLL | ES_NOHIDESEL |
+                WS_HSCROLL | ES_AUTOHSCROLL;
     cs.dwExStyle |= WS_EX_CLIENTEDGE;
     return TRUE;
 }
@@ -16,7 +16,8 @@ BOOL CEditView::Create(CFrameWnd* pParent, UINT nID) {
     CREATESTRUCTA cs = {};
     if (!PreCreateWindow(cs)) return FALSE;
     HWND hWnd = CreateWindowExA(cs.dwExStyle, cs.lpszClass, "", cs.style, 0, 0, 0, 0, pParent->GetSafeHwnd(),
-                                reinterpret_cast<HMENU>(static_cast<UINT_PTR>(nID)), GetModuleHandleA(nullptr), nullptr);
+                                reinterpret_cast<HMENU>(static_cast<UINT_PTR>(nID)),
+                                GetModuleHandleA(nullptr), nullptr);
     if (hWnd == nullptr) return FALSE;
     Attach(hWnd);
     SendMessage(EM_SETLIMITTEXT, kMaxSize);
@@ -32,9 +33,11 @@ void CEditView::SerializeRaw(CArchive& ar) {
     unsigned long long length = ar.GetLength();
     if (length > kMaxSize) throw CArchiveException(kFileTooLarge);
     CString text(static_cast<size_t>(length), '\0');
-    if (length != 0 && ar.Read(&text[0], static_cast<UINT>(length)) != length) throw CArchiveException(kUnexpectedFormat);
+    if (length != 0 && ar.Read(&text[0], static_cast<UINT>(length)) != length)
+        throw CArchiveException(kUnexpectedFormat);
     SetWindowText(text);
-    if (static_cast<unsigned long long>(GetWindowTextLengthA(m_hWnd)) != length) throw CArchiveException(kFailedOpenDoc);
+    if (static_cast<unsigned long long>(GetWindowTextLengthA(m_hWnd)) != length)
+        throw CArchiveException(kFailedOpenDoc);
 }
 
 BOOL CEditView::OnCmdMsg(UINT nID, CmdCode code, CCmdUI* pCmdUI) {
@@ -45,7 +48,9 @@ BOOL CEditView::OnCmdMsg(UINT nID, CmdCode code, CCmdUI* pCmdUI) {
     return DispatchCmdMap(this, map, nID, code, pCmdUI) || CView::OnCmdMsg(nID, code, pCmdUI);
 }
 
-void CEditView::OnEditCopy() { SendMessage(WM_COPY); }
+void CEditView::OnEditCopy() {
+    SendMessage(WM_COPY);
+}
 
 void CEditView::OnUpdateEditCopy(CCmdUI* pCmdUI) {
     DWORD start = 0, end = 0;
@@ -103,7 +108,8 @@ void CEditView::OnBeginPrinting(HDC hdc, CPrintInfo* pInfo) {
 }
 
 void CEditView::OnPrepareDC(HDC, CPrintInfo* pInfo) {
-    if (pInfo != nullptr && !pInfo->m_bPreview) pInfo->m_bContinuePrinting = pInfo->m_nCurPage <= m_aPageStart.size();
+    if (pInfo != nullptr && !pInfo->m_bPreview)
+        pInfo->m_bContinuePrinting = pInfo->m_nCurPage <= m_aPageStart.size();
 }
 
 void CEditView::OnPrint(HDC hdc, CPrintInfo* pInfo) {
@@ -136,14 +142,16 @@ size_t CEditView::PrintInsideRect(HDC hdc, const RECT& rect, size_t nStart, BOOL
         size_t most = static_cast<size_t>(width / (tm.tmAveCharWidth > 0 ? tm.tmAveCharWidth : 1)) * 3 + 1;
         if (fit - index > most) fit = index + most;
         while (fit > index) {
-            DWORD extent = GetTabbedTextExtentA(hdc, text.c_str() + index, static_cast<int>(fit - index), 0, nullptr);
+            DWORD extent =
+                GetTabbedTextExtentA(hdc, text.c_str() + index, static_cast<int>(fit - index), 0, nullptr);
             if (static_cast<int>(LOWORD(extent)) <= width) break;
             size_t space = text.find_last_of(" \t", fit - 1);
             fit = space != CString::npos && space > index ? space : fit - 1;
         }
-        if (fit == index && end > index) fit = index + 1;  // a character wider than the page
+        if (fit == index && end > index) fit = index + 1; // a character wider than the page
         if (bDraw)
-            TabbedTextOutA(hdc, rect.left, y, text.c_str() + index, static_cast<int>(fit - index), 0, nullptr, rect.left);
+            TabbedTextOutA(hdc, rect.left, y, text.c_str() + index, static_cast<int>(fit - index), 0, nullptr,
+                           rect.left);
         y += lineHeight;
         index = fit;
         if (index < text.size() && (text[index] == '\n' || text[index] == ' ')) ++index;

@@ -40,7 +40,7 @@ private:
     size_t PrintInsideRect(HDC hdc, const RECT& rect, size_t nStart, BOOL bDraw);
     HFONT CreatePrinterFont(HDC hdc) const;
 
-    CString m_strPrintText;          // the text as printed: line breaks made plain
+    CString m_strPrintText; // the text as printed: line breaks made plain
     std::vector<size_t> m_aPageStart;
     HFONT m_hPrinterFont = nullptr;
 };

@@ -30,13 +30,17 @@ bool NoModifiers() {
 
 CFrameWnd::CFrameWnd() = default;
 
-CFrameWnd::~CFrameWnd() { delete m_pViewActive; }
+CFrameWnd::~CFrameWnd() {
+    delete m_pViewActive;
+}
 
 CDocument* CFrameWnd::GetActiveDocument() const {
     return m_pViewActive != nullptr ? m_pViewActive->GetDocument() : nullptr;
 }
 
-BOOL CFrameWnd::PreCreateWindow(CREATESTRUCTA&) { return TRUE; }
+BOOL CFrameWnd::PreCreateWindow(CREATESTRUCTA&) {
+    return TRUE;
+}
 
 BOOL CFrameWnd::LoadFrame(UINT nIDResource, CSingleDocTemplate* pTemplate, CDocument* pDocument) {
     m_nIDResource = nIDResource;
@@ -44,8 +48,8 @@ BOOL CFrameWnd::LoadFrame(UINT nIDResource, CSingleDocTemplate* pTemplate, CDocu
     m_pInitialDoc = pDocument;
     HINSTANCE hInst = GetModuleHandleA(nullptr);
     HICON hIcon = LoadIconA(hInst, MAKEINTRESOURCEA(nIDResource));
-    const char* className = RegisterWndClass("BrevixFrame", hIcon, reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1),
-                                             CS_DBLCLKS);
+    const char* className =
+        RegisterWndClass("BrevixFrame", hIcon, reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1), CS_DBLCLKS);
     CWinApp* app = AfxGetApp();
     CString title = app != nullptr ? app->m_pszAppName : CString();
     CREATESTRUCTA cs = {};
@@ -57,7 +61,8 @@ BOOL CFrameWnd::LoadFrame(UINT nIDResource, CSingleDocTemplate* pTemplate, CDocu
     if (!PreCreateWindow(cs)) return FALSE;
     m_hAccelTable = LoadAcceleratorsA(hInst, MAKEINTRESOURCEA(nIDResource));
     // On failure the window is destroyed at once and this object with it.
-    return CreateEx(cs.dwExStyle, cs.lpszClass, cs.lpszName, cs.style, cs.x, cs.y, cs.cx, cs.cy, nullptr, cs.hMenu);
+    return CreateEx(cs.dwExStyle, cs.lpszClass, cs.lpszName, cs.style, cs.x, cs.y, cs.cx, cs.cy, nullptr,
+                    cs.hMenu);
 }
 
 int CFrameWnd::OnCreate(CREATESTRUCTA*) {
@@ -128,7 +133,8 @@ void CFrameWnd::RecalcLayout() {
 }
 
 void CFrameWnd::InitialUpdateFrame(CDocument* pDocument) {
-    if (m_pViewActive != nullptr && m_pViewActive->GetDocument() == pDocument) m_pViewActive->OnInitialUpdate();
+    if (m_pViewActive != nullptr && m_pViewActive->GetDocument() == pDocument)
+        m_pViewActive->OnInitialUpdate();
     OnUpdateFrameTitle();
 }
 
@@ -174,7 +180,8 @@ void CFrameWnd::OnIdleUpdateCmdUI() {
             CString text = (GetKeyState(key) & 1) ? AfxLoadString(id) : CString();
             if (pStatus->GetPaneText(i) != text) pStatus->SetPaneText(i, text);
         }
-        if (!m_bPromptShown && pStatus->GetPaneText(0) != AfxLoadString(AFX_IDS_IDLEMESSAGE)) SetIdleMessage();
+        if (!m_bPromptShown && pStatus->GetPaneText(0) != AfxLoadString(AFX_IDS_IDLEMESSAGE))
+            SetIdleMessage();
     }
 }
 
@@ -218,7 +225,8 @@ BOOL CFrameWnd::OnCmdMsg(UINT nID, CmdCode code, CCmdUI* pCmdUI) {
     if (m_pViewActive != nullptr && m_pViewActive->OnCmdMsg(nID, code, pCmdUI)) return TRUE;
     static const CmdMapEntry<CFrameWnd> map[] = {
         OnCommandRangeEntry<CFrameWnd>(ID_VIEW_TOOLBAR, ID_VIEW_STATUS_BAR, &CFrameWnd::OnBarCheck),
-        OnUpdateRangeEntry<CFrameWnd>(ID_VIEW_TOOLBAR, ID_VIEW_STATUS_BAR, &CFrameWnd::OnUpdateControlBarMenu),
+        OnUpdateRangeEntry<CFrameWnd>(ID_VIEW_TOOLBAR, ID_VIEW_STATUS_BAR,
+                                      &CFrameWnd::OnUpdateControlBarMenu),
     };
     if (DispatchCmdMap(this, map, nID, code, pCmdUI)) return TRUE;
     CWinApp* app = AfxGetApp();
@@ -289,7 +297,8 @@ LRESULT CFrameWnd::OnNotify(NMHDR* pnmh) {
     }
     case TBN_HOTITEMCHANGE: {
         auto* hot = reinterpret_cast<NMTBHOTITEM*>(pnmh);
-        CString prompt = (hot->dwFlags & HICF_LEAVING) ? CString() : CommandString(static_cast<UINT>(hot->idNew), false);
+        CString prompt =
+            (hot->dwFlags & HICF_LEAVING) ? CString() : CommandString(static_cast<UINT>(hot->idNew), false);
         if (prompt.empty()) {
             SetIdleMessage();
         } else {
@@ -384,12 +393,8 @@ void CFrameWnd::EndPreview() {
 LRESULT CFrameWnd::WindowProc(UINT message, WPARAM wParam, LPARAM lParam) {
     switch (message) {
     case WM_CREATE: return OnCreate(reinterpret_cast<CREATESTRUCTA*>(lParam));
-    case WM_DESTROY:
-        OnDestroy();
-        return 0;
-    case WM_CLOSE:
-        OnClose();
-        return 0;
+    case WM_DESTROY: OnDestroy(); return 0;
+    case WM_CLOSE: OnClose(); return 0;
     case WM_SIZE:
         if (wParam != SIZE_MINIMIZED) RecalcLayout();
         return 0;
@@ -403,7 +408,7 @@ LRESULT CFrameWnd::WindowProc(UINT message, WPARAM wParam, LPARAM lParam) {
         HWND hCtl = reinterpret_cast<HWND>(lParam);
         CControlBar* pToolBar = GetControlBar(AFX_IDW_TOOLBAR);
         if (hCtl == nullptr) {
-            ExecuteCommand(LOWORD(wParam), FALSE);  // menu or accelerator
+            ExecuteCommand(LOWORD(wParam), FALSE); // menu or accelerator
             return 0;
         }
         if (pToolBar != nullptr && hCtl == pToolBar->GetSafeHwnd()) {
@@ -418,21 +423,15 @@ LRESULT CFrameWnd::WindowProc(UINT message, WPARAM wParam, LPARAM lParam) {
     case WM_MENUSELECT:
         OnMenuSelect(LOWORD(wParam), HIWORD(wParam), reinterpret_cast<HMENU>(lParam));
         return 0;
-    case WM_EXITMENULOOP:
-        SetIdleMessage();
-        return 0;
+    case WM_EXITMENULOOP: SetIdleMessage(); return 0;
     case WM_NOTIFY: return OnNotify(reinterpret_cast<NMHDR*>(lParam));
-    case WM_DROPFILES:
-        OnDropFiles(reinterpret_cast<HDROP>(wParam));
-        return 0;
+    case WM_DROPFILES: OnDropFiles(reinterpret_cast<HDROP>(wParam)); return 0;
     case WM_HELP:
         if (NoModifiers()) SendMessage(WM_COMMAND, ID_HELP);
         return TRUE;
     case WM_DDE_INITIATE:
         return OnDdeInitiate(reinterpret_cast<HWND>(wParam), LOWORD(lParam), HIWORD(lParam));
-    case WM_DDE_EXECUTE:
-        OnDdeExecute(reinterpret_cast<HWND>(wParam), lParam);
-        return 0;
+    case WM_DDE_EXECUTE: OnDdeExecute(reinterpret_cast<HWND>(wParam), lParam); return 0;
     case WM_DDE_TERMINATE:
         ::PostMessageA(reinterpret_cast<HWND>(wParam), WM_DDE_TERMINATE, reinterpret_cast<WPARAM>(m_hWnd), 0);
         return 0;

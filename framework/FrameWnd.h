@@ -79,8 +79,8 @@ private:
 
     CSingleDocTemplate* m_pTemplate = nullptr;
     CDocument* m_pInitialDoc = nullptr;
-    CView* m_pViewActive = nullptr;  // owned
+    CView* m_pViewActive = nullptr; // owned
     std::vector<CControlBar*> m_bars;
     std::unique_ptr<CPreviewWnd> m_pPreview;
-    BOOL m_bPromptShown = FALSE;     // a menu or button prompt is in the message pane
+    BOOL m_bPromptShown = FALSE; // a menu or button prompt is in the message pane
 };

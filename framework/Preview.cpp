@@ -11,8 +11,8 @@ struct PreviewButton {
 };
 // The bar's buttons, left to right; the fourth reads "&One Page" while two pages show.
 const PreviewButton kButtons[] = {
-    {AFX_ID_PREVIEW_PRINT, "&Print..."},   {AFX_ID_PREVIEW_NEXT, "&Next Page"},
-    {AFX_ID_PREVIEW_PREV, "Pre&v Page"},   {AFX_ID_PREVIEW_NUMPAGE, "&Two Page"},
+    {AFX_ID_PREVIEW_PRINT, "&Print..."}, {AFX_ID_PREVIEW_NEXT, "&Next Page"},
+    {AFX_ID_PREVIEW_PREV, "Pre&v Page"}, {AFX_ID_PREVIEW_NUMPAGE, "&Two Page"},
     {AFX_ID_PREVIEW_CLOSE, "&Close"},
 };
 constexpr int kButtonWidth = 80;
@@ -41,22 +41,24 @@ BOOL CPreviewWnd::Create() {
     } else {
         // No printer: a letter-size page (8.5 x 11 inches) at the screen's resolution.
         m_hAttribDC = CreateCompatibleDC(nullptr);
-        m_sizePage = {GetDeviceCaps(m_hAttribDC, LOGPIXELSX) * 17 / 2, GetDeviceCaps(m_hAttribDC, LOGPIXELSY) * 11};
+        m_sizePage = {GetDeviceCaps(m_hAttribDC, LOGPIXELSX) * 17 / 2,
+                      GetDeviceCaps(m_hAttribDC, LOGPIXELSY) * 11};
     }
     m_info.m_rectDraw = {0, 0, m_sizePage.cx, m_sizePage.cy};
     m_pView->OnPreparePrinting(&m_info);
     m_pView->OnBeginPrinting(m_hAttribDC, &m_info);
     m_nPages = app != nullptr && app->m_nNumPreviewPages == 2 ? 2 : 1;
 
-    const char* className = RegisterWndClass("BrevixPreview", nullptr, reinterpret_cast<HBRUSH>(COLOR_APPWORKSPACE + 1));
-    if (!CreateEx(0, className, "", WS_CHILD | WS_CLIPCHILDREN, 0, 0, 0, 0, m_pFrame->GetSafeHwnd(),
-                  nullptr))
+    const char* className =
+        RegisterWndClass("BrevixPreview", nullptr, reinterpret_cast<HBRUSH>(COLOR_APPWORKSPACE + 1));
+    if (!CreateEx(0, className, "", WS_CHILD | WS_CLIPCHILDREN, 0, 0, 0, 0, m_pFrame->GetSafeHwnd(), nullptr))
         return FALSE;
     HFONT hFont = static_cast<HFONT>(GetStockObject(DEFAULT_GUI_FONT));
     for (int i = 0; i < 5; ++i) {
-        m_hButtons[i] = CreateWindowExA(0, "BUTTON", kButtons[i].text, WS_CHILD | WS_VISIBLE | BS_PUSHBUTTON, 0, 0, 0,
-                                        0, m_hWnd, reinterpret_cast<HMENU>(static_cast<UINT_PTR>(kButtons[i].nID)),
-                                        GetModuleHandleA(nullptr), nullptr);
+        m_hButtons[i] =
+            CreateWindowExA(0, "BUTTON", kButtons[i].text, WS_CHILD | WS_VISIBLE | BS_PUSHBUTTON, 0, 0, 0, 0,
+                            m_hWnd, reinterpret_cast<HMENU>(static_cast<UINT_PTR>(kButtons[i].nID)),
+                            GetModuleHandleA(nullptr), nullptr);
         ::SendMessageA(m_hButtons[i], WM_SETFONT, reinterpret_cast<WPARAM>(hFont), FALSE);
     }
     m_nBarHeight = kButtonHeight + 8;
@@ -102,7 +104,9 @@ void CPreviewWnd::OnPreviewPrint() {
     pFrame->PostMessage(WM_COMMAND, ID_FILE_PRINT);
 }
 
-void CPreviewWnd::OnPreviewClose() { m_pFrame->EndPreview(); }
+void CPreviewWnd::OnPreviewClose() {
+    m_pFrame->EndPreview();
+}
 
 void CPreviewWnd::DrawPage(HDC hdc, const RECT& rcPage, UINT nPage) {
     RECT shadow = rcPage;
@@ -165,7 +169,7 @@ LRESULT CPreviewWnd::WindowProc(UINT message, WPARAM wParam, LPARAM lParam) {
         return TRUE;
     }
     case WM_CLOSE:
-        delete this;  // the frame gave this window up in EndPreview
+        delete this; // the frame gave this window up in EndPreview
         return 0;
     case WM_KEYDOWN:
         if (wParam == VK_ESCAPE) OnPreviewClose();

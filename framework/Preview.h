@@ -36,10 +36,10 @@ private:
     CView* m_pView;
     CFrameWnd* m_pFrame;
     CPrintInfo m_info;
-    HDC m_hAttribDC = nullptr;       // the printer (or screen) DC the pages are laid out on
-    SIZE m_sizePage = {};            // its page size in its device units
+    HDC m_hAttribDC = nullptr; // the printer (or screen) DC the pages are laid out on
+    SIZE m_sizePage = {};      // its page size in its device units
     UINT m_nCurPage = 1;
-    UINT m_nPages = 1;               // pages shown at once: 1 or 2
+    UINT m_nPages = 1; // pages shown at once: 1 or 2
     HWND m_hButtons[5] = {};
     int m_nBarHeight = 0;
 };

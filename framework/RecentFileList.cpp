@@ -9,7 +9,8 @@
 namespace {
 bool SamePath(const CString& a, const CString& b) {
     return a.size() == b.size() && std::equal(a.begin(), a.end(), b.begin(), [](char x, char y) {
-               return std::tolower(static_cast<unsigned char>(x)) == std::tolower(static_cast<unsigned char>(y));
+               return std::tolower(static_cast<unsigned char>(x)) ==
+                      std::tolower(static_cast<unsigned char>(y));
            });
 }
 
@@ -45,19 +46,21 @@ CString AbbreviatePath(const CString& path, int nMax) {
     return name;
 }
 
-CRecentFileList::CRecentFileList(unsigned int nStart, const CString& section, const CString& entryFormat, int nSize,
-                                 int nMaxDispLen)
-    : m_nStart(nStart), m_strSectionName(section), m_strEntryFormat(entryFormat), m_nMaxDisplayLength(nMaxDispLen),
-      m_arrNames(static_cast<size_t>(nSize)) {}
+CRecentFileList::CRecentFileList(unsigned int nStart, const CString& section, const CString& entryFormat,
+                                 int nSize, int nMaxDispLen)
+    : m_nStart(nStart), m_strSectionName(section), m_strEntryFormat(entryFormat),
+      m_nMaxDisplayLength(nMaxDispLen), m_arrNames(static_cast<size_t>(nSize)) {}
 
 int CRecentFileList::GetCount() const {
-    return static_cast<int>(std::count_if(m_arrNames.begin(), m_arrNames.end(), [](const CString& s) { return !s.empty(); }));
+    return static_cast<int>(
+        std::count_if(m_arrNames.begin(), m_arrNames.end(), [](const CString& s) { return !s.empty(); }));
 }
 
 void CRecentFileList::Add(const CString& path) {
     if (path.empty() || m_arrNames.empty()) return;
-    auto same = std::find_if(m_arrNames.begin(), m_arrNames.end(), [&](const CString& s) { return SamePath(s, path); });
-    if (same == m_arrNames.end()) same = m_arrNames.end() - 1;  // the oldest falls out
+    auto same = std::find_if(m_arrNames.begin(), m_arrNames.end(),
+                             [&](const CString& s) { return SamePath(s, path); });
+    if (same == m_arrNames.end()) same = m_arrNames.end() - 1; // the oldest falls out
     std::rotate(m_arrNames.begin(), same, same + 1);
     m_arrNames.front() = path;
 }
@@ -74,7 +77,8 @@ CString CRecentFileList::GetDisplayName(int nIndex) const {
 
 void CRecentFileList::ReadList(const CWinApp& app) {
     for (int i = 0; i < GetSize(); ++i)
-        m_arrNames[static_cast<size_t>(i)] = app.GetProfileString(m_strSectionName, EntryName(m_strEntryFormat, i + 1), "");
+        m_arrNames[static_cast<size_t>(i)] =
+            app.GetProfileString(m_strSectionName, EntryName(m_strEntryFormat, i + 1), "");
 }
 
 void CRecentFileList::WriteList(CWinApp& app) const {

@@ -8,7 +8,8 @@ class CWinApp;
 
 class CRecentFileList {
 public:
-    CRecentFileList(unsigned int nStart, const CString& section, const CString& entryFormat, int nSize, int nMaxDispLen);
+    CRecentFileList(unsigned int nStart, const CString& section, const CString& entryFormat, int nSize,
+                    int nMaxDispLen);
 
     int GetSize() const { return static_cast<int>(m_arrNames.size()); }
     const CString& operator[](int nIndex) const { return m_arrNames[nIndex]; }
@@ -26,7 +27,7 @@ public:
 
     unsigned int m_nStart;
     CString m_strSectionName;
-    CString m_strEntryFormat;  // with one "%d", numbered from 1
+    CString m_strEntryFormat; // with one "%d", numbered from 1
     int m_nMaxDisplayLength;
 
 private:

@@ -11,8 +11,8 @@ namespace {
 // Sets the default value of key (made when missing) under HKEY_CLASSES_ROOT.
 bool SetClassesValue(const CString& key, const CString& value, const char* valueName = nullptr) {
     HKEY hKey = nullptr;
-    if (RegCreateKeyExA(HKEY_CLASSES_ROOT, key.c_str(), 0, nullptr, REG_OPTION_NON_VOLATILE, KEY_SET_VALUE, nullptr,
-                        &hKey, nullptr) != ERROR_SUCCESS)
+    if (RegCreateKeyExA(HKEY_CLASSES_ROOT, key.c_str(), 0, nullptr, REG_OPTION_NON_VOLATILE, KEY_SET_VALUE,
+                        nullptr, &hKey, nullptr) != ERROR_SUCCESS)
         return false;
     LONG result = RegSetValueExA(hKey, valueName, 0, REG_SZ, reinterpret_cast<const BYTE*>(value.c_str()),
                                  static_cast<DWORD>(value.size() + 1));
@@ -69,7 +69,8 @@ void CWinApp::RegisterShellFileTypes(BOOL) {
     char module[MAX_PATH] = "";
     GetModuleFileNameA(nullptr, module, sizeof module);
     CString program = ModuleShortPath();
-    bool hasDocIcon = reinterpret_cast<UINT_PTR>(ExtractIconA(m_hInstance, module, static_cast<UINT>(-1))) >= 2;
+    bool hasDocIcon =
+        reinterpret_cast<UINT_PTR>(ExtractIconA(m_hInstance, module, static_cast<UINT>(-1))) >= 2;
 
     // Each entry in order; the first that cannot be written stops the rest.
     const CString entries[][2] = {
@@ -110,8 +111,8 @@ BOOL CWinApp::Unregister() {
     HKEY hKey = nullptr;
     if (RegOpenKeyExA(HKEY_CURRENT_USER, company.c_str(), 0, KEY_READ, &hKey) == ERROR_SUCCESS) {
         DWORD subKeys = 0;
-        RegQueryInfoKeyA(hKey, nullptr, nullptr, nullptr, &subKeys, nullptr, nullptr, nullptr, nullptr, nullptr,
-                         nullptr, nullptr);
+        RegQueryInfoKeyA(hKey, nullptr, nullptr, nullptr, &subKeys, nullptr, nullptr, nullptr, nullptr,
+                         nullptr, nullptr, nullptr);
         RegCloseKey(hKey);
         if (subKeys == 0) done = RegDeleteKeyA(HKEY_CURRENT_USER, company.c_str()) == ERROR_SUCCESS && done;
     }

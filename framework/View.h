@@ -8,14 +8,14 @@ class CDocument;
 class CFrameWnd;
 
 struct CPrintInfo {
-    BOOL m_bDirect = FALSE;    // print without the print dialog (command line)
+    BOOL m_bDirect = FALSE; // print without the print dialog (command line)
     BOOL m_bPreview = FALSE;
     BOOL m_bContinuePrinting = TRUE;
     UINT m_nCurPage = 1;
     UINT m_nMinPage = 1;
-    UINT m_nMaxPage = 0xFFFF;  // the number of the last page, once known
+    UINT m_nMaxPage = 0xFFFF; // the number of the last page, once known
     UINT m_nNumPreviewPages = 1;
-    RECT m_rectDraw = {};      // where the current page is drawn, in device units of the DC
+    RECT m_rectDraw = {};       // where the current page is drawn, in device units of the DC
     HDC m_hPrinterDC = nullptr; // the DC from the print dialog or the default printer
 };
 

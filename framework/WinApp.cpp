@@ -22,20 +22,25 @@ constexpr const char* kRecentFileEntry = "File%d";
 constexpr const char* kSettingsSection = "Settings";
 constexpr const char* kPreviewPagesEntry = "PreviewPages";
 
-bool EqualsNoCase(const char* a, const char* b) { return lstrcmpiA(a, b) == 0; }
+bool EqualsNoCase(const char* a, const char* b) {
+    return lstrcmpiA(a, b) == 0;
+}
 
 // The registry key of one section of the application's profile, opened or created.
 HKEY OpenSectionKey(const CWinApp& app, const CString& section, bool create) {
     CString path = "Software\\" + app.m_pszRegistryKey + "\\" + app.m_pszAppName + "\\" + section;
     HKEY key = nullptr;
-    LONG result = create ? RegCreateKeyExA(HKEY_CURRENT_USER, path.c_str(), 0, nullptr, REG_OPTION_NON_VOLATILE,
-                                           KEY_READ | KEY_WRITE, nullptr, &key, nullptr)
-                         : RegOpenKeyExA(HKEY_CURRENT_USER, path.c_str(), 0, KEY_READ | KEY_WRITE, &key);
+    LONG result = create
+                      ? RegCreateKeyExA(HKEY_CURRENT_USER, path.c_str(), 0, nullptr, REG_OPTION_NON_VOLATILE,
+                                        KEY_READ | KEY_WRITE, nullptr, &key, nullptr)
+                      : RegOpenKeyExA(HKEY_CURRENT_USER, path.c_str(), 0, KEY_READ | KEY_WRITE, &key);
     return result == ERROR_SUCCESS ? key : nullptr;
 }
 } // namespace
 
-CWinApp* AfxGetApp() { return g_pApp; }
+CWinApp* AfxGetApp() {
+    return g_pApp;
+}
 
 CString AfxLoadString(UINT nID) {
     char buffer[1024];
@@ -109,7 +114,9 @@ CWinApp::~CWinApp() {
     if (g_pApp == this) g_pApp = nullptr;
 }
 
-BOOL CWinApp::InitInstance() { return TRUE; }
+BOOL CWinApp::InitInstance() {
+    return TRUE;
+}
 
 int CWinApp::ExitInstance() {
     if (m_pCmdInfo == nullptr || m_pCmdInfo->m_nShellCommand != CCommandLineInfo::AppUnregister)
@@ -188,7 +195,8 @@ UINT CWinApp::GetProfileInt(const CString& section, const CString& entry, int nD
     HKEY key = OpenSectionKey(*this, section, false);
     if (key == nullptr) return static_cast<UINT>(nDefault);
     DWORD value = 0, type = 0, size = sizeof value;
-    LONG result = RegQueryValueExA(key, entry.c_str(), nullptr, &type, reinterpret_cast<BYTE*>(&value), &size);
+    LONG result =
+        RegQueryValueExA(key, entry.c_str(), nullptr, &type, reinterpret_cast<BYTE*>(&value), &size);
     RegCloseKey(key);
     return result == ERROR_SUCCESS && type == REG_DWORD ? value : static_cast<UINT>(nDefault);
 }
@@ -197,7 +205,8 @@ BOOL CWinApp::WriteProfileInt(const CString& section, const CString& entry, int 
     HKEY key = OpenSectionKey(*this, section, true);
     if (key == nullptr) return FALSE;
     DWORD value = static_cast<DWORD>(nValue);
-    LONG result = RegSetValueExA(key, entry.c_str(), 0, REG_DWORD, reinterpret_cast<const BYTE*>(&value), sizeof value);
+    LONG result =
+        RegSetValueExA(key, entry.c_str(), 0, REG_DWORD, reinterpret_cast<const BYTE*>(&value), sizeof value);
     RegCloseKey(key);
     return result == ERROR_SUCCESS;
 }
@@ -225,7 +234,9 @@ void CWinApp::SaveStdProfileSettings() {
         WriteProfileInt(kSettingsSection, kPreviewPagesEntry, static_cast<int>(m_nNumPreviewPages));
 }
 
-void CWinApp::AddDocTemplate(CSingleDocTemplate* pTemplate) { m_pDocTemplate.reset(pTemplate); }
+void CWinApp::AddDocTemplate(CSingleDocTemplate* pTemplate) {
+    m_pDocTemplate.reset(pTemplate);
+}
 
 void CWinApp::EnableShellOpen() {
     m_atomApp = GlobalAddAtomA(m_pszExeName.c_str());
@@ -244,11 +255,8 @@ void CWinApp::ParseCommandLine(CCommandLineInfo& rCmdInfo) {
 BOOL CWinApp::ProcessShellCommand(CCommandLineInfo& rCmdInfo) {
     m_pCmdInfo = &rCmdInfo;
     switch (rCmdInfo.m_nShellCommand) {
-    case CCommandLineInfo::FileNew:
-        OnFileNew();
-        return m_pMainWnd != nullptr;
-    case CCommandLineInfo::FileOpen:
-        return OpenDocumentFile(rCmdInfo.m_strFileName) != nullptr;
+    case CCommandLineInfo::FileNew: OnFileNew(); return m_pMainWnd != nullptr;
+    case CCommandLineInfo::FileOpen: return OpenDocumentFile(rCmdInfo.m_strFileName) != nullptr;
     case CCommandLineInfo::FilePrint:
     case CCommandLineInfo::FilePrintTo:
         m_nCmdShow = SW_HIDE;
@@ -263,11 +271,11 @@ BOOL CWinApp::ProcessShellCommand(CCommandLineInfo& rCmdInfo) {
     case CCommandLineInfo::AppUnregister: {
         BOOL bDone = UnregisterShellFileTypes();
         bDone = Unregister() && bDone;
-        if (!rCmdInfo.m_bRunEmbedded) AfxMessageBox(bDone ? kUnregistered : kNotUnregistered, MB_OK | MB_ICONINFORMATION);
+        if (!rCmdInfo.m_bRunEmbedded)
+            AfxMessageBox(bDone ? kUnregistered : kNotUnregistered, MB_OK | MB_ICONINFORMATION);
         return FALSE;
     }
-    case CCommandLineInfo::FileNothing:
-        return TRUE;
+    case CCommandLineInfo::FileNothing: return TRUE;
     }
     return TRUE;
 }
@@ -376,7 +384,8 @@ void CWinApp::OnUpdateRecentFileMenu(CCmdUI* pCmdUI) {
     HMENU hMenu = pCmdUI->m_pMenu;
     // Take out every recent-file item, then put the list (or the disabled placeholder) back.
     UINT nIndex = pCmdUI->m_nIndex;
-    for (UINT id = ID_FILE_MRU_FILE1; id <= ID_FILE_MRU_LAST; ++id) DeleteMenu(hMenu, id, MF_BYCOMMAND);
+    for (UINT id = ID_FILE_MRU_FILE1; id <= ID_FILE_MRU_LAST; ++id)
+        DeleteMenu(hMenu, id, MF_BYCOMMAND);
     int nCount = m_pRecentFileList ? m_pRecentFileList->GetCount() : 0;
     if (nCount == 0) {
         InsertMenuA(hMenu, nIndex, MF_BYPOSITION | MF_STRING | MF_GRAYED, ID_FILE_MRU_FILE1, "Recent File");
@@ -386,18 +395,20 @@ void CWinApp::OnUpdateRecentFileMenu(CCmdUI* pCmdUI) {
     for (int i = 0; i < nCount; ++i) {
         CString name;
         for (char ch : m_pRecentFileList->GetDisplayName(i)) {
-            if (ch == '&') name += '&';  // a literal ampersand in a menu text
+            if (ch == '&') name += '&'; // a literal ampersand in a menu text
             name += ch;
         }
         CString text = "&" + std::to_string(i + 1) + " " + name;
-        InsertMenuA(hMenu, nIndex + static_cast<UINT>(i), MF_BYPOSITION | MF_STRING, ID_FILE_MRU_FILE1 + i, text.c_str());
+        InsertMenuA(hMenu, nIndex + static_cast<UINT>(i), MF_BYPOSITION | MF_STRING, ID_FILE_MRU_FILE1 + i,
+                    text.c_str());
     }
     pCmdUI->m_bEnabled = TRUE;
 }
 
 std::vector<CString> AfxCommandLineArgs() {
     std::vector<CString> args;
-    for (int i = 1; i < __argc; ++i) args.emplace_back(__argv[i]);
+    for (int i = 1; i < __argc; ++i)
+        args.emplace_back(__argv[i]);
     return args;
 }
 

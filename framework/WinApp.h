@@ -52,7 +52,8 @@ public:
 
     // Profile: HKEY_CURRENT_USER\Software\<registry key>\<application name>\<section>.
     void SetRegistryKey(const char* pszRegistryKey);
-    CString GetProfileString(const CString& section, const CString& entry, const CString& def = CString()) const;
+    CString GetProfileString(const CString& section, const CString& entry,
+                             const CString& def = CString()) const;
     BOOL WriteProfileString(const CString& section, const CString& entry, const CString& value);
     UINT GetProfileInt(const CString& section, const CString& entry, int nDefault) const;
     BOOL WriteProfileInt(const CString& section, const CString& entry, int nValue);
@@ -88,14 +89,14 @@ public:
 
     HINSTANCE m_hInstance = nullptr;
     CString m_pszAppName;
-    CString m_pszExeName;       // the program's file name without extension
+    CString m_pszExeName; // the program's file name without extension
     CString m_pszRegistryKey;
-    CString m_pszHelpFilePath;  // the program's path with ".HLP" for its extension
+    CString m_pszHelpFilePath; // the program's path with ".HLP" for its extension
     CString m_pszProfileName;
     CFrameWnd* m_pMainWnd = nullptr;
     int m_nCmdShow = SW_SHOWNORMAL;
     CCommandLineInfo* m_pCmdInfo = nullptr;
-    std::vector<CString> m_args;  // the command-line arguments after the program's name
+    std::vector<CString> m_args; // the command-line arguments after the program's name
     std::unique_ptr<CRecentFileList> m_pRecentFileList;
     UINT m_nNumPreviewPages = 0;
     ATOM m_atomApp = 0;

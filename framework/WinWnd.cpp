@@ -24,8 +24,8 @@ const char* CWinWnd::RegisterWndClass(const char* name, HICON hIcon, HBRUSH hBac
     return name;
 }
 
-BOOL CWinWnd::CreateEx(DWORD dwExStyle, const char* className, const char* text, DWORD dwStyle, int x, int y, int cx,
-                       int cy, HWND hParent, HMENU hMenu) {
+BOOL CWinWnd::CreateEx(DWORD dwExStyle, const char* className, const char* text, DWORD dwStyle, int x, int y,
+                       int cx, int cy, HWND hParent, HMENU hMenu) {
     HWND hWnd = CreateWindowExA(dwExStyle, className, text, dwStyle, x, y, cx, cy, hParent, hMenu,
                                 GetModuleHandleA(nullptr), this);
     return hWnd != nullptr;
@@ -39,7 +39,9 @@ void CWinWnd::DestroyWindow() {
     if (m_hWnd != nullptr) ::DestroyWindow(m_hWnd);
 }
 
-LRESULT CWinWnd::WindowProc(UINT message, WPARAM wParam, LPARAM lParam) { return Default(message, wParam, lParam); }
+LRESULT CWinWnd::WindowProc(UINT message, WPARAM wParam, LPARAM lParam) {
+    return Default(message, wParam, lParam);
+}
 
 LRESULT CWinWnd::Default(UINT message, WPARAM wParam, LPARAM lParam) {
     return DefWindowProcA(m_hWnd, message, wParam, lParam);

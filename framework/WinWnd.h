@@ -15,8 +15,8 @@ public:
     // Registers (once) a window class of this module whose procedure is the framework's.
     static const char* RegisterWndClass(const char* name, HICON hIcon, HBRUSH hBackground, UINT style = 0);
     // Creates the window, bound to this object from WM_NCCREATE on.
-    BOOL CreateEx(DWORD dwExStyle, const char* className, const char* text, DWORD dwStyle, int x, int y, int cx,
-                  int cy, HWND hParent, HMENU hMenu);
+    BOOL CreateEx(DWORD dwExStyle, const char* className, const char* text, DWORD dwStyle, int x, int y,
+                  int cx, int cy, HWND hParent, HMENU hMenu);
     // The object bound to hWnd by CreateEx, or null.
     static CWinWnd* FromHandlePermanent(HWND hWnd);
 

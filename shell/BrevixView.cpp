@@ -12,7 +12,7 @@ CString WithCarriageReturns(const CString& text) {
 
 BOOL CBrevixView::PreCreateWindow(CREATESTRUCTA& cs) {
     BOOL bResult = CEditView::PreCreateWindow(cs);
-    cs.style &= ~static_cast<DWORD>(WS_HSCROLL | ES_AUTOHSCROLL);  // long lines wrap
+    cs.style &= ~static_cast<DWORD>(WS_HSCROLL | ES_AUTOHSCROLL); // long lines wrap
     return bResult;
 }
 

@@ -16,16 +16,19 @@ const char kNameLabel[] = "Chunk Name (tags and/or attributes)";
 // Creates a child window of the toolbar in rect, gives it font and binds it to wnd.
 void CreateToolbarChild(CWnd& wnd, DWORD dwExStyle, const char* className, const char* text, DWORD dwStyle,
                         const RECT& rect, HWND hToolBar, UINT nID, HFONT hFont) {
-    HWND hWnd = CreateWindowExA(dwExStyle, className, text, WS_CHILD | WS_VISIBLE | dwStyle, rect.left, rect.top,
-                                rect.right - rect.left, rect.bottom - rect.top, hToolBar,
-                                reinterpret_cast<HMENU>(static_cast<UINT_PTR>(nID)), GetModuleHandleA(nullptr), nullptr);
+    HWND hWnd = CreateWindowExA(dwExStyle, className, text, WS_CHILD | WS_VISIBLE | dwStyle, rect.left,
+                                rect.top, rect.right - rect.left, rect.bottom - rect.top, hToolBar,
+                                reinterpret_cast<HMENU>(static_cast<UINT_PTR>(nID)),
+                                GetModuleHandleA(nullptr), nullptr);
     if (hWnd == nullptr) return;
     SendMessageA(hWnd, WM_SETFONT, reinterpret_cast<WPARAM>(hFont), FALSE);
     wnd.Attach(hWnd);
 }
 } // namespace
 
-BOOL CMainFrame::PreCreateWindow(CREATESTRUCTA& cs) { return CFrameWnd::PreCreateWindow(cs); }
+BOOL CMainFrame::PreCreateWindow(CREATESTRUCTA& cs) {
+    return CFrameWnd::PreCreateWindow(cs);
+}
 
 RECT CMainFrame::MakePlace(int nIndex, UINT nID, int nWidth) {
     m_wndToolBar.SetButtonInfo(nIndex, nID, TBSTYLE_SEP, nWidth);
@@ -54,15 +57,17 @@ int CMainFrame::OnCreate(CREATESTRUCTA* pcs) {
 
     RECT rect = MakePlace(8, IDC_LEVEL_LABEL, w * 18);
     OffsetRect(&rect, 3, 3);
-    CreateToolbarChild(pSettings->m_levelLabel, 0, "STATIC", kLevelLabel, 0, rect, hToolBar, IDC_LEVEL_LABEL, hFont);
+    CreateToolbarChild(pSettings->m_levelLabel, 0, "STATIC", kLevelLabel, 0, rect, hToolBar, IDC_LEVEL_LABEL,
+                       hFont);
     rect = MakePlace(9, IDC_LEVEL_EDIT, w * 32);
-    CreateToolbarChild(pSettings->m_levelEdit, WS_EX_CLIENTEDGE, "EDIT", "", WS_TABSTOP | ES_AUTOHSCROLL, rect,
-                       hToolBar, IDC_LEVEL_EDIT, hFont);
+    CreateToolbarChild(pSettings->m_levelEdit, WS_EX_CLIENTEDGE, "EDIT", "", WS_TABSTOP | ES_AUTOHSCROLL,
+                       rect, hToolBar, IDC_LEVEL_EDIT, hFont);
     pSettings->m_levelEdit.SetWindowText(pSettings->m_strLevelTags);
 
     rect = MakePlace(11, IDC_NAME_LABEL, w * 35);
     OffsetRect(&rect, 3, 3);
-    CreateToolbarChild(pSettings->m_nameLabel, 0, "STATIC", kNameLabel, 0, rect, hToolBar, IDC_NAME_LABEL, hFont);
+    CreateToolbarChild(pSettings->m_nameLabel, 0, "STATIC", kNameLabel, 0, rect, hToolBar, IDC_NAME_LABEL,
+                       hFont);
     rect = MakePlace(12, IDC_NAME_EDIT, w * 32);
     CreateToolbarChild(pSettings->m_nameEdit, WS_EX_CLIENTEDGE, "EDIT", "", WS_TABSTOP | ES_AUTOHSCROLL, rect,
                        hToolBar, IDC_NAME_EDIT, hFont);

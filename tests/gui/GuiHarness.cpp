@@ -14,15 +14,19 @@ HWND g_frame = nullptr;
 
 void Write(const std::string& text) {
     DWORD written = 0;
-    ::WriteFile(GetStdHandle(STD_OUTPUT_HANDLE), text.data(), static_cast<DWORD>(text.size()), &written, nullptr);
+    ::WriteFile(GetStdHandle(STD_OUTPUT_HANDLE), text.data(), static_cast<DWORD>(text.size()), &written,
+                nullptr);
 }
 
 std::string Escape(const std::string& text) {
     std::string out;
     for (char ch : text) {
-        if (ch == '\r') out += "\\r";
-        else if (ch == '\n') out += "\\n";
-        else out += ch;
+        if (ch == '\r')
+            out += "\\r";
+        else if (ch == '\n')
+            out += "\\n";
+        else
+            out += ch;
     }
     return out.size() > 300 ? out.substr(0, 300) + "..." : out;
 }
@@ -66,7 +70,9 @@ HMENU SubMenuHolding(UINT nID, int* position) {
 }
 } // namespace
 
-void Log(const std::string& text) { Write(text + "\n"); }
+void Log(const std::string& text) {
+    Write(text + "\n");
+}
 
 void Fail(const std::string& what, int line) {
     ++g_failures;
@@ -80,12 +86,15 @@ bool Check(bool condition, const char* text, int line) {
 
 bool CheckEq(const std::string& actual, const std::string& expected, const char* text, int line) {
     if (actual == expected) return true;
-    Fail(std::string(text) + "\n      is:       \"" + Escape(actual) + "\"\n      expected: \"" + Escape(expected) + "\"",
+    Fail(std::string(text) + "\n      is:       \"" + Escape(actual) + "\"\n      expected: \"" +
+             Escape(expected) + "\"",
          line);
     return false;
 }
 
-int FailureCount() { return g_failures; }
+int FailureCount() {
+    return g_failures;
+}
 
 bool WaitFor(const std::function<bool()>& condition, int timeoutMs) {
     for (int waited = 0;; waited += 20) {
@@ -101,7 +110,8 @@ std::string Text(HWND hWnd) {
     int length = static_cast<int>(SendMessageA(hWnd, WM_GETTEXTLENGTH, 0, 0));
     if (length >= static_cast<int>(sizeof buffer)) {
         std::string text(static_cast<size_t>(length) + 1, '\0');
-        length = static_cast<int>(SendMessageA(hWnd, WM_GETTEXT, text.size(), reinterpret_cast<LPARAM>(&text[0])));
+        length =
+            static_cast<int>(SendMessageA(hWnd, WM_GETTEXT, text.size(), reinterpret_cast<LPARAM>(&text[0])));
         text.resize(static_cast<size_t>(length));
         return text;
     }
@@ -109,18 +119,30 @@ std::string Text(HWND hWnd) {
     return buffer;
 }
 
-HWND MainFrame() { return g_frame; }
-HWND ToolBar() { return GetDlgItem(MainFrame(), AFX_IDW_TOOLBAR); }
-HWND StatusBar() { return GetDlgItem(MainFrame(), AFX_IDW_STATUS_BAR); }
-HWND ViewEdit() { return GetDlgItem(MainFrame(), AFX_IDW_PANE_FIRST); }
-HWND ToolbarChild(int id) { return GetDlgItem(ToolBar(), id); }
+HWND MainFrame() {
+    return g_frame;
+}
+HWND ToolBar() {
+    return GetDlgItem(MainFrame(), AFX_IDW_TOOLBAR);
+}
+HWND StatusBar() {
+    return GetDlgItem(MainFrame(), AFX_IDW_STATUS_BAR);
+}
+HWND ViewEdit() {
+    return GetDlgItem(MainFrame(), AFX_IDW_PANE_FIRST);
+}
+HWND ToolbarChild(int id) {
+    return GetDlgItem(ToolBar(), id);
+}
 
 HWND WaitForDialog(const char* caption, int timeoutMs) {
     std::pair<const char*, HWND> search(caption, nullptr);
-    WaitFor([&] {
-        EnumWindows(FindProcessDialog, reinterpret_cast<LPARAM>(&search));
-        return search.second != nullptr;
-    }, timeoutMs);
+    WaitFor(
+        [&] {
+            EnumWindows(FindProcessDialog, reinterpret_cast<LPARAM>(&search));
+            return search.second != nullptr;
+        },
+        timeoutMs);
     return search.second;
 }
 
@@ -139,12 +161,15 @@ std::string AnswerMessageBox(int timeoutMs) {
     return text;
 }
 
-void PostCommand(UINT nID) { PostMessageA(MainFrame(), WM_COMMAND, nID, 0); }
+void PostCommand(UINT nID) {
+    PostMessageA(MainFrame(), WM_COMMAND, nID, 0);
+}
 
 bool MenuItemEnabled(UINT nID) {
     int position = 0;
     HMENU sub = SubMenuHolding(nID, &position);
-    return sub != nullptr && !(GetMenuState(sub, static_cast<UINT>(position), MF_BYPOSITION) & (MF_GRAYED | MF_DISABLED));
+    return sub != nullptr &&
+           !(GetMenuState(sub, static_cast<UINT>(position), MF_BYPOSITION) & (MF_GRAYED | MF_DISABLED));
 }
 
 bool MenuItemChecked(UINT nID) {
@@ -161,7 +186,9 @@ std::string MenuItemText(int nMenu, int index) {
     return text;
 }
 
-bool ButtonEnabled(UINT nID) { return SendMessageA(ToolBar(), TB_ISBUTTONENABLED, nID, 0) != 0; }
+bool ButtonEnabled(UINT nID) {
+    return SendMessageA(ToolBar(), TB_ISBUTTONENABLED, nID, 0) != 0;
+}
 
 void PressKeys(const std::vector<WORD>& keys) {
     SetForegroundWindow(MainFrame());
@@ -258,7 +285,8 @@ void RegDeleteTreeAll(HKEY root, const std::string& key) {
 
 void RegSetString(HKEY root, const std::string& key, const char* value, const std::string& data) {
     HKEY hKey = nullptr;
-    if (RegCreateKeyExA(root, key.c_str(), 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &hKey, nullptr) != ERROR_SUCCESS)
+    if (RegCreateKeyExA(root, key.c_str(), 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &hKey, nullptr) !=
+        ERROR_SUCCESS)
         return;
     RegSetValueExA(hKey, value, 0, REG_SZ, reinterpret_cast<const BYTE*>(data.c_str()),
                    static_cast<DWORD>(data.size() + 1));
@@ -276,10 +304,13 @@ const Case* g_case = nullptr;
 DWORD WINAPI TestThread(void*) {
     // The main frame, once the application shows it.
     if (g_case->waitForFrame) {
-        WaitFor([] {
-            CWinApp* app = AfxGetApp();
-            return app != nullptr && app->m_pMainWnd != nullptr && IsWindowVisible(app->m_pMainWnd->GetSafeHwnd());
-        }, 8000);
+        WaitFor(
+            [] {
+                CWinApp* app = AfxGetApp();
+                return app != nullptr && app->m_pMainWnd != nullptr &&
+                       IsWindowVisible(app->m_pMainWnd->GetSafeHwnd());
+            },
+            8000);
         CWinApp* app = AfxGetApp();
         g_frame = app != nullptr && app->m_pMainWnd != nullptr ? app->m_pMainWnd->GetSafeHwnd() : nullptr;
         if (!CHECK(g_frame != nullptr)) return 0;

@@ -71,7 +71,7 @@ struct Case {
     std::function<std::vector<std::string>()> prepare;
     std::function<void()> during;
     std::function<void(int exitCode)> after;
-    bool waitForFrame = true;  // false: during starts at once (no main window may ever show)
+    bool waitForFrame = true; // false: during starts at once (no main window may ever show)
 };
 std::vector<Case>& Cases();
 struct Register {
