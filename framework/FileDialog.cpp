@@ -5,8 +5,8 @@
 #include "FrameWnd.h"
 #include "WinApp.h"
 
-CFileDialog::CFileDialog(BOOL bOpenFileDialog, const char* lpszDefExt, const char* lpszFileName, DWORD dwFlags,
-                         const char* lpszFilter, CWinWnd* pParentWnd)
+CFileDialog::CFileDialog(BOOL bOpenFileDialog, const char* lpszDefExt, const char* lpszFileName,
+                         DWORD dwFlags, const char* lpszFilter, CWinWnd* pParentWnd)
     : m_ofn(), m_bOpenFileDialog(bOpenFileDialog), m_pParentWnd(pParentWnd) {
     m_ofn.lStructSize = sizeof m_ofn;
     m_ofn.Flags = dwFlags | OFN_EXPLORER | OFN_ENABLEHOOK;
@@ -32,7 +32,8 @@ CFileDialog::~CFileDialog() = default;
 INT_PTR CFileDialog::DoModal() {
     HWND hOwner = m_pParentWnd != nullptr ? m_pParentWnd->GetSafeHwnd() : nullptr;
     CWinApp* app = AfxGetApp();
-    if (hOwner == nullptr && app != nullptr && app->m_pMainWnd != nullptr) hOwner = app->m_pMainWnd->GetSafeHwnd();
+    if (hOwner == nullptr && app != nullptr && app->m_pMainWnd != nullptr)
+        hOwner = app->m_pMainWnd->GetSafeHwnd();
     if (hOwner != nullptr) hOwner = GetLastActivePopup(hOwner);
     m_ofn.hwndOwner = hOwner;
     m_ofn.hInstance = GetModuleHandleA(nullptr);
@@ -47,7 +48,8 @@ void CFileDialog::HideControl(int nID) {
 
 CString CFileDialog::GetFolderPath() const {
     char path[MAX_PATH] = "";
-    LRESULT length = ::SendMessageA(GetDialogHwnd(), CDM_GETFOLDERPATH, sizeof path, reinterpret_cast<LPARAM>(path));
+    LRESULT length =
+        ::SendMessageA(GetDialogHwnd(), CDM_GETFOLDERPATH, sizeof path, reinterpret_cast<LPARAM>(path));
     if (length <= 0 || length > static_cast<LRESULT>(sizeof path)) return CString();
     // A shell place without a path comes as "::{clsid}"; it and anything that is no folder on
     // disk has no file-system path.
@@ -68,10 +70,13 @@ void CFileDialog::OnInitDone() {
         SystemParametersInfoA(SPI_GETWORKAREA, 0, &area, 0);
     int x = area.left + ((area.right - area.left) - (dlg.right - dlg.left)) / 2;
     int y = area.top + ((area.bottom - area.top) - (dlg.bottom - dlg.top)) / 2;
-    SetWindowPos(hDlg, nullptr, x < 0 ? 0 : x, y < 0 ? 0 : y, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+    SetWindowPos(hDlg, nullptr, x < 0 ? 0 : x, y < 0 ? 0 : y, 0, 0,
+                 SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
 }
 
-BOOL CFileDialog::OnHookMessage(UINT, WPARAM, LPARAM) { return FALSE; }
+BOOL CFileDialog::OnHookMessage(UINT, WPARAM, LPARAM) {
+    return FALSE;
+}
 
 BOOL CFileDialog::OnNotify(const OFNOTIFYA* pNotify) {
     switch (pNotify->hdr.code) {

@@ -50,7 +50,7 @@ private:
 
     BOOL m_bOpenFileDialog;
     CWinWnd* m_pParentWnd;
-    CString m_strFilter;   // the filter with its "|" turned into NULs
+    CString m_strFilter; // the filter with its "|" turned into NULs
     CString m_strDefExt;
     char m_szFileName[MAX_PATH] = "";
 };

@@ -6,6 +6,7 @@
 #include <cstring>
 #include <exception>
 #include <new>
+#include <stdexcept>
 
 #include "DocTemplate.h"
 #include "Document.h"
@@ -73,6 +74,9 @@ void AfxReportException(const CString& fallback) {
     } catch (const CArchiveException& e) {
         if (!e.m_strMessage.empty()) AfxMessageBox(e.m_strMessage);
     } catch (const std::bad_alloc&) {
+        AfxMessageBox("Out of memory.");
+    } catch (const std::length_error&) {
+        // A text longer than a string can hold in this address space: memory ran out too.
         AfxMessageBox("Out of memory.");
     } catch (...) {
         AfxMessageBox(fallback);

@@ -5,10 +5,10 @@ const char kPlacebo[] = "_placebo_";
 const char kFilter[] = "Show Folders Only|.|All Files (*.*)|*.*||";
 
 // Controls of the platform's Explorer-style open-file dialog.
-const int kFileNameLabel = 1090;  // stc3
-const int kFileNameEdit = 1152;   // edt1: the name box of the old layout
-const int kFileNameCombo = 1148;  // cmb13: the name box of current dialogs
-const int kLookInLabel = 1091;    // stc4: label of the folder drop-down list
+const int kFileNameLabel = 1090; // stc3
+const int kFileNameEdit = 1152;  // edt1: the name box of the old layout
+const int kFileNameCombo = 1148; // cmb13: the name box of current dialogs
+const int kLookInLabel = 1091;   // stc4: label of the folder drop-down list
 
 // Posted after a folder change: the dialog may empty the name box once it has moved.
 const UINT kResetFileName = WM_APP + 1;
@@ -35,7 +35,9 @@ void CFolderDialog::OnInitDone() {
     CFileDialog::OnInitDone();
 }
 
-void CFolderDialog::OnFileNameChange() { ResetFileName(); }
+void CFolderDialog::OnFileNameChange() {
+    ResetFileName();
+}
 
 void CFolderDialog::OnFolderChange() {
     OnFileNameChange();

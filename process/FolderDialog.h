@@ -12,7 +12,7 @@ public:
     // Sets the dialog's title; the text is not copied and must outlive the dialog.
     void SetTitle(const char* title) { m_ofn.lpstrTitle = title; }
 
-    CString m_strFolder;  // the chosen folder; set only when the user accepts the dialog
+    CString m_strFolder; // the chosen folder; set only when the user accepts the dialog
 
 protected:
     BOOL OnFileNameOK() override;

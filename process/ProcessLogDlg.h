@@ -9,7 +9,7 @@ public:
     explicit CProcessLogDlg(CWinWnd* pParent = nullptr);
     ~CProcessLogDlg() override;
 
-    CString m_strLog;  // the log text, lines ended by CR LF; shown unchanged
+    CString m_strLog; // the log text, lines ended by CR LF; shown unchanged
 
 protected:
     void DoDataExchange(CDataExchange* pDX) override;

@@ -1,14 +1,14 @@
 #!/usr/bin/env bash
 # Saves PNG screenshots of the Windows program with the bundled sample open, under Xvfb in a
-# scratch Wine prefix: the main window, the open File menu, print preview and the About box,
-# in build/screenshots/.
+# scratch Wine prefix: the main window, the open File menu, print preview, the About box, the
+# output folder picker, the Process Log after a run and the Settings dialog, in build/screenshots/.
 set -euo pipefail
 cd "$(dirname "${BASH_SOURCE[0]}")/.."
 root="$PWD"
 if [ -z "${BREVIX_IN_XVFB:-}" ]; then
     scripts/install-deps.sh
     cmake --preset win32 >/dev/null
-    cmake --build --preset win32 --target brevix-gui-tests
+    cmake --build --preset win32 --target brevix-gui-tests brevix-process-tests
     export BREVIX_IN_XVFB=1
     exec xvfb-run -a -s "-screen 0 1280x800x24" "$0" "$@"
 fi
@@ -27,23 +27,31 @@ shots="$WINEPREFIX/drive_c/shots"
 wineserver -p
 wine cmd /c exit >/dev/null 2>&1 || true
 export BREVIX_SAMPLE="Z:${root//\//\\}\\samples\\user-guide.xml"
-wine "$root/build/win32/tests/gui/brevix-gui-tests.exe" shots >"$out/run.log" 2>&1 &
-program=$!
-for pose in main-window file-menu print-preview about-box; do
-    for _ in $(seq 1 300); do
-        [ -f "$shots/$pose.ready" ] && break
-        sleep 0.1
+# Runs the "shots" case of a test program and saves each pose it reaches: shoot EXE LOG POSE...
+shoot() {
+    local exe="$1" log="$2"
+    shift 2
+    wine "$exe" shots >"$log" 2>&1 &
+    local program=$!
+    for pose in "$@"; do
+        for _ in $(seq 1 300); do
+            [ -f "$shots/$pose.ready" ] && break
+            sleep 0.1
+        done
+        if [ ! -f "$shots/$pose.ready" ]; then
+            echo "the program did not reach $pose" >&2
+            cat "$log" >&2
+            wineserver -k || true
+            exit 1
+        fi
+        import -window root -crop "$(cat "$shots/$pose.ready")" +repage "$out/$pose.png"
+        echo "$out/$pose.png"
+        touch "$shots/$pose.done"
     done
-    if [ ! -f "$shots/$pose.ready" ]; then
-        echo "the program did not reach $pose" >&2
-        cat "$out/run.log" >&2
-        wineserver -k || true
-        exit 1
-    fi
-    import -window root -crop "$(cat "$shots/$pose.ready")" +repage "$out/$pose.png"
-    echo "$out/$pose.png"
-    touch "$shots/$pose.done"
-done
-wait "$program" || { cat "$out/run.log" >&2; wineserver -k || true; exit 1; }
+    wait "$program" || { cat "$log" >&2; wineserver -k || true; exit 1; }
+}
+shoot "$root/build/win32/tests/gui/brevix-gui-tests.exe" "$out/run.log" main-window file-menu print-preview about-box
+shoot "$root/build/win32/tests/gui/process/brevix-process-tests.exe" "$out/process-run.log" \
+    folder-picker process-log settings
 wineserver -k || true
 wineserver -w || true

@@ -96,11 +96,17 @@ void CSettingsDlg::OnEmitPostamble() {
     EnableControl(IDC_CLEAR_POSTAMBLE, bEmit);
 }
 
-void CSettingsDlg::OnClearPrefix() { SetDlgItemText(IDC_PREFIX, CString()); }
+void CSettingsDlg::OnClearPrefix() {
+    SetDlgItemText(IDC_PREFIX, CString());
+}
 
-void CSettingsDlg::OnClearPreamble() { SetDlgItemText(IDC_PREAMBLE, CString()); }
+void CSettingsDlg::OnClearPreamble() {
+    SetDlgItemText(IDC_PREAMBLE, CString());
+}
 
-void CSettingsDlg::OnClearPostamble() { SetDlgItemText(IDC_POSTAMBLE, CString()); }
+void CSettingsDlg::OnClearPostamble() {
+    SetDlgItemText(IDC_POSTAMBLE, CString());
+}
 
 void CSettingsDlg::EnableControl(int nID, BOOL bEnable) {
     if (CWinWnd* pControl = GetDlgItem(nID)) pControl->EnableWindow(bEnable);

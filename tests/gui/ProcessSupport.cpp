@@ -1,7 +1,6 @@
 #include "ProcessSupport.h"
 
 #include <cstdio>
-#include <cstdlib>
 #include <vector>
 
 #include "engine/Chunker.h"
@@ -31,7 +30,8 @@ void EmptyFolder(const std::string& folder) {
     FindClose(h);
 }
 
-void CollectFiles(const std::string& folder, const std::string& relative, std::map<std::string, std::string>& out) {
+void CollectFiles(const std::string& folder, const std::string& relative,
+                  std::map<std::string, std::string>& out) {
     WIN32_FIND_DATAA data;
     HANDLE h = FindFirstFileA((folder + "\\*").c_str(), &data);
     if (h == INVALID_HANDLE_VALUE) return;
@@ -46,21 +46,23 @@ void CollectFiles(const std::string& folder, const std::string& relative, std::m
     FindClose(h);
 }
 
-void CollectValues(HKEY root, const std::string& key, const std::string& prefix, std::map<std::string, std::string>& out) {
+void CollectValues(HKEY root, const std::string& key, const std::string& prefix,
+                   std::map<std::string, std::string>& out) {
     HKEY hKey = nullptr;
     if (RegOpenKeyExA(root, key.c_str(), 0, KEY_READ, &hKey) != ERROR_SUCCESS) return;
     char name[256];
     std::vector<char> data(65536);
     for (DWORD i = 0;; ++i) {
         DWORD nameLength = sizeof name, size = static_cast<DWORD>(data.size()), type = 0;
-        if (RegEnumValueA(hKey, i, name, &nameLength, nullptr, &type, reinterpret_cast<BYTE*>(data.data()), &size) !=
-            ERROR_SUCCESS)
+        if (RegEnumValueA(hKey, i, name, &nameLength, nullptr, &type, reinterpret_cast<BYTE*>(data.data()),
+                          &size) != ERROR_SUCCESS)
             break;
         out[prefix + name] = std::to_string(type) + ":" + std::string(data.data(), size);
     }
     for (DWORD i = 0;; ++i) {
         DWORD nameLength = sizeof name;
-        if (RegEnumKeyExA(hKey, i, name, &nameLength, nullptr, nullptr, nullptr, nullptr) != ERROR_SUCCESS) break;
+        if (RegEnumKeyExA(hKey, i, name, &nameLength, nullptr, nullptr, nullptr, nullptr) != ERROR_SUCCESS)
+            break;
         CollectValues(hKey, name, prefix + name + "\\", out);
     }
     RegCloseKey(hKey);
@@ -104,7 +106,8 @@ std::string ReadBytes(const std::string& path) {
     FILE* file = std::fopen(path.c_str(), "rb");
     if (file == nullptr) return bytes;
     char buffer[65536];
-    for (size_t got; (got = std::fread(buffer, 1, sizeof buffer, file)) > 0;) bytes.append(buffer, got);
+    for (size_t got; (got = std::fread(buffer, 1, sizeof buffer, file)) > 0;)
+        bytes.append(buffer, got);
     std::fclose(file);
     return bytes;
 }
@@ -120,9 +123,13 @@ std::map<std::string, std::string> ProfileValues() {
     return values;
 }
 
-HWND WaitForPicker(int timeoutMs) { return WaitForDialog(kPickerTitle, timeoutMs); }
+HWND WaitForPicker(int timeoutMs) {
+    return WaitForDialog(kPickerTitle, timeoutMs);
+}
 
-bool PressSelect(HWND hPicker) { return PressButton(hPicker, IDOK); }
+bool PressSelect(HWND hPicker) {
+    return PressButton(hPicker, IDOK);
+}
 
 bool PressButton(HWND hDlg, int nID) {
     PostMessageA(GetDlgItem(hDlg, nID), BM_CLICK, 0, 0);
@@ -171,19 +178,22 @@ void ExpectRunLikeEngine(const std::string& name) {
     std::map<std::string, std::string> files = FolderFiles(folder), refFiles = FolderFiles(refFolder);
     CHECK(!files.empty());
     CHECK_EQ(std::to_string(files.size()), std::to_string(refFiles.size()));
-    for (const auto& file : refFiles) CHECK_EQ(files[file.first], file.second);
+    for (const auto& file : refFiles)
+        CHECK_EQ(files[file.first], file.second);
 }
 
 void CheckTemplate(HWND hDlg, const ControlSpec* specs, size_t count) {
     std::vector<HWND> children;
-    for (HWND h = GetWindow(hDlg, GW_CHILD); h != nullptr; h = GetWindow(h, GW_HWNDNEXT)) children.push_back(h);
+    for (HWND h = GetWindow(hDlg, GW_CHILD); h != nullptr; h = GetWindow(h, GW_HWNDNEXT))
+        children.push_back(h);
     CHECK_EQ(std::to_string(children.size()), std::to_string(count));
     for (size_t i = 0; i < count && i < children.size(); ++i) {
         const ControlSpec& spec = specs[i];
         HWND h = children[i];
         std::string where = "control " + std::to_string(i) + " (id " + std::to_string(spec.id) + ")";
         if (spec.id != -1)
-            CHECK_EQ(where + ": id " + std::to_string(GetDlgCtrlID(h)), where + ": id " + std::to_string(spec.id));
+            CHECK_EQ(where + ": id " + std::to_string(GetDlgCtrlID(h)),
+                     where + ": id " + std::to_string(spec.id));
         char cls[64] = "";
         GetClassNameA(h, cls, sizeof cls);
         CHECK_EQ(where + ": " + Lower(cls), where + ": " + Lower(spec.cls));
@@ -197,54 +207,29 @@ void CheckTemplate(HWND hDlg, const ControlSpec* specs, size_t count) {
         GetWindowRect(h, &actual);
         MapWindowPoints(nullptr, hDlg, reinterpret_cast<POINT*>(&actual), 2);
         auto rectText = [](const RECT& r) {
-            return std::to_string(r.left) + "," + std::to_string(r.top) + "," + std::to_string(r.right) + "," +
-                   std::to_string(r.bottom);
+            return std::to_string(r.left) + "," + std::to_string(r.top) + "," + std::to_string(r.right) +
+                   "," + std::to_string(r.bottom);
         };
         CHECK_EQ(where + ": " + rectText(actual), where + ": " + rectText(expected));
         DWORD style = static_cast<DWORD>(GetWindowLongA(h, GWL_STYLE));
-        CHECK_EQ(where + ": style " + std::to_string(style & spec.styleMask), where + ": style " + std::to_string(spec.style));
+        CHECK_EQ(where + ": style " + std::to_string(style & spec.styleMask),
+                 where + ": style " + std::to_string(spec.style));
     }
 }
 
-void SaveShot(HWND hWnd, const char* name) {
-    const char* dir = std::getenv("BREVIX_SHOTS");
-    if (dir == nullptr || *dir == '\0' || hWnd == nullptr) return;
-    RedrawWindow(hWnd, nullptr, nullptr, RDW_INVALIDATE | RDW_UPDATENOW | RDW_ALLCHILDREN | RDW_FRAME);
-    Sleep(300);
-    RECT rc;
+void Pose(HWND hWnd, const char* name) {
+    RECT rc = {};
     GetWindowRect(hWnd, &rc);
-    int width = rc.right - rc.left, height = rc.bottom - rc.top;
-    HDC hScreen = GetDC(nullptr);
-    HDC hMem = CreateCompatibleDC(hScreen);
-    BITMAPINFO info = {};
-    info.bmiHeader.biSize = sizeof info.bmiHeader;
-    info.bmiHeader.biWidth = width;
-    info.bmiHeader.biHeight = height;
-    info.bmiHeader.biPlanes = 1;
-    info.bmiHeader.biBitCount = 24;
-    info.bmiHeader.biCompression = BI_RGB;
-    void* bits = nullptr;
-    HBITMAP hBitmap = CreateDIBSection(hScreen, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
-    HGDIOBJ old = SelectObject(hMem, hBitmap);
-    BitBlt(hMem, 0, 0, width, height, hScreen, rc.left, rc.top, SRCCOPY);
-    GdiFlush();
-    DWORD stride = (static_cast<DWORD>(width) * 3 + 3) & ~3u;
-    DWORD imageSize = stride * static_cast<DWORD>(height);
-    BITMAPFILEHEADER file = {};
-    file.bfType = 0x4D42;
-    file.bfOffBits = sizeof file + sizeof info.bmiHeader;
-    file.bfSize = file.bfOffBits + imageSize;
-    std::string path = std::string(dir) + "\\" + name + ".bmp";
-    if (FILE* out = std::fopen(path.c_str(), "wb")) {
-        std::fwrite(&file, sizeof file, 1, out);
-        std::fwrite(&info.bmiHeader, sizeof info.bmiHeader, 1, out);
-        std::fwrite(bits, 1, imageSize, out);
-        std::fclose(out);
+    CreateDirectoryA("C:\\shots", nullptr);
+    std::string base = std::string("C:\\shots\\") + name;
+    std::string rect = std::to_string(rc.right - rc.left) + "x" + std::to_string(rc.bottom - rc.top) + "+" +
+                       std::to_string(rc.left) + "+" + std::to_string(rc.top);
+    Sleep(700);
+    if (FILE* file = std::fopen((base + ".ready").c_str(), "wb")) {
+        std::fputs(rect.c_str(), file);
+        std::fclose(file);
     }
-    SelectObject(hMem, old);
-    DeleteObject(hBitmap);
-    DeleteDC(hMem);
-    ReleaseDC(nullptr, hScreen);
+    WaitFor([&] { return GetFileAttributesA((base + ".done").c_str()) != INVALID_FILE_ATTRIBUTES; }, 30000);
 }
 
 } // namespace gui

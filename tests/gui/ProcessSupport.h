@@ -10,9 +10,9 @@
 
 namespace gui {
 
-extern const std::string kBrevixKey;     // HKCU: the program's profile
-extern const std::string kSettingsKey;   // its section "Settings"
-extern const char* const kPickerTitle;   // "Select Brevix Output Folder"
+extern const std::string kBrevixKey;   // HKCU: the program's profile
+extern const std::string kSettingsKey; // its section "Settings"
+extern const char* const kPickerTitle; // "Select Brevix Output Folder"
 
 // The bundled sample, as a Windows path.
 std::string SamplePath();
@@ -48,17 +48,18 @@ void ExpectRunLikeEngine(const std::string& name);
 
 // One control of a dialog template as it should be.
 struct ControlSpec {
-    int id;               // -1: a static without id, found by text
-    const char* cls;      // window class, compared without case
+    int id;          // -1: a static without id, found by text
+    const char* cls; // window class, compared without case
     const char* text;
-    RECT dlu;             // x, y, width, height in dialog units
-    DWORD styleMask;      // the bits of the style compared
-    DWORD style;          // their values
+    RECT dlu;        // x, y, width, height in dialog units
+    DWORD styleMask; // the bits of the style compared
+    DWORD style;     // their values
 };
 // Checks every control of hDlg: class, text, rectangle, style, and their order in the template.
 void CheckTemplate(HWND hDlg, const ControlSpec* specs, size_t count);
 
-// Saves a picture of window hWnd (with its caption) as a 24-bit BMP in $BREVIX_SHOTS, if set.
-void SaveShot(HWND hWnd, const char* name);
+// Poses window hWnd for scripts/screenshots.sh: writes C:\shots\<name>.ready with the window's
+// rectangle and waits for <name>.done.
+void Pose(HWND hWnd, const char* name);
 
 } // namespace gui

@@ -7,6 +7,7 @@
 
 #include "framework/IoFaults.h"
 #include "resources/resource.h"
+#include "settings/ChunkSettings.h"
 
 using namespace gui;
 
@@ -62,206 +63,282 @@ std::vector<std::string> Args() {
 // Opened from the File menu with the keyboard: the picker as the user sees it, then Select at
 // once yields the folder it opened in, and the run matches the engine's.
 Register fromMenu({"process-menu", Args,
-    [] {
-        std::string folder = FreshFolder("menu");
-        SetCurrentDirectoryA(folder.c_str());
-        PressKeys({VK_MENU, 'F'});
-        TapKey('S');
-        HWND hPicker = WaitForPicker();
-        if (!CHECK(hPicker != nullptr)) return;
-        CHECK_EQ(Text(GetDlgItem(hPicker, 1091)), "Output:");
-        CHECK_EQ(Text(GetDlgItem(hPicker, IDOK)), "Select");
-        CHECK(!IsWindowVisible(GetDlgItem(hPicker, 1090)));
-        CHECK(!IsWindowVisible(NameBox(hPicker)));
-        CHECK(GetDlgItem(hPicker, 1152) == nullptr || !IsWindowVisible(GetDlgItem(hPicker, 1152)));
-        CHECK_EQ(Text(NameBox(hPicker)), "_placebo_");
-        CHECK(FocusWindow() == GetDlgItem(hPicker, IDOK));
-        CHECK(!IsWindowEnabled(MainFrame()));
-        HWND hFilter = GetDlgItem(hPicker, 1136);
-        CHECK_EQ(std::to_string(SendMessageA(hFilter, CB_GETCOUNT, 0, 0)), "2");
-        CHECK_EQ(ComboItem(hFilter, 0), "Show Folders Only");
-        CHECK_EQ(ComboItem(hFilter, 1), "All Files (*.*)");
-        CHECK_EQ(std::to_string(SendMessageA(hFilter, CB_GETCURSEL, 0, 0)), "0");
-        SaveShot(hPicker, "folder-picker");
-        ExpectRunLikeEngine("menu");
-        CHECK(IsWindowEnabled(MainFrame()));
-    },
-    nullptr});
+                   [] {
+                       std::string folder = FreshFolder("menu");
+                       SetCurrentDirectoryA(folder.c_str());
+                       PressKeys({VK_MENU, 'F'});
+                       TapKey('S');
+                       HWND hPicker = WaitForPicker();
+                       if (!CHECK(hPicker != nullptr)) return;
+                       CHECK_EQ(Text(GetDlgItem(hPicker, 1091)), "Output:");
+                       CHECK_EQ(Text(GetDlgItem(hPicker, IDOK)), "Select");
+                       CHECK(!IsWindowVisible(GetDlgItem(hPicker, 1090)));
+                       CHECK(!IsWindowVisible(NameBox(hPicker)));
+                       CHECK(GetDlgItem(hPicker, 1152) == nullptr ||
+                             !IsWindowVisible(GetDlgItem(hPicker, 1152)));
+                       CHECK_EQ(Text(NameBox(hPicker)), "_placebo_");
+                       CHECK(FocusWindow() == GetDlgItem(hPicker, IDOK));
+                       CHECK(!IsWindowEnabled(MainFrame()));
+                       HWND hFilter = GetDlgItem(hPicker, 1136);
+                       CHECK_EQ(std::to_string(SendMessageA(hFilter, CB_GETCOUNT, 0, 0)), "2");
+                       CHECK_EQ(ComboItem(hFilter, 0), "Show Folders Only");
+                       CHECK_EQ(ComboItem(hFilter, 1), "All Files (*.*)");
+                       CHECK_EQ(std::to_string(SendMessageA(hFilter, CB_GETCURSEL, 0, 0)), "0");
+                       ExpectRunLikeEngine("menu");
+                       CHECK(IsWindowEnabled(MainFrame()));
+                   },
+                   nullptr});
 
 // Ctrl+S, the Process Log dialog's template, its read-only text and Escape from the text and
 // from the button; a second run asks for the folder again.
-Register fromAccelerator({"process-ctrl-s", Args,
-    [] {
-        std::string folder = FreshFolder("accel");
-        SetCurrentDirectoryA(folder.c_str());
-        PressKeys({VK_CONTROL, 'S'});
-        HWND hPicker = WaitForPicker();
-        if (!CHECK(hPicker != nullptr)) return;
-        CHECK(PressSelect(hPicker));
-        HWND hLog = nullptr;
-        std::string log = WaitForLogText(&hLog);
-        if (hLog == nullptr) return;
-        CHECK(log.find("\r\noutput folder: " + folder + "\r\n") != std::string::npos);
-        DWORD style = static_cast<DWORD>(GetWindowLongA(hLog, GWL_STYLE));
-        CHECK((style & (WS_POPUP | WS_CAPTION | DS_MODALFRAME)) == (WS_POPUP | WS_CAPTION | DS_MODALFRAME));
-        CHECK(!(style & (WS_SYSMENU | WS_THICKFRAME)));
-        RECT client, expected = {0, 0, 367, 208};
-        GetClientRect(hLog, &client);
-        MapDialogRect(hLog, &expected);
-        CHECK_EQ(std::to_string(client.right) + "x" + std::to_string(client.bottom),
-                 std::to_string(expected.right) + "x" + std::to_string(expected.bottom));
-        const DWORD editBits = ES_MULTILINE | ES_READONLY | ES_AUTOHSCROLL | ES_AUTOVSCROLL | WS_HSCROLL | WS_VSCROLL |
-                               WS_TABSTOP | WS_VISIBLE;
-        const ControlSpec controls[] = {
-            {IDOK, "Button", "Close", {310, 7, 50, 14}, 0x0F | WS_TABSTOP | WS_VISIBLE,
-             BS_DEFPUSHBUTTON | WS_TABSTOP | WS_VISIBLE},
-            {1005, "Edit", log.c_str(), {7, 27, 353, 174}, editBits, editBits & ~WS_TABSTOP},
-        };
-        CheckTemplate(hLog, controls, 2);
-        // A border: the dialog's edit controls draw it as a sunken client edge.
-        HWND hEdit = GetDlgItem(hLog, 1005);
-        CHECK((GetWindowLongA(hEdit, GWL_STYLE) & WS_BORDER) || (GetWindowLongA(hEdit, GWL_EXSTYLE) & WS_EX_CLIENTEDGE));
-        CHECK(FocusWindow() == GetDlgItem(hLog, IDOK));
-        CHECK(!IsWindowEnabled(MainFrame()));
-        SaveShot(hLog, "process-log");
-        // The text cannot be changed by typing.
-        SendMessageA(hEdit, WM_CHAR, 'x', 0);
-        CHECK_EQ(Text(hEdit), log);
-        PostMessageA(hEdit, WM_KEYDOWN, VK_ESCAPE, 0);
-        CHECK(WaitFor([&] { return !IsWindow(hLog); }));
+Register fromAccelerator(
+    {"process-ctrl-s", Args,
+     [] {
+         std::string folder = FreshFolder("accel");
+         SetCurrentDirectoryA(folder.c_str());
+         PressKeys({VK_CONTROL, 'S'});
+         HWND hPicker = WaitForPicker();
+         if (!CHECK(hPicker != nullptr)) return;
+         CHECK(PressSelect(hPicker));
+         HWND hLog = nullptr;
+         std::string log = WaitForLogText(&hLog);
+         if (hLog == nullptr) return;
+         CHECK(log.find("\r\noutput folder: " + folder + "\r\n") != std::string::npos);
+         DWORD style = static_cast<DWORD>(GetWindowLongA(hLog, GWL_STYLE));
+         CHECK((style & (WS_POPUP | WS_CAPTION | DS_MODALFRAME)) == (WS_POPUP | WS_CAPTION | DS_MODALFRAME));
+         CHECK(!(style & (WS_SYSMENU | WS_THICKFRAME)));
+         RECT client, expected = {0, 0, 367, 208};
+         GetClientRect(hLog, &client);
+         MapDialogRect(hLog, &expected);
+         CHECK_EQ(std::to_string(client.right) + "x" + std::to_string(client.bottom),
+                  std::to_string(expected.right) + "x" + std::to_string(expected.bottom));
+         const DWORD editBits = ES_MULTILINE | ES_READONLY | ES_AUTOHSCROLL | ES_AUTOVSCROLL | WS_HSCROLL |
+                                WS_VSCROLL | WS_TABSTOP | WS_VISIBLE;
+         const ControlSpec controls[] = {
+             {IDOK,
+              "Button",
+              "Close",
+              {310, 7, 50, 14},
+              0x0F | WS_TABSTOP | WS_VISIBLE,
+              BS_DEFPUSHBUTTON | WS_TABSTOP | WS_VISIBLE},
+             {1005, "Edit", log.c_str(), {7, 27, 353, 174}, editBits, editBits & ~WS_TABSTOP},
+         };
+         CheckTemplate(hLog, controls, 2);
+         // A border: the dialog's edit controls draw it as a sunken client edge.
+         HWND hEdit = GetDlgItem(hLog, 1005);
+         CHECK((GetWindowLongA(hEdit, GWL_STYLE) & WS_BORDER) ||
+               (GetWindowLongA(hEdit, GWL_EXSTYLE) & WS_EX_CLIENTEDGE));
+         CHECK(FocusWindow() == GetDlgItem(hLog, IDOK));
+         CHECK(!IsWindowEnabled(MainFrame()));
+         // The text cannot be changed by typing.
+         SendMessageA(hEdit, WM_CHAR, 'x', 0);
+         CHECK_EQ(Text(hEdit), log);
+         PostMessageA(hEdit, WM_KEYDOWN, VK_ESCAPE, 0);
+         CHECK(WaitFor([&] { return !IsWindow(hLog); }));
 
-        std::string second = FreshFolder("accel-2");
-        SetCurrentDirectoryA(second.c_str());
-        ForgetProfileAndPickerFolder();
-        PressKeys({VK_CONTROL, 'S'});
-        hPicker = WaitForPicker();
-        if (!CHECK(hPicker != nullptr)) return;
-        CHECK(PressSelect(hPicker));
-        log = WaitForLogText(&hLog);
-        CHECK(log.find("\r\noutput folder: " + second + "\r\n") != std::string::npos);
-        PostMessageA(FocusWindow(), WM_KEYDOWN, VK_ESCAPE, 0);
-        CHECK(WaitFor([&] { return !IsWindow(hLog); }));
-        CHECK(FolderFiles(second) == FolderFiles(folder));
-    },
-    nullptr});
+         std::string second = FreshFolder("accel-2");
+         SetCurrentDirectoryA(second.c_str());
+         ForgetProfileAndPickerFolder();
+         PressKeys({VK_CONTROL, 'S'});
+         hPicker = WaitForPicker();
+         if (!CHECK(hPicker != nullptr)) return;
+         CHECK(PressSelect(hPicker));
+         log = WaitForLogText(&hLog);
+         CHECK(log.find("\r\noutput folder: " + second + "\r\n") != std::string::npos);
+         PostMessageA(FocusWindow(), WM_KEYDOWN, VK_ESCAPE, 0);
+         CHECK(WaitFor([&] { return !IsWindow(hLog); }));
+         CHECK(FolderFiles(second) == FolderFiles(folder));
+     },
+     nullptr});
 
 // The toolbar button with the mouse; in the picker the user types a sub-folder's name into the
 // name box to enter it (the dialog empties the box after that), then presses Select.
-Register fromToolbar({"process-toolbar", Args,
-    [] {
-        std::string folder = FreshFolder("toolbar");
-        CreateDirectoryA((folder + "\\inner").c_str(), nullptr);
-        SetCurrentDirectoryA(folder.c_str());
-        ClickToolbarButton(ID_FILE_PROCESS);
-        HWND hPicker = WaitForPicker();
-        if (!CHECK(hPicker != nullptr)) return;
-        SendMessageA(NameBox(hPicker), WM_SETTEXT, 0, reinterpret_cast<LPARAM>("inner"));
-        PostMessageA(hPicker, WM_COMMAND, IDOK, 0);
-        CHECK(WaitFor([&] { return Text(NameBox(hPicker)) == "_placebo_" && IsWindow(hPicker); }));
-        Sleep(300);
-        CHECK_EQ(Text(NameBox(hPicker)), "_placebo_");
-        CHECK(PressSelect(hPicker));
-        HWND hLog = nullptr;
-        std::string log = WaitForLogText(&hLog);
-        CHECK(log.find("\r\noutput folder: " + folder + "\\inner\r\n") != std::string::npos);
-        CHECK(PressButton(hLog, IDOK));
-        std::map<std::string, std::string> files = FolderFiles(folder);
-        CHECK(!files.empty());
-        for (const auto& file : files) CHECK_EQ(file.first.substr(0, 6), "inner\\");
-    },
-    nullptr});
+Register fromToolbar(
+    {"process-toolbar", Args,
+     [] {
+         std::string folder = FreshFolder("toolbar");
+         CreateDirectoryA((folder + "\\inner").c_str(), nullptr);
+         SetCurrentDirectoryA(folder.c_str());
+         ClickToolbarButton(ID_FILE_PROCESS);
+         HWND hPicker = WaitForPicker();
+         if (!CHECK(hPicker != nullptr)) return;
+         SendMessageA(NameBox(hPicker), WM_SETTEXT, 0, reinterpret_cast<LPARAM>("inner"));
+         PostMessageA(hPicker, WM_COMMAND, IDOK, 0);
+         CHECK(WaitFor([&] { return Text(NameBox(hPicker)) == "_placebo_" && IsWindow(hPicker); }));
+         Sleep(300);
+         CHECK_EQ(Text(NameBox(hPicker)), "_placebo_");
+         CHECK(PressSelect(hPicker));
+         HWND hLog = nullptr;
+         std::string log = WaitForLogText(&hLog);
+         CHECK(log.find("\r\noutput folder: " + folder + "\\inner\r\n") != std::string::npos);
+         CHECK(PressButton(hLog, IDOK));
+         std::map<std::string, std::string> files = FolderFiles(folder);
+         CHECK(!files.empty());
+         for (const auto& file : files)
+             CHECK_EQ(file.first.substr(0, 6), "inner\\");
+     },
+     nullptr});
 
 // With "All Files (*.*)" a file is clicked in the list: the name box goes back to the dummy
 // name and Select still yields the folder, not the file.
 Register pickAfterFile({"picker-all-files", Args,
-    [] {
-        std::string folder = FreshFolder("files");
-        WriteFile("files\\existing.txt", "keep me\n");
-        SetCurrentDirectoryA(folder.c_str());
-        PostCommand(ID_FILE_PROCESS);
-        HWND hPicker = WaitForPicker();
-        if (!CHECK(hPicker != nullptr)) return;
-        HWND hFilter = GetDlgItem(hPicker, 1136);
-        SendMessageA(hFilter, CB_SETCURSEL, 1, 0);
-        SendMessageA(hPicker, WM_COMMAND, MAKEWPARAM(1136, CBN_SELENDOK), reinterpret_cast<LPARAM>(hFilter));
-        HWND hView = FindWindowExA(hPicker, nullptr, "SHELLDLL_DefView", nullptr);
-        HWND hList = FindWindowExA(hView, nullptr, "SysListView32", nullptr);
-        CHECK(WaitFor([&] { return SendMessageA(hList, LVM_GETITEMCOUNT, 0, 0) == 1; }));
-        LVITEMA item = {};
-        item.stateMask = LVIS_SELECTED | LVIS_FOCUSED;
-        item.state = LVIS_SELECTED | LVIS_FOCUSED;
-        SendMessageA(hList, LVM_SETITEMSTATE, 0, reinterpret_cast<LPARAM>(&item));
-        Sleep(300);
-        CHECK_EQ(Text(NameBox(hPicker)), "_placebo_");
-        CHECK(PressSelect(hPicker));
-        HWND hLog = nullptr;
-        std::string log = WaitForLogText(&hLog);
-        CHECK(log.find("\r\noutput folder: " + folder + "\r\n") != std::string::npos);
-        CHECK(PressButton(hLog, IDOK));
-        std::map<std::string, std::string> files = FolderFiles(folder);
-        CHECK_EQ(files["existing.txt"], "keep me\n");
-        CHECK(files.size() > 1);
-    },
-    nullptr});
+                        [] {
+                            std::string folder = FreshFolder("files");
+                            WriteFile("files\\existing.txt", "keep me\n");
+                            SetCurrentDirectoryA(folder.c_str());
+                            PostCommand(ID_FILE_PROCESS);
+                            HWND hPicker = WaitForPicker();
+                            if (!CHECK(hPicker != nullptr)) return;
+                            HWND hFilter = GetDlgItem(hPicker, 1136);
+                            SendMessageA(hFilter, CB_SETCURSEL, 1, 0);
+                            SendMessageA(hPicker, WM_COMMAND, MAKEWPARAM(1136, CBN_SELENDOK),
+                                         reinterpret_cast<LPARAM>(hFilter));
+                            HWND hView = FindWindowExA(hPicker, nullptr, "SHELLDLL_DefView", nullptr);
+                            HWND hList = FindWindowExA(hView, nullptr, "SysListView32", nullptr);
+                            CHECK(WaitFor([&] { return SendMessageA(hList, LVM_GETITEMCOUNT, 0, 0) == 1; }));
+                            LVITEMA item = {};
+                            item.stateMask = LVIS_SELECTED | LVIS_FOCUSED;
+                            item.state = LVIS_SELECTED | LVIS_FOCUSED;
+                            SendMessageA(hList, LVM_SETITEMSTATE, 0, reinterpret_cast<LPARAM>(&item));
+                            Sleep(300);
+                            CHECK_EQ(Text(NameBox(hPicker)), "_placebo_");
+                            CHECK(PressSelect(hPicker));
+                            HWND hLog = nullptr;
+                            std::string log = WaitForLogText(&hLog);
+                            CHECK(log.find("\r\noutput folder: " + folder + "\r\n") != std::string::npos);
+                            CHECK(PressButton(hLog, IDOK));
+                            std::map<std::string, std::string> files = FolderFiles(folder);
+                            CHECK_EQ(files["existing.txt"], "keep me\n");
+                            CHECK(files.size() > 1);
+                        },
+                        nullptr});
 
 // Cancel in the picker: no log, no file, no profile change, the main window usable again.
 Register cancel({"process-cancel", Args,
-    [] {
-        std::string folder = FreshFolder("cancel");
-        SetCurrentDirectoryA(folder.c_str());
-        std::map<std::string, std::string> before = ProfileValues();
-        PostCommand(ID_FILE_PROCESS);
-        HWND hPicker = WaitForPicker();
-        if (!CHECK(hPicker != nullptr)) return;
-        CHECK(PressButton(hPicker, IDCANCEL));
-        CHECK(WaitForDialog("Process Log", 1500) == nullptr);
-        CHECK(FolderFiles(folder).empty());
-        CHECK(ProfileValues() == before);
-        CHECK(IsWindowEnabled(MainFrame()));
-        // With no source open the command does not run from Ctrl+S either.
-        PostCommand(ID_FILE_NEW);
-        Settle();
-        PressKeys({VK_CONTROL, 'S'});
-        CHECK(WaitForPicker(1000) == nullptr);
-    },
-    nullptr});
+                 [] {
+                     std::string folder = FreshFolder("cancel");
+                     SetCurrentDirectoryA(folder.c_str());
+                     std::map<std::string, std::string> before = ProfileValues();
+                     PostCommand(ID_FILE_PROCESS);
+                     HWND hPicker = WaitForPicker();
+                     if (!CHECK(hPicker != nullptr)) return;
+                     CHECK(PressButton(hPicker, IDCANCEL));
+                     CHECK(WaitForDialog("Process Log", 1500) == nullptr);
+                     CHECK(FolderFiles(folder).empty());
+                     CHECK(ProfileValues() == before);
+                     CHECK(IsWindowEnabled(MainFrame()));
+                     // With no source open the command does not run from Ctrl+S either.
+                     PostCommand(ID_FILE_NEW);
+                     Settle();
+                     PressKeys({VK_CONTROL, 'S'});
+                     CHECK(WaitForPicker(1000) == nullptr);
+                 },
+                 nullptr});
 
 // A chunk level field of blanks and commas enables Process; the engine logs the empty list.
 Register blankTags({"process-blank-tags", Args,
-    [] {
-        std::string folder = FreshFolder("blank");
-        SetCurrentDirectoryA(folder.c_str());
-        SetLevelField(" , ,");
-        CHECK(ButtonEnabled(ID_FILE_PROCESS));
-        PostCommand(ID_FILE_PROCESS);
-        HWND hPicker = WaitForPicker();
-        if (!CHECK(hPicker != nullptr)) return;
-        CHECK(PressSelect(hPicker));
-        HWND hLog = nullptr;
-        std::string log = WaitForLogText(&hLog);
-        CHECK(log.find("\r\n\r\nchunk level tag is empty\r\n") != std::string::npos);
-        CHECK(PressButton(hLog, IDOK));
-        CHECK(FolderFiles(folder).empty());
-    },
-    nullptr});
+                    [] {
+                        std::string folder = FreshFolder("blank");
+                        SetCurrentDirectoryA(folder.c_str());
+                        SetLevelField(" , ,");
+                        CHECK(ButtonEnabled(ID_FILE_PROCESS));
+                        PostCommand(ID_FILE_PROCESS);
+                        HWND hPicker = WaitForPicker();
+                        if (!CHECK(hPicker != nullptr)) return;
+                        CHECK(PressSelect(hPicker));
+                        HWND hLog = nullptr;
+                        std::string log = WaitForLogText(&hLog);
+                        CHECK(log.find("\r\n\r\nchunk level tag is empty\r\n") != std::string::npos);
+                        CHECK(PressButton(hLog, IDOK));
+                        CHECK(FolderFiles(folder).empty());
+                    },
+                    nullptr});
 
 // A read error of the source is reported by the command dispatch with its own message; no
 // log is shown and the next Process works.
 Register readError({"process-read-error", Args,
-    [] {
-        std::string folder = FreshFolder("read-error");
-        SetCurrentDirectoryA(folder.c_str());
-        IoFaults::FailAt(IoOp::Read, 1);
-        PostCommand(ID_FILE_PROCESS);
-        HWND hPicker = WaitForPicker();
-        if (!CHECK(hPicker != nullptr)) return;
-        CHECK(PressSelect(hPicker));
-        CHECK_EQ(AnswerMessageBox(), "An error occurred while reading " + SamplePath() + ".");
-        CHECK(WaitForDialog("Process Log", 500) == nullptr);
-        IoFaults::Reset();
-        PostCommand(ID_FILE_PROCESS);
-        ExpectRunLikeEngine("read-error");
-    },
-    nullptr});
+                    [] {
+                        std::string folder = FreshFolder("read-error");
+                        SetCurrentDirectoryA(folder.c_str());
+                        IoFaults::FailAt(IoOp::Read, 1);
+                        PostCommand(ID_FILE_PROCESS);
+                        HWND hPicker = WaitForPicker();
+                        if (!CHECK(hPicker != nullptr)) return;
+                        CHECK(PressSelect(hPicker));
+                        CHECK_EQ(AnswerMessageBox(), "An error occurred while reading " + SamplePath() + ".");
+                        CHECK(WaitForDialog("Process Log", 500) == nullptr);
+                        IoFaults::Reset();
+                        PostCommand(ID_FILE_PROCESS);
+                        ExpectRunLikeEngine("read-error");
+                    },
+                    nullptr});
+
+// A source that grew on disk past what memory holds: the command dispatch reports it with a
+// clear message, no log is shown, and the program goes on to process the source once it is
+// small again.
+std::string g_growing;
+Register
+    tooLarge({"process-too-large",
+              [] {
+                  ForgetProfileAndPickerFolder();
+                  g_growing = WriteFile("growing.xml", "<topic><title>small</title></topic>\n");
+                  return std::vector<std::string>{g_growing};
+              },
+              [] {
+                  std::string folder = FreshFolder("too-large");
+                  SetCurrentDirectoryA(folder.c_str());
+                  for (LONGLONG size : {1900000000LL, 3500000000LL}) {
+                      HANDLE h =
+                          CreateFileA(g_growing.c_str(), GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE,
+                                      nullptr, OPEN_EXISTING, 0, nullptr);
+                      LARGE_INTEGER at;
+                      at.QuadPart = size;
+                      CHECK(SetFilePointerEx(h, at, nullptr, FILE_BEGIN) && SetEndOfFile(h));
+                      CloseHandle(h);
+                      PostCommand(ID_FILE_PROCESS);
+                      HWND hPicker = WaitForPicker();
+                      if (!CHECK(hPicker != nullptr)) return;
+                      CHECK(PressSelect(hPicker));
+                      CHECK_EQ(AnswerMessageBox(30000), "Out of memory.");
+                      CHECK(WaitForDialog("Process Log", 500) == nullptr);
+                  }
+                  HANDLE h = CreateFileA(g_growing.c_str(), GENERIC_WRITE, FILE_SHARE_READ, nullptr,
+                                         TRUNCATE_EXISTING, 0, nullptr);
+                  DWORD written = 0;
+                  WriteFile(h, "<topic><title>again</title></topic>\n", 36, &written, nullptr);
+                  CloseHandle(h);
+                  PostCommand(ID_FILE_PROCESS);
+                  HWND hPicker = WaitForPicker();
+                  if (!CHECK(hPicker != nullptr)) return;
+                  CHECK(PressSelect(hPicker));
+                  HWND hLog = nullptr;
+                  CHECK(WaitForLogText(&hLog).find("\r\n" + folder + "\\again.xml\r\n") != std::string::npos);
+                  CHECK(PressButton(hLog, IDOK));
+                  CHECK_EQ(ReadBytes(folder + "\\again.xml"), std::string(kDefaultPreamble).insert(38, "\r") +
+                                                                  "<topic><title>again</title></topic>");
+              },
+              nullptr});
+
+// Not a test: poses the picker, the Process Log after a run on the bundled sample, and the
+// Settings dialog for scripts/screenshots.sh.
+Register shots({"shots", Args,
+                [] {
+                    std::string folder = FreshFolder("shots-out");
+                    SetCurrentDirectoryA(folder.c_str());
+                    PostCommand(ID_FILE_PROCESS);
+                    HWND hPicker = WaitForPicker();
+                    if (!CHECK(hPicker != nullptr)) return;
+                    Pose(hPicker, "folder-picker");
+                    CHECK(PressSelect(hPicker));
+                    HWND hLog = nullptr;
+                    WaitForLogText(&hLog);
+                    Pose(hLog, "process-log");
+                    CHECK(PressButton(hLog, IDOK));
+                    PostCommand(ID_SETTINGS);
+                    HWND hSettings = WaitForDialog("Settings");
+                    Pose(hSettings, "settings");
+                    CHECK(PressButton(hSettings, IDCANCEL));
+                },
+                nullptr});
 
 } // namespace
