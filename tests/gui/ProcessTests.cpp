@@ -235,6 +235,34 @@ Register cancel({"process-cancel", Args,
                  },
                  nullptr});
 
+// Select while the picker shows My Computer, a place with no file-system path: the command
+// ends as on Cancel.
+Register noPath({"picker-no-path", Args,
+                 [] {
+                     std::string folder = FreshFolder("no-path");
+                     SetCurrentDirectoryA(folder.c_str());
+                     PostCommand(ID_FILE_PROCESS);
+                     HWND hPicker = WaitForPicker();
+                     if (!CHECK(hPicker != nullptr)) return;
+                     HWND hLookIn = GetDlgItem(hPicker, 1137);
+                     int count = static_cast<int>(SendMessageA(hLookIn, CB_GETCOUNT, 0, 0));
+                     int index = -1;
+                     for (int i = 0; i < count; ++i)
+                         if (ComboItem(hLookIn, i) == "My Computer") index = i;
+                     if (!CHECK(index >= 0)) return;
+                     SendMessageA(hLookIn, CB_SETCURSEL, static_cast<WPARAM>(index), 0);
+                     SendMessageA(hPicker, WM_COMMAND, MAKEWPARAM(1137, CBN_SELENDOK),
+                                  reinterpret_cast<LPARAM>(hLookIn));
+                     CHECK(WaitFor([&] { return Text(hLookIn) == "My Computer"; }));
+                     Sleep(300);
+                     CHECK_EQ(Text(NameBox(hPicker)), "_placebo_");
+                     CHECK(PressSelect(hPicker));
+                     CHECK(WaitForDialog("Process Log", 1500) == nullptr);
+                     CHECK(FolderFiles(folder).empty());
+                     CHECK(IsWindowEnabled(MainFrame()));
+                 },
+                 nullptr});
+
 // A chunk level field of blanks and commas enables Process; the engine logs the empty list.
 Register blankTags({"process-blank-tags", Args,
                     [] {
