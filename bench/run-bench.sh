@@ -32,10 +32,6 @@ SEED=${SEED:-20261207}
 work=${BENCH_DIR:-$root/build/bench}
 PREFILL=1000 # numbered variants of the duplicate name already on disk in the dupes case
 
-cli=$root/build/native/cli/brevix-cli
-corpus_gen=$root/build/native/bench/brevix-corpus
-floor=$root/build/native/bench/brevix-floor
-
 # Tools the benchmark needs and the tests do not: the peer and the plotter.
 need=()
 command -v xml_split >/dev/null || need+=(xml-twig-tools)
@@ -55,7 +51,13 @@ cmake --build --preset native --target brevix-cli brevix-corpus brevix-floor >/d
 
 stamp=$(date +%Y%m%d-%H%M%S)
 out_root=$work/out-$stamp
-mkdir -p "$work/corpus" "$out_root"
+mkdir -p "$work/corpus" "$out_root" "$work/bin-$stamp"
+# Time copies, so that a rebuild in the tree during the run cannot swap the programs under test.
+cp build/native/cli/brevix-cli build/native/bench/brevix-corpus build/native/bench/brevix-floor "$work/bin-$stamp/"
+cli=$work/bin-$stamp/brevix-cli
+corpus_gen=$work/bin-$stamp/brevix-corpus
+floor=$work/bin-$stamp/brevix-floor
+echo "brevix-cli built from $(git rev-parse --short HEAD)$(git diff --quiet HEAD -- engine framework settings cli || echo ' with local changes')"
 results=$work/results-$stamp.tsv
 printf 'case\tkind\tbytes\tchunks\ttool\tround\twall\tpeak_kb\trc\n' >"$results"
 

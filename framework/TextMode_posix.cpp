@@ -67,6 +67,11 @@ size_t RemainingBytes(std::FILE* stream) {
     return static_cast<size_t>(info.st_size - position);
 }
 
+// Running out of descriptors fails the open before the file is created, so no limit of our own.
+size_t MaxTextWriteStreams() {
+    return static_cast<size_t>(-1);
+}
+
 std::FILE* OpenForTextWrite(const CString& path) {
     return std::fopen(path.c_str(), "w+");
 }

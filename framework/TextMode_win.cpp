@@ -4,6 +4,7 @@
 #include <fcntl.h>
 #include <io.h>
 #include <share.h>
+#include <stdio.h>
 
 std::FILE* OpenForTextRead(const CString& path) {
     return _fsopen(path.c_str(), "rt", _SH_DENYNO);
@@ -20,6 +21,13 @@ size_t RemainingBytes(std::FILE* stream) {
     long long position = _telli64(_fileno(stream));
     if (length < 0 || position < 0 || length < position) return 0;
     return static_cast<size_t>(length - position);
+}
+
+size_t MaxTextWriteStreams() {
+    // The runtime's own table: raised once from its default of 512; kept clear of the standard
+    // streams, the source and a few for the program's other files.
+    static const int streams = _setmaxstdio(2048) > 0 ? 2048 : _getmaxstdio();
+    return streams > 16 ? static_cast<size_t>(streams - 16) : 0;
 }
 
 std::FILE* OpenForTextWrite(const CString& path) {

@@ -5,8 +5,15 @@
 
 #include <utility>
 
+namespace {
+size_t g_openStreams = 0; // write streams open now, in the whole process
+} // namespace
+
 TextOutStream::~TextOutStream() {
-    if (m_pStream != nullptr) std::fclose(m_pStream);
+    if (m_pStream != nullptr) {
+        std::fclose(m_pStream);
+        --g_openStreams;
+    }
 }
 
 TextOutStream::TextOutStream(TextOutStream&& other) noexcept
@@ -14,7 +21,10 @@ TextOutStream::TextOutStream(TextOutStream&& other) noexcept
 
 TextOutStream& TextOutStream::operator=(TextOutStream&& other) noexcept {
     if (this != &other) {
-        if (m_pStream != nullptr) std::fclose(m_pStream);
+        if (m_pStream != nullptr) {
+            std::fclose(m_pStream);
+            --g_openStreams;
+        }
         m_pStream = std::exchange(other.m_pStream, nullptr);
         m_bFailed = other.m_bFailed;
     }
@@ -24,9 +34,11 @@ TextOutStream& TextOutStream::operator=(TextOutStream&& other) noexcept {
 bool TextOutStream::Open(const CString& path) {
     if (m_pStream != nullptr) return false;
     m_bFailed = false;
-    if (IoFaults::ShouldFail(IoOp::Open)) return false;
+    if (IoFaults::ShouldFail(IoOp::Open) || g_openStreams >= MaxTextWriteStreams()) return false;
     m_pStream = OpenForTextWrite(path);
-    return m_pStream != nullptr;
+    if (m_pStream == nullptr) return false;
+    ++g_openStreams;
+    return true;
 }
 
 void TextOutStream::Write(const char* data, size_t size) {
@@ -39,5 +51,6 @@ bool TextOutStream::Close() {
     bool failed = IoFaults::ShouldFail(IoOp::Close);
     if (std::fclose(m_pStream) != 0) failed = true;
     m_pStream = nullptr;
+    --g_openStreams;
     return !(failed || m_bFailed);
 }

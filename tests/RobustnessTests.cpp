@@ -1,0 +1,195 @@
+// The engine under failing I/O and hostile input: no crash, the source untouched, every failure
+// a log line, and no chunk file reported as written unless it is complete.
+#include "TestSupport.h"
+
+#include "engine/Chunker.h"
+#include "framework/FileException.h"
+#include "framework/IoFaults.h"
+#include "settings/ChunkSettings.h"
+
+#include <filesystem>
+#include <map>
+#include <random>
+
+namespace fs = std::filesystem;
+
+namespace {
+
+// A source with nested chunks, two chunk level tags and unique names, so that every chunk's path
+// stays the same whichever of its neighbours fails.
+CString FaultSource() {
+    CString source = "<?xml version=\"1.0\"?>\n<guide>\n";
+    for (int i = 0; i < 6; ++i) {
+        CString n = std::to_string(i);
+        source += "  <topic id=\"t" + n + "\"><title>Topic " + n + "</title>\n    <p>text " + n + "</p>\n";
+        source += "    <section><title>Inner " + n + "</title><p>inner</p></section>\n  </topic>\n";
+    }
+    source += "  <topic><p>no name</p></topic>\n  <topic><title>open at the end</title>\n";
+    return source;
+}
+
+struct RunResult {
+    bool raised = false;
+    CString log;
+    std::map<CString, CString> files; // every file below the output folder
+};
+
+void Collect(const CString& folder, std::map<CString, CString>& files) {
+    for (const auto& entry : fs::directory_iterator(folder)) {
+        CString path = folder + kPathSeparator + entry.path().filename().string();
+        if (entry.is_directory())
+            Collect(path, files);
+        else
+            files[path] = ReadBytes(path);
+    }
+}
+
+class Robustness : public ::testing::Test {
+protected:
+    void SetUp() override {
+        ResetSettings("topic section", "title");
+        GetChunkSettings()->m_bSubfolders = 1;
+        WriteBytes(m_source, FaultSource());
+    }
+    void TearDown() override { IoFaults::Reset(); }
+
+    RunResult RunInto(const CString& out) {
+        fs::create_directories(out);
+        RunResult result;
+        Chunker chunker;
+        try {
+            result.log = chunker.Process(m_source, out);
+        } catch (const CFileException&) {
+            result.raised = true;
+        }
+        Collect(out, result.files);
+        return result;
+    }
+
+    ScratchFolder m_scratch;
+    CString m_source = m_scratch / "src.xml";
+};
+
+TEST_F(Robustness, EveryInjectedFailureIsLoggedAndNothingIncompleteIsReported) {
+    IoFaults::Reset();
+    RunResult clean = RunInto(m_scratch / "clean");
+    ASSERT_FALSE(clean.raised);
+    const long counts[] = {IoFaults::Count(IoOp::Open), IoFaults::Count(IoOp::Write),
+                           IoFaults::Count(IoOp::Close), IoFaults::Count(IoOp::CreateFolder),
+                           IoFaults::Count(IoOp::Read)};
+    std::map<CString, CString> cleanByName; // chunk file name (below the output folder) -> bytes
+    const CString cleanRoot = m_scratch / "clean";
+    for (const auto& [path, bytes] : clean.files)
+        cleanByName[path.substr(cleanRoot.size())] = bytes;
+    ASSERT_EQ(cleanByName.size(), 14u);
+
+    const IoOp ops[] = {IoOp::Open, IoOp::Write, IoOp::Close, IoOp::CreateFolder, IoOp::Read};
+    const char* names[] = {"open", "write", "close", "folder creation", "read"};
+    int runs = 0;
+    for (int kind = 0; kind < 5; ++kind) {
+        for (long n = 1; n <= counts[kind] + 1; ++n) {
+            CString out = m_scratch / ("run" + std::to_string(runs++));
+            IoFaults::FailAt(ops[kind], n);
+            RunResult result = RunInto(out);
+            IoFaults::Reset();
+            SCOPED_TRACE(std::string("failing ") + names[kind] + " number " + std::to_string(n));
+
+            EXPECT_EQ(ReadBytes(m_source), FaultSource());
+            bool sourceFailure = (ops[kind] == IoOp::Read && n <= counts[kind]) ||
+                                 (ops[kind] == IoOp::Close && n == counts[kind]);
+            EXPECT_EQ(result.raised, sourceFailure);
+            if (ops[kind] == IoOp::Read && result.raised) {
+                EXPECT_TRUE(result.files.empty());
+                continue;
+            }
+            if (result.raised) continue;
+            int failures = 0;
+            for (const CString& line : LogBody(result.log)) {
+                if (line.compare(0, 7, "Unable ") == 0) ++failures;
+                if (line.compare(0, out.size(), out) != 0) continue;
+                // A path logged on its own names a complete chunk file.
+                auto clean = cleanByName.find(line.substr(out.size()));
+                ASSERT_NE(clean, cleanByName.end()) << line;
+                EXPECT_EQ(ReadBytes(line), clean->second) << line;
+            }
+            bool injected = n <= counts[kind];
+            EXPECT_EQ(failures > 0, injected) << result.log;
+            for (const auto& file : result.files)
+                EXPECT_EQ(file.first.compare(0, out.size(), out), 0) << file.first;
+        }
+    }
+}
+
+TEST_F(Robustness, HostileSourcesDoNotCrashOrEscapeTheOutputFolder) {
+    const unsigned kSeed = 4242;
+    std::mt19937 random(kSeed);
+    ResetSettings("topic a", "title id");
+    for (int round = 0; round < 60; ++round) {
+        CString garbage;
+        int size = random() % 3000;
+        for (int i = 0; i < size; ++i) {
+            int pick = random() % 8;
+            garbage += pick == 0   ? '<'
+                       : pick == 1 ? '>'
+                       : pick == 2 ? ' '
+                                   : static_cast<char>(random() % 256);
+            if (random() % 50 == 0) garbage += "<topic title=\"..\\../x/y\">";
+        }
+        WriteBytes(m_source, garbage);
+        CString out = m_scratch / ("garbage" + std::to_string(round));
+        RunResult result = RunInto(out);
+        EXPECT_FALSE(result.raised) << "seed " << kSeed << " round " << round;
+        EXPECT_EQ(ReadBytes(m_source), garbage);
+        for (const auto& file : result.files)
+            EXPECT_EQ(file.first.compare(0, out.size(), out), 0) << file.first;
+    }
+}
+
+TEST_F(Robustness, DeepNestingBeyondTheStreamLimitLogsEachFailure) {
+    const int kLevels = 10000;
+    CString source;
+    for (int i = 0; i < kLevels; ++i)
+        source += "<topic>";
+    for (int i = 0; i < kLevels; ++i)
+        source += "</topic>";
+    WriteBytes(m_source, source);
+    ResetSettings();
+    const CString out = m_scratch / "deep";
+    RunResult result = RunInto(out);
+    ASSERT_FALSE(result.raised);
+    int written = 0, failed = 0;
+    for (const CString& line : LogBody(result.log)) {
+        if (line.compare(0, 21, "Unable to open file: ") == 0)
+            ++failed;
+        else if (line.compare(0, out.size(), out) == 0)
+            ++written;
+    }
+    EXPECT_EQ(written + failed, kLevels);
+    EXPECT_EQ(result.files.size(), static_cast<size_t>(written));
+}
+
+TEST_F(Robustness, LongLinesAndNamesAndABadOutputFolder) {
+    ResetSettings();
+    CString longLine = "<topic><title>" + CString(300, 'n') + "</title>" + CString(8 << 20, 'x') + "</topic>";
+    WriteBytes(m_source, longLine);
+    RunResult result = RunInto(m_scratch / "long");
+    EXPECT_FALSE(result.raised);
+    EXPECT_NE(result.log.find("Unable to open file: "), CString::npos); // a 300-character name
+    EXPECT_TRUE(result.files.empty());
+
+    WriteBytes(m_source, "<topic>" + CString(8 << 20, 'x') + "</topic>");
+    result = RunInto(m_scratch / "long2");
+    ASSERT_EQ(result.files.size(), 1u);
+    EXPECT_EQ(result.files.begin()->second.size(), 40u + 7 + (8u << 20) + 8);
+
+    // An output "folder" that is a file: every chunk's open fails, the file stays as it was.
+    CString file = m_scratch / "a-file";
+    WriteBytes(file, "keep me");
+    WriteBytes(m_source, "<topic>a</topic><topic>b</topic>");
+    Chunker chunker;
+    CString log = chunker.Process(m_source, file);
+    EXPECT_EQ(LogBody(log).back(), "Unable to open file: " + file + kPathSeparator + "0002.xml");
+    EXPECT_EQ(ReadBytes(file), "keep me");
+}
+
+} // namespace
