@@ -83,13 +83,17 @@ bool ParseArguments(const CStringList& args, Options& options, CString& message,
             operandsOnly = true;
             continue;
         }
-        // Options that take a value: "-t TEXT", "--tags TEXT" or "--tags=TEXT".
+        // Options that take a value: "-t TEXT", "-tTEXT", "--tags TEXT" or "--tags=TEXT".
         CString option = arg, value;
         bool inlineValue = false;
         size_t equals = arg.find('=');
         if (arg.compare(0, 2, "--") == 0 && equals != CString::npos) {
             option = arg.substr(0, equals);
             value = arg.substr(equals + 1);
+            inlineValue = true;
+        } else if (arg[1] != '-' && arg.size() > 2 && CString("tks").find(arg[1]) != CString::npos) {
+            option = arg.substr(0, 2);
+            value = arg.substr(2);
             inlineValue = true;
         }
         CString* target = nullptr;

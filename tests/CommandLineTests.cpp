@@ -61,6 +61,8 @@ TEST_F(CommandLine, OptionsOverrideForThisRunOnly) {
     EXPECT_NE(Out().find("chunk level tag: topic,section\r\n"), CString::npos);
     EXPECT_EQ(Cli({"--no-profile", m_source, m_out}), 0);
     EXPECT_EQ(ReadBytes(m_out + kPathSeparator + "A.xml").substr(0, 5), "<?xml");
+    EXPECT_EQ(Cli({"-tsection", "-kid", "-sext=sec", m_source, m_out}), 0);
+    EXPECT_EQ(ReadBytes(m_out + kPathSeparator + "s.sec").substr(0, 5), "<?xml");
 }
 
 TEST_F(CommandLine, QuietPrintsOnlyFailures) {
