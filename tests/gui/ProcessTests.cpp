@@ -213,6 +213,54 @@ Register pickAfterFile({"picker-all-files", Args,
                         },
                         nullptr});
 
+// A folder entered by double-clicking it in the list, then Select; in a folder with a long name
+// the log's lines are wider than its box, which scrolls sideways instead of wrapping them.
+Register doubleClick({"picker-double-click", Args,
+                      [] {
+                          std::string parent = FreshFolder("double");
+                          std::string name = "a-folder-with-a-long-name-" + std::string(110, 'x');
+                          std::string folder = parent + "\\" + name;
+                          CreateDirectoryA(folder.c_str(), nullptr);
+                          SetCurrentDirectoryA(parent.c_str());
+                          PostCommand(ID_FILE_PROCESS);
+                          HWND hPicker = WaitForPicker();
+                          if (!CHECK(hPicker != nullptr)) return;
+                          HWND hView = FindWindowExA(hPicker, nullptr, "SHELLDLL_DefView", nullptr);
+                          HWND hList = FindWindowExA(hView, nullptr, "SysListView32", nullptr);
+                          CHECK(WaitFor([&] { return SendMessageA(hList, LVM_GETITEMCOUNT, 0, 0) == 1; }));
+                          RECT item = {};
+                          item.left = LVIR_LABEL;
+                          SendMessageA(hList, LVM_GETITEMRECT, 0, reinterpret_cast<LPARAM>(&item));
+                          LPARAM at = MAKELPARAM((item.left + item.right) / 2, (item.top + item.bottom) / 2);
+                          PostMessageA(hList, WM_LBUTTONDOWN, MK_LBUTTON, at);
+                          PostMessageA(hList, WM_LBUTTONUP, 0, at);
+                          PostMessageA(hList, WM_LBUTTONDBLCLK, MK_LBUTTON, at);
+                          PostMessageA(hList, WM_LBUTTONUP, 0, at);
+                          HWND hLookIn = GetDlgItem(hPicker, 1137);
+                          CHECK(WaitFor([&] { return Text(hLookIn) == name; }));
+                          Sleep(300);
+                          CHECK_EQ(Text(NameBox(hPicker)), "_placebo_");
+                          CHECK(PressSelect(hPicker));
+                          HWND hLog = nullptr;
+                          std::string log = WaitForLogText(&hLog);
+                          CHECK(log.find("\r\noutput folder: " + folder + "\r\n") != std::string::npos);
+                          HWND hEdit = GetDlgItem(hLog, 1005);
+                          size_t lines = 0;
+                          for (size_t at = log.find("\r\n"); at != std::string::npos;
+                               at = log.find("\r\n", at + 2))
+                              ++lines;
+                          CHECK_EQ(std::to_string(SendMessageA(hEdit, EM_GETLINECOUNT, 0, 0)),
+                                   std::to_string(lines + 1));
+                          SCROLLINFO info = {};
+                          info.cbSize = sizeof info;
+                          info.fMask = SIF_RANGE | SIF_PAGE;
+                          CHECK(GetScrollInfo(hEdit, SB_HORZ, &info));
+                          CHECK(info.nMax - info.nMin + 1 > static_cast<int>(info.nPage));
+                          CHECK(PressButton(hLog, IDOK));
+                          CHECK(!FolderFiles(folder).empty());
+                      },
+                      nullptr});
+
 // Cancel in the picker: no log, no file, no profile change, the main window usable again.
 Register cancel({"process-cancel", Args,
                  [] {
