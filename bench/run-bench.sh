@@ -13,7 +13,8 @@
 #   VARIANT_MB   size of the variants in MB (dupes: 100,000 chunks whatever the size)  (default 100)
 #   RUNS         timed rounds per case for brevix and the floor (default 5)
 #   PEER_RUNS    of those rounds, how many also time xml_split (default 3; 0: never)
-#   PEER_MAX_MB  no xml_split on sources above this size        (default 500)
+#   PEER_MAX_MB  no xml_split on documentation corpora above this size (default 500)
+#   VARIANT_PEER_RUNS  xml_split rounds on each variant          (default PEER_RUNS)
 #   SETTLE       seconds to let the disk settle before each case (default 60)
 #   SEED         corpus seed                                    (default 20261207)
 #   BENCH_DIR    work folder for corpora, outputs and results   (default build/bench)
@@ -27,6 +28,7 @@ VARIANT_MB=${VARIANT_MB:-100}
 RUNS=${RUNS:-5}
 PEER_RUNS=${PEER_RUNS:-3}
 PEER_MAX_MB=${PEER_MAX_MB:-500}
+VARIANT_PEER_RUNS=${VARIANT_PEER_RUNS:-$PEER_RUNS}
 SETTLE=${SETTLE:-60}
 SEED=${SEED:-20261207}
 work=${BENCH_DIR:-$root/build/bench}
@@ -115,7 +117,7 @@ run_case() { # case kind size_mb
     echo "== $name: $(stat -c %s "$corpus") bytes, $chunks chunk files; settling ${SETTLE}s"
     sleep "$SETTLE"
     local peer=0
-    [ "$mb" -le "$PEER_MAX_MB" ] && peer=$PEER_RUNS
+    if [ "$kind" != doc ]; then peer=$VARIANT_PEER_RUNS; elif [ "$mb" -le "$PEER_MAX_MB" ]; then peer=$PEER_RUNS; fi
     for ((r = 1; r <= RUNS; r++)); do
         # Alternate the order within a round (A B C, C B A) so that drift hits every tool alike.
         local -a order=(brevix floor)
