@@ -42,9 +42,11 @@ def summarize(path, plot):
     stats = {}
     print(f"{'case':<12}{'MB':>7}{'chunks':>9}  {'tool':<10}{'runs':>4}{'median s':>10}{'MB/s':>9}"
           f"{'chunks/s':>11}{'peak MB':>9}{'x floor':>9}  note")
+    known = ["brevix", "floor", "xml_split"]
+    tools = known + sorted({tool for _, tool in runs} - set(known))  # e.g. a patched build, by its name
     for case in cases:
         kind, size, chunks = info[case]
-        for tool in ("brevix", "floor", "xml_split"):
+        for tool in tools:
             rows = runs.get((case, tool))
             if not rows:
                 continue
@@ -76,8 +78,10 @@ def check_targets(runs, info, stats):
             print(f"  {case}: brevix / floor = {ratio:.2f} (<= 1.25): {verdict(ratio <= 1.25)}")
     for size, case in docs:
         if round(size / MB) == 100 and (case, "xml_split") in stats:
-            ratio = paired_ratio(runs, case, "xml_split", "brevix")
-            print(f"  {case}: xml_split / brevix = {ratio:.1f} (>= 15): {verdict(ratio >= 15)}")
+            ratio, how = paired_ratio(runs, case, "xml_split", "brevix"), "paired rounds"
+            if ratio is None:  # rounds from different series: compare the medians
+                ratio, how = stats[(case, "xml_split")][0] / stats[(case, "brevix")][0], "medians"
+            print(f"  {case}: xml_split / brevix = {ratio:.1f} (>= 15, {how}): {verdict(ratio >= 15)}")
     small = [c for s, c in docs if round(s / MB) == 10]
     large = [c for s, c in docs if round(s / MB) == 500]
     if small and large and (small[0], "brevix") in stats and (large[0], "brevix") in stats:
@@ -114,7 +118,7 @@ def draw(info, stats, plot):
     if not series:
         return
     script = f"""
-set terminal pngcairo size 900,600
+set terminal pngcairo size 900,600 noenhanced
 set output '{plot}'
 set title 'Documentation corpora: wall time against source size (median of rounds)'
 set xlabel 'source size (MB)'
