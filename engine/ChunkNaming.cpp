@@ -4,8 +4,10 @@
 
 #include "settings/ChunkSettings.h"
 
+#include <algorithm>
 #include <cstdio>
 #include <cstring>
+#include <optional>
 
 namespace {
 
@@ -15,67 +17,82 @@ CString FormatNumber(const char* format, int number) {
     return CString(text, length > 0 ? static_cast<size_t>(length) : 0);
 }
 
-bool EqualsIgnoringCase(const CString& text, const char* name) {
-    if (text.size() != std::strlen(name)) return false;
-    for (size_t i = 0; i < text.size(); ++i) {
-        char c = text[i];
-        if (c >= 'a' && c <= 'z') c = static_cast<char>(c - 'a' + 'A');
-        if (c != name[i]) return false;
-    }
+char UpperAscii(char c) {
+    return c >= 'a' && c <= 'z' ? static_cast<char>(c - 'a' + 'A') : c;
+}
+
+bool EqualsIgnoringCase(const CString& a, const CString& b) {
+    if (a.size() != b.size()) return false;
+    for (size_t i = 0; i < a.size(); ++i)
+        if (UpperAscii(a[i]) != UpperAscii(b[i])) return false;
     return true;
 }
 
 } // namespace
 
 bool IsReservedDeviceName(const CString& path) {
-    CString stem = GetFileNameOf(path);
-    stem = stem.substr(0, stem.find('.'));
-    static const char* const kDevices[] = {"CON", "PRN", "AUX", "NUL"};
-    for (const char* device : kDevices)
-        if (EqualsIgnoringCase(stem, device)) return true;
-    if (stem.size() == 4 && stem[3] >= '1' && stem[3] <= '9')
-        return EqualsIgnoringCase(stem.substr(0, 3), "COM") || EqualsIgnoringCase(stem.substr(0, 3), "LPT");
-    return false;
+    const CString name = GetFileNameOf(path);
+    const size_t length = std::min(name.find('.'), name.size());
+    auto is = [&name](const char* device) {
+        return UpperAscii(name[0]) == device[0] && UpperAscii(name[1]) == device[1] &&
+               UpperAscii(name[2]) == device[2];
+    };
+    if (length == 3) return is("CON") || is("PRN") || is("AUX") || is("NUL");
+    return length == 4 && name[3] >= '1' && name[3] <= '9' && (is("COM") || is("LPT"));
 }
 
-// The first occurrence of pattern in [from, end), or null. During a scan, positions only move
-// forward, so a result found earlier still answers a later search that starts at or before it,
-// and a search that found nothing answers every later one: each pattern costs one pass in all.
-const char* Chunker::FindPattern(const CString& pattern, const char* from, const char* end) {
-    PatternSearch* search = nullptr;
-    if (end == m_scanEnd) {
-        search = &m_searches[pattern];
-        if (search->from != nullptr && from >= search->from &&
-            (search->found == nullptr || search->found >= from))
-            return search->found;
-    }
-    const char* found = nullptr;
+Chunker::PatternSearch::PatternSearch(CString text) : pattern(std::move(text)) {
     const size_t size = pattern.size();
-    for (const char* p = from; static_cast<size_t>(end - p) >= size;) {
-        const void* first = std::memchr(p, pattern[0], end - p - size + 1);
-        if (first == nullptr) break;
-        p = static_cast<const char*>(first);
-        if (std::memcmp(p, pattern.data(), size) == 0) {
-            found = p;
-            break;
-        }
-        ++p;
+    for (size_t& each : shift)
+        each = size;
+    for (size_t i = 0; i + 1 < size; ++i)
+        shift[static_cast<unsigned char>(pattern[i])] = size - 1 - i;
+}
+
+// Horspool's search: the first occurrence of the pattern in [from, end), or null.
+const char* Chunker::PatternSearch::Find(const char* from, const char* end) const {
+    const size_t size = pattern.size();
+    const size_t last = size - 1;
+    const char tail = pattern[last];
+    for (const char* p = from; static_cast<size_t>(end - p) >= size;
+         p += shift[static_cast<unsigned char>(p[last])])
+        if (p[last] == tail && std::memcmp(p, pattern.data(), last) == 0) return p;
+    return nullptr;
+}
+
+// The first occurrence of the pattern from from to the end of the text. During a scan these
+// searches only move forward, so a result found earlier still answers a later search that starts
+// at or before it, and a search that found nothing answers every later one: one pass in all.
+const char* Chunker::FindToEnd(PatternSearch& search, const char* from, const char* end) const {
+    if (end != m_scanEnd) return search.Find(from, end);
+    if (search.from == nullptr || from < search.from || (search.found != nullptr && search.found < from)) {
+        search.from = from;
+        search.found = search.Find(from, end);
     }
-    if (search != nullptr) *search = PatternSearch{from, found};
-    return found;
+    return search.found;
 }
 
 // The region of the chunk's own content: from position up to the first nested start of the same
-// tag or the first end of it, whichever comes first; empty (regionEnd == position) when the tag
-// is never closed after position.
+// tag ("<" tag ">" or "<" tag " ") or the first end of it ("</" tag ">"), whichever comes first;
+// empty (regionEnd == position) when the tag is never closed after position. A nested start only
+// matters before the end, so it is looked for there alone: for one tag those stretches never
+// overlap from one chunk to the next, and the whole scan reads the text about twice.
 void Chunker::FindRegion(const CString& tag, const char* position, const char* end, const char*& regionEnd) {
+    std::optional<TagSearches> local;
+    TagSearches& searches =
+        m_scanEnd == nullptr ? local.emplace(tag) : m_searches.try_emplace(tag, tag).first->second;
     regionEnd = position;
-    const char* close = FindPattern("</" + tag + ">", position, end);
+    const char* close = FindToEnd(searches.close, position, end);
     if (close == nullptr) return;
-    const char* nested = FindPattern("<" + tag + ">", position, end);
-    const char* spaced = FindPattern("<" + tag + " ", position, end);
-    if (nested == nullptr || (spaced != nullptr && spaced < nested)) nested = spaced;
-    regionEnd = (nested != nullptr && nested < close) ? nested : close;
+    const size_t size = searches.opening.pattern.size();
+    for (const char* from = position; (from = searches.opening.Find(from, close)) != nullptr; ++from) {
+        char next = from[size]; // at most the "<" of the end, so inside the text
+        if (next == '>' || next == ' ') {
+            regionEnd = from;
+            return;
+        }
+    }
+    regionEnd = close;
 }
 
 CString Chunker::MakePrefix(const CString& tag) const {
@@ -142,10 +159,14 @@ bool Chunker::NeedsNumberedVariant(const CString& candidate, bool duplicate) {
            IsSourceFile(candidate);
 }
 
-// True when candidate names the source file under another spelling.
+// True when candidate names the source file under another spelling of its folder or letter case.
+// Only a candidate with the source's file name (in any case) is asked of the file system, so that
+// the check costs nothing for the other chunks.
 bool Chunker::IsSourceFile(const CString& candidate) {
+    if (!m_bSourceIdentity || !EqualsIgnoringCase(GetFileNameOf(candidate), m_source.GetFileName()))
+        return false;
     FileIdentity identity;
-    return m_bSourceIdentity && GetFileIdentity(candidate, identity) && identity == m_sourceIdentity;
+    return GetFileIdentity(candidate, identity) && identity == m_sourceIdentity;
 }
 
 // The plain form when nothing of that name exists, else the first numbered form "base(n).ext"

@@ -4,12 +4,22 @@
 
 #include "settings/ChunkSettings.h"
 
+#include <algorithm>
 #include <cstring>
 
 CString FolderOf(const CString& path, bool keepSeparator) {
     size_t separator = path.rfind(kPathSeparator);
     if (separator == CString::npos) return path;
     return path.substr(0, keepSeparator ? separator + 1 : separator);
+}
+
+// The name of the tag whose characters after its "<" are [begin, end), into name; true when it
+// is a chunk level tag.
+bool Chunker::ReadLevelTagName(const char* begin, const char* end, CString& name) const {
+    name.clear();
+    for (const char* q = begin; q < end; ++q)
+        if (*q != '/') name += *q;
+    return IsLevelTag(name);
 }
 
 bool Chunker::IsLevelTag(const CString& name) const {
@@ -24,54 +34,46 @@ bool Chunker::IsLevelTag(const CString& name) const {
 // A "/" anywhere in a tag makes it a closing tag. A "<" inside an unfinished tag abandons it: its
 // text so far goes to the current chunk as ordinary text, and a new tag begins. Text outside
 // tags, and tags whose name is not a chunk level tag, go to the innermost open chunk only.
+// Since all of these are copied as they stand, the current chunk receives one run of source text
+// from one chunk level tag to the next, and each run is written at once.
 void Chunker::ScanText(const CString& outputFolder, const CString& preamble, const CString& text) {
     const char* p = text.data();
     const char* const end = p + text.size();
     std::vector<ChunkFile> open; // the innermost (current) chunk last
-    auto emit = [&open](const char* from, const char* to) {
-        if (!open.empty() && from != to) open.back().stream.Write(from, to - from);
+    const char* run = p;         // the start of the text not yet given to the current chunk
+    auto flush = [&open, &run](const char* to) {
+        if (!open.empty() && to != run) open.back().stream.Write(run, to - run);
+        run = to;
     };
+    size_t shortest = CString::npos, longest = 0; // tags of other lengths are never spelled out
+    for (const CString& tag : m_levelTags) {
+        shortest = std::min(shortest, tag.size());
+        longest = std::max(longest, tag.size());
+    }
     m_scanEnd = end;
     m_searches.clear();
     CString name;
-    const char* tagBegin = nullptr; // the "<" of the unfinished tag, null outside tags
-    bool closing = false;
     while (p < end) {
-        if (tagBegin == nullptr) {
-            const char* less = static_cast<const char*>(std::memchr(p, '<', end - p));
-            if (less == nullptr) {
-                emit(p, end);
-                p = end;
-                break;
-            }
-            emit(p, less);
-            tagBegin = less;
-            closing = false;
-            p = less + 1;
-            continue;
-        }
-        char c = *p;
-        if (c == '<') {
-            emit(tagBegin, p);
-            tagBegin = p;
-            closing = false;
-        } else if (c == '/') {
-            closing = true;
-        } else if (c == '>' || c == ' ') {
-            name.clear();
-            for (const char* q = tagBegin + 1; q < p; ++q)
-                if (*q != '/') name += *q;
-            if (!IsLevelTag(name))
-                emit(tagBegin, p + 1);
-            else if (!closing)
-                StartChunk(open, outputFolder, preamble, name, p, tagBegin, end);
-            else
-                EndChunk(open, tagBegin, p + 1);
-            tagBegin = nullptr;
-        }
+        const char* tagBegin = static_cast<const char*>(std::memchr(p, '<', end - p));
+        if (tagBegin == nullptr) break;
+        size_t slashes = 0;
+        const char* q = tagBegin + 1;
+        for (; q < end && *q != '>' && *q != ' ' && *q != '<'; ++q)
+            slashes += *q == '/';
+        p = q;
+        if (q == end || *q == '<') continue; // abandoned, or unfinished at the end: ordinary text
         ++p;
+        size_t length = static_cast<size_t>(q - tagBegin - 1) - slashes;
+        if (length < shortest || length > longest || !ReadLevelTagName(tagBegin + 1, q, name)) continue;
+        bool closing = slashes != 0;
+        flush(tagBegin);
+        if (!closing)
+            StartChunk(open, outputFolder, preamble, name, q, tagBegin, end);
+        else
+            EndChunk(open, tagBegin, p);
+        run = p;
     }
-    if (tagBegin != nullptr) emit(tagBegin, end);
+    flush(end);
     // Chunks still open at the end keep what they hold: no closing tag, postamble or log line.
     while (!open.empty()) {
         ChunkFile& chunk = open.back();

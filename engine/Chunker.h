@@ -64,20 +64,32 @@ private:
         ChunkFile(CString p) : path(std::move(p)) {}
     };
 
-    // The first search result of one pattern, kept while a scan's positions move forward.
+    // A pattern with its shift table for Horspool's search, and the last search to the end of
+    // the text during a scan.
     struct PatternSearch {
-        const char* from = nullptr;  // where the search began (null: no search yet)
-        const char* found = nullptr; // first occurrence at or after from, null when none
+        explicit PatternSearch(CString text);
+        const char* Find(const char* from, const char* end) const;
+        CString pattern;
+        size_t shift[256];           // how far the pattern may move on, by the byte under its end
+        const char* from = nullptr;  // where the last search to the end began (null: none yet)
+        const char* found = nullptr; // what it found, null for nothing
+    };
+    // The two patterns that bound the region of a chunk of one tag.
+    struct TagSearches {
+        explicit TagSearches(const CString& tag) : close("</" + tag + ">"), opening("<" + tag) {}
+        PatternSearch close;   // the chunk's end
+        PatternSearch opening; // a nested start, when followed by ">" or " "
     };
 
     // Helpers
     static void SplitKeyText(const CString& text, CStringList& list);
     void LogFailure(const CString& text);
     bool IsLevelTag(const CString& name) const;
+    bool ReadLevelTagName(const char* begin, const char* end, CString& name) const;
     void StartChunk(std::vector<ChunkFile>& open, const CString& folder, const CString& preamble,
                     const CString& name, const char* nameEnd, const char* tagBegin, const char* end);
     void EndChunk(std::vector<ChunkFile>& open, const char* tagBegin, const char* tagEnd);
-    const char* FindPattern(const CString& pattern, const char* from, const char* end);
+    const char* FindToEnd(PatternSearch& search, const char* from, const char* end) const;
     void FindRegion(const CString& tag, const char* position, const char* end, const char*& regionEnd);
     CString MakePrefix(const CString& tag) const;
     bool NeedsNumberedVariant(const CString& candidate, bool duplicate);
@@ -97,8 +109,8 @@ private:
     std::unordered_map<CString, int> m_nextNumber; // plain candidate -> number to probe first
     bool m_bSourceIdentity = false;                // m_sourceIdentity holds the open source's identity
     FileIdentity m_sourceIdentity;
-    const char* m_scanEnd = nullptr;                       // end of the text being scanned, during ScanText
-    std::unordered_map<CString, PatternSearch> m_searches; // per pattern, during ScanText
+    const char* m_scanEnd = nullptr;                     // end of the text being scanned, during ScanText
+    std::unordered_map<CString, TagSearches> m_searches; // per chunk level tag, during ScanText
 };
 
 // The folder part of path: the text before its last separator (with it when keepSeparator is

@@ -106,6 +106,23 @@ int MarkupStripper::Next() {
     }
 }
 
+bool MarkupStripper::NextRun(const char*& begin, const char*& end) {
+    if (m_flushLess == 0 && m_pending < 0 && m_heldLess == 0 && m_p != m_end && *m_p != '<') {
+        // Outside every marker, characters other than "<" come out as they are.
+        const void* less = std::memchr(m_p, '<', m_end - m_p);
+        begin = m_p;
+        end = less != nullptr ? static_cast<const char*>(less) : m_end;
+        m_p = end;
+        return true;
+    }
+    int c = Next();
+    if (c < 0) return false;
+    m_single = static_cast<char>(c);
+    begin = &m_single;
+    end = begin + 1;
+    return true;
+}
+
 void TrimWhiteSpace(CString& text) {
     static const char kWhite[] = " \t\n\v\f\r";
     size_t first = text.find_first_not_of(kWhite);
@@ -127,35 +144,53 @@ void SanitiseKeyValue(CString& text) {
 namespace {
 
 // Tokens of a stripped text by the rules of strtok: runs of delimiters are skipped, a token is
-// never empty, and the delimiter that ends a token is consumed with it.
+// never empty, and the delimiter that ends a token is consumed with it. The stripped text comes
+// in runs, and a token is appended a run at a time.
 class Tokenizer {
 public:
+    // A delimiter set as a table of the 256 byte values.
+    struct Delimiters {
+        explicit Delimiters(const char* set) {
+            for (const char* d = set; *d != '\0'; ++d)
+                is[static_cast<unsigned char>(*d)] = true;
+        }
+        bool is[256] = {};
+    };
+
     explicit Tokenizer(MarkupStripper& stripper) : m_stripper(stripper) {}
 
-    bool Next(const char* delimiters, CString& token) {
-        int c = m_stripper.Next();
-        while (c >= 0 && IsDelimiter(c, delimiters))
-            c = m_stripper.Next();
-        if (c < 0) return false;
-        token.clear();
-        while (c >= 0 && !IsDelimiter(c, delimiters)) {
-            token += static_cast<char>(c);
-            c = m_stripper.Next();
+    bool Next(const Delimiters& delimiters, CString& token) {
+        for (;;) { // skip delimiters
+            while (m_begin != m_end && delimiters.is[static_cast<unsigned char>(*m_begin)])
+                ++m_begin;
+            if (m_begin != m_end) break;
+            if (!m_stripper.NextRun(m_begin, m_end)) return false;
         }
-        return true;
+        token.clear();
+        for (;;) {
+            const char* stop = m_begin;
+            while (stop != m_end && !delimiters.is[static_cast<unsigned char>(*stop)])
+                ++stop;
+            token.append(m_begin, stop);
+            if (stop != m_end) {
+                m_begin = stop + 1;
+                return true;
+            }
+            if (!m_stripper.NextRun(m_begin, m_end)) {
+                m_begin = m_end = nullptr;
+                return true;
+            }
+        }
     }
 
 private:
-    static bool IsDelimiter(int c, const char* delimiters) {
-        for (const char* d = delimiters; *d != '\0'; ++d)
-            if (c == static_cast<unsigned char>(*d)) return true;
-        return false;
-    }
-
     MarkupStripper& m_stripper;
+    const char* m_begin = nullptr; // the part of the current run not read yet
+    const char* m_end = nullptr;
 };
 
-constexpr const char* kTokenDelimiters = "<=\">";
+const Tokenizer::Delimiters kTokenDelimiters("<=\">");
+const Tokenizer::Delimiters kGreater(">");
 
 } // namespace
 
@@ -183,7 +218,7 @@ CString Chunker::ReadKeyValue(const char* begin, const char* end, const CString&
         }
         if (token.size() > key.size() && token.compare(0, key.size(), key) == 0 && token[key.size()] == ' ') {
             CString rest;
-            tokens.Next(">", rest);
+            tokens.Next(kGreater, rest);
             found = true;
         } else if (token.find(key) != CString::npos) {
             found = true;

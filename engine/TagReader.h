@@ -33,6 +33,9 @@ public:
 
     // The next character of the stripped text (0 to 255), or -1 at its end.
     int Next();
+    // The next piece of the stripped text as [begin, end): a run of input characters holding no
+    // "<" when one comes next, else the single character Next would give. False at the end.
+    bool NextRun(const char*& begin, const char*& end);
     // How many constructs were removed so far.
     int Removed() const { return m_removed; }
 
@@ -51,6 +54,7 @@ private:
     int m_pending = -1;                    // the character to give out after them
     bool m_bangDead = false;               // a "<!" found no end, so no later one can
     int m_removed = 0;
+    char m_single = 0; // the character NextRun gives out alone
 };
 
 // White space trimming and file-name sanitising of a key value.

@@ -2,6 +2,7 @@
 // text-mode rules are applied here.
 #include "TextMode.h"
 
+#include <algorithm>
 #include <cstring>
 #include <sys/stat.h>
 
@@ -77,16 +78,30 @@ std::FILE* OpenForTextWrite(const CString& path) {
 }
 
 bool WriteTextMode(std::FILE* stream, const char* data, size_t size) {
-    const char* end = data + size;
+    // Lines are gathered with their CR LF into a block, so that the stream sees few large writes.
+    char block[16384];
+    size_t used = 0;
+    const char* const end = data + size;
     while (data < end) {
         const char* lf = static_cast<const char*>(std::memchr(data, '\n', end - data));
-        size_t run = (lf ? lf : end) - data;
-        if (run != 0 && std::fwrite(data, 1, run, stream) != run) return false;
-        if (lf == nullptr) break;
-        if (std::fwrite("\r\n", 1, 2, stream) != 2) return false;
-        data = lf + 1;
+        const char* stop = lf != nullptr ? lf : end;
+        while (data < stop) {
+            size_t run = std::min(static_cast<size_t>(stop - data), sizeof block - 2 - used);
+            std::memcpy(block + used, data, run);
+            used += run;
+            data += run;
+            if (used >= sizeof block - 2) {
+                if (std::fwrite(block, 1, used, stream) != used) return false;
+                used = 0;
+            }
+        }
+        if (lf != nullptr) {
+            block[used++] = '\r';
+            block[used++] = '\n';
+            ++data;
+        }
     }
-    return true;
+    return used == 0 || std::fwrite(block, 1, used, stream) == used;
 }
 
 void SetStdoutBinary() {}

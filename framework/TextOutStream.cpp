@@ -6,7 +6,8 @@
 #include <utility>
 
 namespace {
-size_t g_openStreams = 0; // write streams open now, in the whole process
+size_t g_openStreams = 0;            // write streams open now, in the whole process
+constexpr size_t kBufferSize = 8192; // most chunks then reach the disk in one write
 } // namespace
 
 TextOutStream::~TextOutStream() {
@@ -17,7 +18,8 @@ TextOutStream::~TextOutStream() {
 }
 
 TextOutStream::TextOutStream(TextOutStream&& other) noexcept
-    : m_pStream(std::exchange(other.m_pStream, nullptr)), m_bFailed(other.m_bFailed) {}
+    : m_pStream(std::exchange(other.m_pStream, nullptr)), m_buffer(std::move(other.m_buffer)),
+      m_bFailed(other.m_bFailed) {}
 
 TextOutStream& TextOutStream::operator=(TextOutStream&& other) noexcept {
     if (this != &other) {
@@ -26,6 +28,7 @@ TextOutStream& TextOutStream::operator=(TextOutStream&& other) noexcept {
             --g_openStreams;
         }
         m_pStream = std::exchange(other.m_pStream, nullptr);
+        m_buffer = std::move(other.m_buffer);
         m_bFailed = other.m_bFailed;
     }
     return *this;
@@ -38,6 +41,8 @@ bool TextOutStream::Open(const CString& path) {
     m_pStream = OpenForTextWrite(path);
     if (m_pStream == nullptr) return false;
     ++g_openStreams;
+    if (!m_buffer) m_buffer.reset(new char[kBufferSize]);
+    std::setvbuf(m_pStream, m_buffer.get(), _IOFBF, kBufferSize);
     return true;
 }
 

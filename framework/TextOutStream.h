@@ -7,6 +7,7 @@
 
 #include <cstddef>
 #include <cstdio>
+#include <memory>
 
 class TextOutStream {
 public:
@@ -31,5 +32,6 @@ public:
 
 private:
     std::FILE* m_pStream = nullptr;
+    std::unique_ptr<char[]> m_buffer; // the stream's buffer, large enough for most chunks at once
     bool m_bFailed = false;
 };
