@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <cstring>
+#include <string_view>
 
 bool RemoveConstruct(CString& text, const char* marker) {
     size_t start = text.find(marker);
@@ -39,6 +40,9 @@ const char* MarkupStripper::FindGreater(const char* from) {
 // The first ">" at or after from that no "<?" removal from there on takes: where a "<!"
 // construct whose content starts at from ends. Null when there is none.
 const char* MarkupStripper::FindSurvivingGreater(const char* from) {
+    // Most constructs hold no "?" before their first ">": that ">" is then the end.
+    const char* greater = FindGreater(from);
+    if (greater != nullptr && std::memchr(from, '?', greater - from) == nullptr) return greater;
     size_t held = 0; // "<" characters at the end of the construct's text so far
     int removed = 0;
     for (const char* r = from; r < m_end;) {
@@ -107,13 +111,21 @@ int MarkupStripper::Next() {
 }
 
 bool MarkupStripper::NextRun(const char*& begin, const char*& end) {
-    if (m_flushLess == 0 && m_pending < 0 && m_heldLess == 0 && m_p != m_end && *m_p != '<') {
-        // Outside every marker, characters other than "<" come out as they are.
-        const void* less = std::memchr(m_p, '<', m_end - m_p);
-        begin = m_p;
-        end = less != nullptr ? static_cast<const char*>(less) : m_end;
-        m_p = end;
-        return true;
+    if (m_flushLess == 0 && m_pending < 0 && m_heldLess == 0 && m_p != m_end) {
+        if (*m_p != '<') {
+            // Outside every marker, characters other than "<" come out as they are.
+            const void* less = std::memchr(m_p, '<', m_end - m_p);
+            begin = m_p;
+            end = less != nullptr ? static_cast<const char*>(less) : m_end;
+            m_p = end;
+            return true;
+        }
+        if (m_p + 1 == m_end || (m_p[1] != '<' && m_p[1] != '?' && m_p[1] != '!')) {
+            // A "<" that opens no marker comes out as itself.
+            begin = m_p++;
+            end = m_p;
+            return true;
+        }
     }
     int c = Next();
     if (c < 0) return false;
@@ -157,37 +169,147 @@ public:
         bool is[256] = {};
     };
 
-    explicit Tokenizer(MarkupStripper& stripper) : m_stripper(stripper) {}
+    // Tokens of the stripped form of the text [begin, end).
+    Tokenizer(MarkupStripper& stripper, const char* begin, const char* end)
+        : m_stripper(stripper), m_textBegin(begin), m_textEnd(end) {}
 
-    bool Next(const Delimiters& delimiters, CString& token) {
+    // The next token, as a view into the text where it lies within one run of the stripped text,
+    // else into a copy that lives until the next call.
+    bool Next(const Delimiters& delimiters, std::string_view& token) {
         for (;;) { // skip delimiters
             while (m_begin != m_end && delimiters.is[static_cast<unsigned char>(*m_begin)])
                 ++m_begin;
             if (m_begin != m_end) break;
             if (!m_stripper.NextRun(m_begin, m_end)) return false;
         }
-        token.clear();
-        for (;;) {
-            const char* stop = m_begin;
-            while (stop != m_end && !delimiters.is[static_cast<unsigned char>(*stop)])
-                ++stop;
-            token.append(m_begin, stop);
+        const char* start = m_begin;
+        const char* stop = Scan(delimiters);
+        if (stop != m_end) {
+            token = std::string_view(start, stop - start);
+            m_begin = stop + 1;
+            return true;
+        }
+        // The token reaches the end of its run. Usually the next run begins with a delimiter (runs
+        // end before a "<"), and the token can still be seen where it lies in the text.
+        bool inText = start >= m_textBegin && start < m_textEnd;
+        m_copy.clear();
+        if (!inText) AppendPart(start, stop); // a single character the next run may replace
+        if (!m_stripper.NextRun(m_begin, m_end)) {
+            m_begin = m_end = nullptr;
+        } else if (inText && delimiters.is[static_cast<unsigned char>(*m_begin)]) {
+            token = std::string_view(start, stop - start);
+            ++m_begin;
+            return true;
+        }
+        if (inText) AppendPart(start, stop);
+        while (m_begin != nullptr) {
+            stop = Scan(delimiters);
+            AppendPart(m_begin, stop);
             if (stop != m_end) {
                 m_begin = stop + 1;
-                return true;
+                break;
             }
-            if (!m_stripper.NextRun(m_begin, m_end)) {
-                m_begin = m_end = nullptr;
-                return true;
+            if (!m_stripper.NextRun(m_begin, m_end)) m_begin = m_end = nullptr;
+        }
+        token = m_copy;
+        return true;
+    }
+
+    // Skips every token that does not hold key and gives the first one that does, consumed as
+    // Next would have consumed it; false when no token holds key. key must hold neither a
+    // delimiter nor white space: each occurrence then lies inside one token, the first one inside
+    // the first token that holds key, and the tokens before it need not be made. The text since
+    // the last "<" (always a delimiter) is kept, and the key is looked for in what each run adds.
+    bool SkipToKey(const Delimiters& delimiters, std::string_view key, std::string_view& token) {
+        CString& seen = m_copy;
+        seen.clear();
+        if (m_begin != m_end) seen.assign(m_begin, m_end);
+        size_t searched = 0; // where the next search may start
+        for (;;) {
+            size_t at = seen.find(key.data(), searched, key.size());
+            if (at != CString::npos) return TakeToken(delimiters, at, key.size(), token);
+            if (seen.size() >= key.size()) searched = seen.size() - key.size() + 1;
+            if (!m_stripper.NextRun(m_begin, m_end)) return false;
+            if (m_end - m_begin == 1 && *m_begin == '<') {
+                seen.clear();
+                searched = 0;
+                m_begin = m_end;
+            } else {
+                seen.append(m_begin, m_end);
+                m_begin = m_end;
             }
         }
     }
 
 private:
+    // The token of m_copy that holds [at, at + size): from the last delimiter before it, up to the
+    // next delimiter, which lies in the current run or later ones.
+    bool TakeToken(const Delimiters& delimiters, size_t at, size_t size, std::string_view& token) {
+        CString& seen = m_copy;
+        size_t start = at;
+        while (start > 0 && !delimiters.is[static_cast<unsigned char>(seen[start - 1])])
+            --start;
+        size_t stop = at + size;
+        while (stop < seen.size() && !delimiters.is[static_cast<unsigned char>(seen[stop])])
+            ++stop;
+        // m_copy ends with the whole current run, [m_begin - length, m_end) in the text's terms.
+        size_t unread = seen.size() - stop; // what follows the token in the current run
+        seen.erase(stop);
+        seen.erase(0, start);
+        if (unread != 0) {
+            m_begin = m_end - unread + 1; // just after the delimiter
+        } else {
+            for (;;) {
+                if (!m_stripper.NextRun(m_begin, m_end)) {
+                    m_begin = m_end = nullptr;
+                    break;
+                }
+                const char* end = Scan(delimiters);
+                seen.append(m_begin, end);
+                if (end != m_end) {
+                    m_begin = end + 1;
+                    break;
+                }
+            }
+        }
+        token = seen;
+        return true;
+    }
+
+    // Adds a part of a token that spans runs. White space that would lead the token is left out:
+    // every use of a token trims it first.
+    void AppendPart(const char* begin, const char* end) {
+        if (m_copy.empty())
+            while (begin != end && IsWhiteSpace(*begin))
+                ++begin;
+        m_copy.append(begin, end);
+    }
+
+    static bool IsWhiteSpace(char c) { return c == ' ' || (c >= '\t' && c <= '\r'); }
+
+    // The first delimiter in the rest of the current run, or its end.
+    const char* Scan(const Delimiters& delimiters) const {
+        const char* stop = m_begin;
+        while (stop != m_end && !delimiters.is[static_cast<unsigned char>(*stop)])
+            ++stop;
+        return stop;
+    }
+
     MarkupStripper& m_stripper;
+    const char* m_textBegin; // the text, which outlives every token seen in it
+    const char* m_textEnd;
     const char* m_begin = nullptr; // the part of the current run not read yet
     const char* m_end = nullptr;
+    CString m_copy; // a token that spans runs
 };
+
+// The token without white space at either end.
+std::string_view Trimmed(std::string_view token) {
+    static const char kWhite[] = " \t\n\v\f\r";
+    size_t first = token.find_first_not_of(kWhite);
+    if (first == std::string_view::npos) return std::string_view();
+    return token.substr(first, token.find_last_not_of(kWhite) + 1 - first);
+}
 
 const Tokenizer::Delimiters kTokenDelimiters("<=\">");
 const Tokenizer::Delimiters kGreater(">");
@@ -205,22 +327,24 @@ CString Chunker::ReadKeyValue(const CString& text, const CString& key) {
 //   value   := the first non-empty token after found
 CString Chunker::ReadKeyValue(const char* begin, const char* end, const CString& key) {
     MarkupStripper stripper(begin, end);
-    Tokenizer tokens(stripper);
-    CString token;
+    Tokenizer tokens(stripper, begin, end);
+    std::string_view token;
     bool found = false;
-    for (bool more = tokens.Next(kTokenDelimiters, token); more;
-         more = tokens.Next(kTokenDelimiters, token)) {
-        TrimWhiteSpace(token);
+    // A key of plain characters lets the tokens before the first one that holds it go unmade.
+    bool plain = !key.empty() && key.find_first_of(" \t\n\v\f\r<=\">") == CString::npos;
+    bool more = plain ? tokens.SkipToKey(kTokenDelimiters, key, token) : tokens.Next(kTokenDelimiters, token);
+    for (; more; more = tokens.Next(kTokenDelimiters, token)) {
+        token = Trimmed(token);
         if (token.empty()) continue;
         if (found) {
-            SanitiseKeyValue(token);
-            return token;
+            CString value(token);
+            SanitiseKeyValue(value);
+            return value;
         }
         if (token.size() > key.size() && token.compare(0, key.size(), key) == 0 && token[key.size()] == ' ') {
-            CString rest;
-            tokens.Next(kGreater, rest);
+            tokens.Next(kGreater, token); // the rest of that start tag
             found = true;
-        } else if (token.find(key) != CString::npos) {
+        } else if (token.find(key) != std::string_view::npos) {
             found = true;
         }
     }
