@@ -8,5 +8,7 @@ set(CMAKE_FIND_ROOT_PATH /usr/i686-w64-mingw32)
 set(CMAKE_FIND_ROOT_PATH_MODE_PROGRAM NEVER)
 set(CMAKE_FIND_ROOT_PATH_MODE_LIBRARY ONLY)
 set(CMAKE_FIND_ROOT_PATH_MODE_INCLUDE ONLY)
-set(CMAKE_EXE_LINKER_FLAGS_INIT "-static")
+# Large-address-aware: a 32-bit process on 64-bit Windows then has 4 GB of address space, room
+# for a source of several hundred megabytes in one piece.
+set(CMAKE_EXE_LINKER_FLAGS_INIT "-static -Wl,--large-address-aware")
 set(CMAKE_CROSSCOMPILING_EMULATOR ${CMAKE_CURRENT_LIST_DIR}/../scripts/wine-run.sh)
