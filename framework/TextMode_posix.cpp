@@ -96,6 +96,10 @@ bool WriteTextMode(std::FILE* stream, const char* data, size_t size) {
             }
         }
         if (lf != nullptr) {
+            if (used > sizeof block - 2) { // room for the CR LF, also after lines that were empty
+                if (std::fwrite(block, 1, used, stream) != used) return false;
+                used = 0;
+            }
             block[used++] = '\r';
             block[used++] = '\n';
             ++data;

@@ -86,6 +86,24 @@ TEST(TextOutStream, StoresEveryLineFeedAsCarriageReturnLineFeed) {
     EXPECT_EQ(ReadBytes(scratch / "c.xml"), Bytes("a\r\nb\r\r\n\r\n\0\r\n"));
 }
 
+TEST(TextOutStream, LongTextsWithRunsOfLineFeedsArriveWhole) {
+    // Lines of every length up to a few blocks, and long runs of empty lines between them.
+    CString text, expected;
+    for (int length = 0; length < 40000; length += 997) {
+        CString line(length, 'x');
+        CString empties(length % 7 == 0 ? 20000 : length % 13, '\n');
+        text += line + "\n" + empties;
+        expected += line + "\r\n" + Crlf(empties);
+    }
+    ScratchFolder scratch;
+    TextOutStream stream;
+    ASSERT_TRUE(stream.Open(scratch / "long.xml"));
+    stream.Write(text);
+    stream.Write("\n\n");
+    EXPECT_TRUE(stream.Close());
+    EXPECT_EQ(ReadBytes(scratch / "long.xml"), expected + "\r\n\r\n");
+}
+
 TEST(TextOutStream, OpenEmptiesAnExistingFileAndFailuresAreReported) {
     ScratchFolder scratch;
     WriteBytes(scratch / "c.xml", "old content");
