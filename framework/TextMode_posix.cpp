@@ -81,31 +81,31 @@ bool WriteTextMode(std::FILE* stream, const char* data, size_t size) {
     // Lines are gathered with their CR LF into a block, so that the stream sees few large writes.
     char block[16384];
     size_t used = 0;
+    bool written = true;
+    auto flush = [&] {
+        written = written && std::fwrite(block, 1, used, stream) == used;
+        used = 0;
+    };
     const char* const end = data + size;
     while (data < end) {
         const char* lf = static_cast<const char*>(std::memchr(data, '\n', end - data));
         const char* stop = lf != nullptr ? lf : end;
         while (data < stop) {
-            size_t run = std::min(static_cast<size_t>(stop - data), sizeof block - 2 - used);
+            if (used == sizeof block) flush();
+            size_t run = std::min(static_cast<size_t>(stop - data), sizeof block - used);
             std::memcpy(block + used, data, run);
             used += run;
             data += run;
-            if (used >= sizeof block - 2) {
-                if (std::fwrite(block, 1, used, stream) != used) return false;
-                used = 0;
-            }
         }
         if (lf != nullptr) {
-            if (used > sizeof block - 2) { // room for the CR LF, also after lines that were empty
-                if (std::fwrite(block, 1, used, stream) != used) return false;
-                used = 0;
-            }
+            if (sizeof block - used < 2) flush();
             block[used++] = '\r';
             block[used++] = '\n';
             ++data;
         }
     }
-    return used == 0 || std::fwrite(block, 1, used, stream) == used;
+    if (used != 0) flush();
+    return written;
 }
 
 void SetStdoutBinary() {}

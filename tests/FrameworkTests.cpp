@@ -86,22 +86,36 @@ TEST(TextOutStream, StoresEveryLineFeedAsCarriageReturnLineFeed) {
     EXPECT_EQ(ReadBytes(scratch / "c.xml"), Bytes("a\r\nb\r\r\n\r\n\0\r\n"));
 }
 
-TEST(TextOutStream, LongTextsWithRunsOfLineFeedsArriveWhole) {
-    // Lines of every length up to a few blocks, and long runs of empty lines between them.
+TEST(TextOutStream, LongTextsOfAnyLineLengthsArriveWhole) {
+    // Lines of random lengths, empty ones and long runs of empty ones among them, so that line
+    // ends fall on every position of the stream's internal blocks.
+    const unsigned kSeed = 16384;
+    std::mt19937 random(kSeed);
     CString text, expected;
-    for (int length = 0; length < 40000; length += 997) {
+    while (text.size() < (1u << 20)) {
+        int pick = random() % 10;
+        size_t length = pick < 3 ? 0 : pick < 9 ? random() % 300 : random() % 40000;
         CString line(length, 'x');
-        CString empties(length % 7 == 0 ? 20000 : length % 13, '\n');
-        text += line + "\n" + empties;
-        expected += line + "\r\n" + Crlf(empties);
+        text += line + "\n";
+        expected += line + "\r\n";
     }
     ScratchFolder scratch;
     TextOutStream stream;
     ASSERT_TRUE(stream.Open(scratch / "long.xml"));
     stream.Write(text);
-    stream.Write("\n\n");
+    stream.Write(CString(20000, '\n'));
     EXPECT_TRUE(stream.Close());
-    EXPECT_EQ(ReadBytes(scratch / "long.xml"), expected + "\r\n\r\n");
+    EXPECT_TRUE(ReadBytes(scratch / "long.xml") == expected + Crlf(CString(20000, '\n'))) << "seed " << kSeed;
+
+    // A line end at each position around the first block boundaries, in a fresh stream each time.
+    for (size_t length = 16370; length < 16400; ++length) {
+        ASSERT_TRUE(stream.Open(scratch / "edge.xml"));
+        stream.Write(CString(length, 'y') + "\nab\n\n" + CString(length, 'z') + "\ncd");
+        EXPECT_TRUE(stream.Close());
+        EXPECT_TRUE(ReadBytes(scratch / "edge.xml") ==
+                    CString(length, 'y') + "\r\nab\r\n\r\n" + CString(length, 'z') + "\r\ncd")
+            << length;
+    }
 }
 
 TEST(TextOutStream, OpenEmptiesAnExistingFileAndFailuresAreReported) {
