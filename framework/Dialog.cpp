@@ -92,16 +92,7 @@ BOOL CDialog::OnCommand(WPARAM, LPARAM) {
 }
 
 void CDialog::CenterOnOwner(HWND hOwner) {
-    RECT dlg, area;
-    GetWindowRect(m_hWnd, &dlg);
-    if (hOwner != nullptr && !IsIconic(hOwner))
-        GetWindowRect(hOwner, &area);
-    else
-        SystemParametersInfoA(SPI_GETWORKAREA, 0, &area, 0);
-    int x = area.left + ((area.right - area.left) - (dlg.right - dlg.left)) / 2;
-    int y = area.top + ((area.bottom - area.top) - (dlg.bottom - dlg.top)) / 2;
-    SetWindowPos(m_hWnd, nullptr, x < 0 ? 0 : x, y < 0 ? 0 : y, 0, 0,
-                 SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+    CenterWindowOn(m_hWnd, hOwner);
 }
 
 INT_PTR CDialog::DialogProc(UINT message, WPARAM wParam, LPARAM) {

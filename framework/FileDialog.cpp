@@ -61,17 +61,7 @@ CString CFileDialog::GetFolderPath() const {
 
 void CFileDialog::OnInitDone() {
     HWND hDlg = GetDialogHwnd();
-    HWND hOwner = GetWindow(hDlg, GW_OWNER);
-    RECT dlg, area;
-    GetWindowRect(hDlg, &dlg);
-    if (hOwner != nullptr && !IsIconic(hOwner))
-        GetWindowRect(hOwner, &area);
-    else
-        SystemParametersInfoA(SPI_GETWORKAREA, 0, &area, 0);
-    int x = area.left + ((area.right - area.left) - (dlg.right - dlg.left)) / 2;
-    int y = area.top + ((area.bottom - area.top) - (dlg.bottom - dlg.top)) / 2;
-    SetWindowPos(hDlg, nullptr, x < 0 ? 0 : x, y < 0 ? 0 : y, 0, 0,
-                 SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+    CenterWindowOn(hDlg, GetWindow(hDlg, GW_OWNER));
 }
 
 BOOL CFileDialog::OnHookMessage(UINT, WPARAM, LPARAM) {

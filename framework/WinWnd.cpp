@@ -63,3 +63,16 @@ LRESULT CALLBACK CWinWnd::StaticWndProc(HWND hWnd, UINT message, WPARAM wParam, 
     }
     return result;
 }
+
+void CenterWindowOn(HWND hWnd, HWND hOwner) {
+    RECT window, area;
+    GetWindowRect(hWnd, &window);
+    if (hOwner != nullptr && !IsIconic(hOwner))
+        GetWindowRect(hOwner, &area);
+    else
+        SystemParametersInfoA(SPI_GETWORKAREA, 0, &area, 0);
+    int x = area.left + ((area.right - area.left) - (window.right - window.left)) / 2;
+    int y = area.top + ((area.bottom - area.top) - (window.bottom - window.top)) / 2;
+    SetWindowPos(hWnd, nullptr, x < 0 ? 0 : x, y < 0 ? 0 : y, 0, 0,
+                 SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+}

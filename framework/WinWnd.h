@@ -50,3 +50,7 @@ protected:
 private:
     static LRESULT CALLBACK StaticWndProc(HWND hWnd, UINT message, WPARAM wParam, LPARAM lParam);
 };
+
+// Centres hWnd over hOwner, or over the work area when there is no owner or it is minimised,
+// keeping the window's top left on the screen.
+void CenterWindowOn(HWND hWnd, HWND hOwner);
