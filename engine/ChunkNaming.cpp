@@ -41,58 +41,43 @@ bool IsReservedDeviceName(const CString& path) {
     return length == 4 && name[3] >= '1' && name[3] <= '9' && (is("COM") || is("LPT"));
 }
 
-Chunker::PatternSearch::PatternSearch(CString text) : pattern(std::move(text)) {
-    const size_t size = pattern.size();
-    for (size_t& each : shift)
-        each = size;
-    for (size_t i = 0; i + 1 < size; ++i)
-        shift[static_cast<unsigned char>(pattern[i])] = size - 1 - i;
-}
-
-// Horspool's search: the first occurrence of the pattern in [from, end), or null.
-const char* Chunker::PatternSearch::Find(const char* from, const char* end) const {
-    const size_t size = pattern.size();
-    const size_t last = size - 1;
-    const char tail = pattern[last];
-    for (const char* p = from; static_cast<size_t>(end - p) >= size;
-         p += shift[static_cast<unsigned char>(p[last])])
-        if (p[last] == tail && std::memcmp(p, pattern.data(), last) == 0) return p;
-    return nullptr;
-}
-
 // The first occurrence of the pattern from from to the end of the text. During a scan these
 // searches only move forward, so a result found earlier still answers a later search that starts
 // at or before it, and a search that found nothing answers every later one: one pass in all.
 const char* Chunker::FindToEnd(PatternSearch& search, const char* from, const char* end) const {
-    if (end != m_scanEnd) return search.Find(from, end);
+    if (end != m_scanEnd) return search.search.Find(from, end);
     if (search.from == nullptr || from < search.from || (search.found != nullptr && search.found < from)) {
         search.from = from;
-        search.found = search.Find(from, end);
+        search.found = search.search.Find(from, end);
     }
     return search.found;
 }
 
 // The region of the chunk's own content: from position up to the first nested start of the same
 // tag ("<" tag ">" or "<" tag " ") or the first end of it ("</" tag ">"), whichever comes first;
-// empty (regionEnd == position) when the tag is never closed after position. A nested start only
-// matters before the end, so it is looked for there alone: for one tag those stretches never
-// overlap from one chunk to the next, and the whole scan reads the text about twice.
+// empty (regionEnd == position) when the tag is never closed after position. One pass over the
+// occurrences of the tag's name finds whichever comes first; only a nested start needs the end
+// to be looked for further on, and that search is remembered for the chunks nested in this one.
 void Chunker::FindRegion(const CString& tag, const char* position, const char* end, const char*& regionEnd) {
     std::optional<TagSearches> local;
-    TagSearches& searches =
-        m_scanEnd == nullptr ? local.emplace(tag) : m_searches.try_emplace(tag, tag).first->second;
+    const bool scanning = end == m_scanEnd;
+    TagSearches& searches = !scanning ? local.emplace(tag) : m_searches.try_emplace(tag, tag).first->second;
     regionEnd = position;
-    const char* close = FindToEnd(searches.close, position, end);
-    if (close == nullptr) return;
-    const size_t size = searches.opening.pattern.size();
-    for (const char* from = position; (from = searches.opening.Find(from, close)) != nullptr; ++from) {
-        char next = from[size]; // at most the "<" of the end, so inside the text
-        if (next == '>' || next == ' ') {
-            regionEnd = from;
+    const size_t size = tag.size();
+    for (const char* at = position; (at = searches.name.Find(at, end)) != nullptr; ++at) {
+        const char* after = at + size;
+        if (after == end) break;
+        if (at > position && at[-1] == '<' && (*after == '>' || *after == ' ')) {
+            if (FindToEnd(searches.close, position, end) != nullptr) regionEnd = at - 1;
+            return;
+        }
+        if (at >= position + 2 && at[-2] == '<' && at[-1] == '/' && *after == '>') {
+            regionEnd = at - 2;
+            if (scanning) searches.close.from = position, searches.close.found = regionEnd;
             return;
         }
     }
-    regionEnd = close;
+    if (scanning) searches.close.from = position, searches.close.found = nullptr;
 }
 
 CString Chunker::MakePrefix(const CString& tag) const {

@@ -2,6 +2,7 @@
 // the source whole, cuts it into chunk files and keeps the process log of what it did.
 #pragma once
 
+#include "TextSearch.h"
 #include "framework/FileSystem.h"
 #include "framework/StdioFile.h"
 #include "framework/StringTypes.h"
@@ -64,21 +65,18 @@ private:
         ChunkFile(CString p) : path(std::move(p)) {}
     };
 
-    // A pattern with its shift table for Horspool's search, and the last search to the end of
-    // the text during a scan.
+    // A pattern, and its last search to the end of the text during a scan.
     struct PatternSearch {
-        explicit PatternSearch(CString text);
-        const char* Find(const char* from, const char* end) const;
-        CString pattern;
-        size_t shift[256];           // how far the pattern may move on, by the byte under its end
+        explicit PatternSearch(CString text) : search(std::move(text)) {}
+        TextSearch search;
         const char* from = nullptr;  // where the last search to the end began (null: none yet)
         const char* found = nullptr; // what it found, null for nothing
     };
     // The two patterns that bound the region of a chunk of one tag.
     struct TagSearches {
-        explicit TagSearches(const CString& tag) : close("</" + tag + ">"), opening("<" + tag) {}
-        PatternSearch close;   // the chunk's end
-        PatternSearch opening; // a nested start, when followed by ">" or " "
+        explicit TagSearches(const CString& tag) : name(tag), close("</" + tag + ">") {}
+        TextSearch name;     // the tag's name, which both a nested start and the end hold
+        PatternSearch close; // the chunk's end
     };
 
     // Helpers

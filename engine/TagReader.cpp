@@ -1,6 +1,7 @@
 #include "TagReader.h"
 
 #include "Chunker.h"
+#include "TextSearch.h"
 
 #include <algorithm>
 #include <cstring>
@@ -220,15 +221,16 @@ public:
     // delimiter nor white space: each occurrence then lies inside one token, the first one inside
     // the first token that holds key, and the tokens before it need not be made. The text since
     // the last "<" (always a delimiter) is kept, and the key is looked for in what each run adds.
-    bool SkipToKey(const Delimiters& delimiters, std::string_view key, std::string_view& token) {
+    bool SkipToKey(const Delimiters& delimiters, const TextSearch& key, std::string_view& token) {
         CString& seen = m_copy;
         seen.clear();
         if (m_begin != m_end) seen.assign(m_begin, m_end);
         size_t searched = 0; // where the next search may start
         for (;;) {
-            size_t at = seen.find(key.data(), searched, key.size());
-            if (at != CString::npos) return TakeToken(delimiters, at, key.size(), token);
-            if (seen.size() >= key.size()) searched = seen.size() - key.size() + 1;
+            const size_t size = key.Pattern().size();
+            const char* at = key.Find(seen.data() + searched, seen.data() + seen.size());
+            if (at != nullptr) return TakeToken(delimiters, at - seen.data(), size, token);
+            if (seen.size() >= size) searched = seen.size() - size + 1;
             if (!m_stripper.NextRun(m_begin, m_end)) return false;
             if (m_end - m_begin == 1 && *m_begin == '<') {
                 seen.clear();
@@ -332,7 +334,8 @@ CString Chunker::ReadKeyValue(const char* begin, const char* end, const CString&
     bool found = false;
     // A key of plain characters lets the tokens before the first one that holds it go unmade.
     bool plain = !key.empty() && key.find_first_of(" \t\n\v\f\r<=\">") == CString::npos;
-    bool more = plain ? tokens.SkipToKey(kTokenDelimiters, key, token) : tokens.Next(kTokenDelimiters, token);
+    bool more = plain ? tokens.SkipToKey(kTokenDelimiters, TextSearch(key), token)
+                      : tokens.Next(kTokenDelimiters, token);
     for (; more; more = tokens.Next(kTokenDelimiters, token)) {
         token = Trimmed(token);
         if (token.empty()) continue;
