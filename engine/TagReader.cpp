@@ -136,17 +136,6 @@ bool MarkupStripper::NextRun(const char*& begin, const char*& end) {
     return true;
 }
 
-void TrimWhiteSpace(CString& text) {
-    static const char kWhite[] = " \t\n\v\f\r";
-    size_t first = text.find_first_not_of(kWhite);
-    if (first == CString::npos) {
-        text.clear();
-        return;
-    }
-    text.erase(text.find_last_not_of(kWhite) + 1);
-    text.erase(0, first);
-}
-
 void SanitiseKeyValue(CString& text) {
     for (char& c : text) {
         bool keep = (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9') || c == '_';

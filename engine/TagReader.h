@@ -57,6 +57,5 @@ private:
     char m_single = 0; // the character NextRun gives out alone
 };
 
-// White space trimming and file-name sanitising of a key value.
-void TrimWhiteSpace(CString& text);
+// File-name sanitising of a key value: every character but a letter, digit or "_" becomes "_".
 void SanitiseKeyValue(CString& text);

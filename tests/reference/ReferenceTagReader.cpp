@@ -28,7 +28,10 @@ CString ReadKeyValue(const CString& text, const CString& key) {
     bool found = false;
     while (token != nullptr) {
         CString trimmed = token;
-        TrimWhiteSpace(trimmed);
+        const char* white = " \t\n\v\f\r";
+        size_t first = trimmed.find_first_not_of(white);
+        trimmed = first == CString::npos ? CString()
+                                         : trimmed.substr(first, trimmed.find_last_not_of(white) + 1 - first);
         if (!trimmed.empty()) {
             if (found) {
                 for (char& c : trimmed)
