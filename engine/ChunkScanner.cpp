@@ -5,7 +5,6 @@
 #include "settings/ChunkSettings.h"
 
 #include <algorithm>
-#include <cstring>
 
 CString FolderOf(const CString& path, bool keepSeparator) {
     size_t separator = path.rfind(kPathSeparator);
@@ -46,15 +45,21 @@ void Chunker::ScanText(const CString& outputFolder, const CString& preamble, con
         run = to;
     };
     size_t shortest = CString::npos, longest = 0; // tags of other lengths are never spelled out
+    CString followers = "/"; // what may follow the "<" of a chunk level tag
     for (const CString& tag : m_levelTags) {
         shortest = std::min(shortest, tag.size());
         longest = std::max(longest, tag.size());
+        followers += tag[0];
     }
+    // Only the tags that are chunk level tags change what goes where; every other "<" is passed
+    // over. (Scanning an unfinished or other tag stops at the next "<" at the latest, so the next
+    // search finds the same tags either way.)
+    const TagStartSearch tagStarts(followers);
     m_scanEnd = end;
     m_searches.clear();
     CString name;
     while (p < end) {
-        const char* tagBegin = static_cast<const char*>(std::memchr(p, '<', end - p));
+        const char* tagBegin = tagStarts.Find(p, end);
         if (tagBegin == nullptr) break;
         size_t slashes = 0;
         const char* q = tagBegin + 1;

@@ -113,18 +113,15 @@ int MarkupStripper::Next() {
 
 bool MarkupStripper::NextRun(const char*& begin, const char*& end) {
     if (m_flushLess == 0 && m_pending < 0 && m_heldLess == 0 && m_p != m_end) {
-        if (*m_p != '<') {
-            // Outside every marker, characters other than "<" come out as they are.
-            const void* less = std::memchr(m_p, '<', m_end - m_p);
+        // A marker may begin at a "<" followed by "<", "?" or "!"; the text before it comes out
+        // as it stands.
+        static const TagStartSearch markerStarts("<?!");
+        const char* marker = markerStarts.Find(m_p, m_end);
+        if (marker == nullptr) marker = m_end;
+        if (marker != m_p) {
+            // Outside every marker, characters come out as they are.
             begin = m_p;
-            end = less != nullptr ? static_cast<const char*>(less) : m_end;
-            m_p = end;
-            return true;
-        }
-        if (m_p + 1 == m_end || (m_p[1] != '<' && m_p[1] != '?' && m_p[1] != '!')) {
-            // A "<" that opens no marker comes out as itself.
-            begin = m_p++;
-            end = m_p;
+            end = m_p = marker;
             return true;
         }
     }
@@ -180,7 +177,8 @@ public:
             return true;
         }
         // The token reaches the end of its run. Usually the next run begins with a delimiter (runs
-        // end before a "<"), and the token can still be seen where it lies in the text.
+        // end before a "<" that may open a marker), and the token can still be seen where it lies
+        // in the text.
         bool inText = start >= m_textBegin && start < m_textEnd;
         m_copy.clear();
         if (!inText) AppendPart(start, stop); // a single character the next run may replace
@@ -208,27 +206,39 @@ public:
     // Skips every token that does not hold key and gives the first one that does, consumed as
     // Next would have consumed it; false when no token holds key. key must hold neither a
     // delimiter nor white space: each occurrence then lies inside one token, the first one inside
-    // the first token that holds key, and the tokens before it need not be made. The text since
-    // the last "<" (always a delimiter) is kept, and the key is looked for in what each run adds.
+    // the first token that holds key, and the tokens before it need not be made. The key is looked
+    // for in each run where it lies, and across the joint with the text kept from the runs before
+    // it: what followed their last delimiter, the start of the token the joint is in.
     bool SkipToKey(const Delimiters& delimiters, const TextSearch& key, std::string_view& token) {
+        const size_t size = key.Pattern().size();
         CString& seen = m_copy;
         seen.clear();
-        if (m_begin != m_end) seen.assign(m_begin, m_end);
-        size_t searched = 0; // where the next search may start
+        CString joint;
         for (;;) {
-            const size_t size = key.Pattern().size();
-            const char* at = key.Find(seen.data() + searched, seen.data() + seen.size());
-            if (at != nullptr) return TakeToken(delimiters, at - seen.data(), size, token);
-            if (seen.size() >= size) searched = seen.size() - size + 1;
-            if (!m_stripper.NextRun(m_begin, m_end)) return false;
-            if (m_end - m_begin == 1 && *m_begin == '<') {
-                seen.clear();
-                searched = 0;
-                m_begin = m_end;
-            } else {
-                seen.append(m_begin, m_end);
-                m_begin = m_end;
+            if (m_begin == m_end && !m_stripper.NextRun(m_begin, m_end)) return false;
+            const char* run = m_begin;
+            const char* runEnd = m_end;
+            m_begin = m_end;
+            if (!seen.empty() && size > 1) {
+                // An occurrence that begins in the kept text and ends in this run.
+                size_t kept = std::min(seen.size(), size - 1);
+                joint.assign(seen, seen.size() - kept, kept);
+                joint.append(run, std::min(static_cast<size_t>(runEnd - run), size - 1));
+                const char* at = key.Find(joint.data(), joint.data() + joint.size());
+                if (at != nullptr && static_cast<size_t>(at - joint.data()) < kept) {
+                    size_t offset = seen.size() - kept + (at - joint.data());
+                    seen.append(run, runEnd);
+                    return TakeToken(delimiters, offset, size, token);
+                }
             }
+            const char* at = key.Find(run, runEnd);
+            const char* start = at != nullptr ? at : runEnd; // back to the last delimiter before it
+            while (start != run && !delimiters.is[static_cast<unsigned char>(start[-1])])
+                --start;
+            if (start != run) seen.clear();
+            size_t offset = seen.size() + (at != nullptr ? at - start : 0);
+            seen.append(start, runEnd);
+            if (at != nullptr) return TakeToken(delimiters, offset, size, token);
         }
     }
 
@@ -243,7 +253,7 @@ private:
         size_t stop = at + size;
         while (stop < seen.size() && !delimiters.is[static_cast<unsigned char>(seen[stop])])
             ++stop;
-        // m_copy ends with the whole current run, [m_begin - length, m_end) in the text's terms.
+        // m_copy ends where the current run ends, at m_end in the text's terms.
         size_t unread = seen.size() - stop; // what follows the token in the current run
         seen.erase(stop);
         seen.erase(0, start);

@@ -33,8 +33,9 @@ public:
 
     // The next character of the stripped text (0 to 255), or -1 at its end.
     int Next();
-    // The next piece of the stripped text as [begin, end): a run of input characters holding no
-    // "<" when one comes next, else the single character Next would give. False at the end.
+    // The next piece of the stripped text as [begin, end): a run of input characters up to the
+    // next "<" that may open a marker when one comes next, else the single character Next would
+    // give. False at the end.
     bool NextRun(const char*& begin, const char*& end);
     // How many constructs were removed so far.
     int Removed() const { return m_removed; }

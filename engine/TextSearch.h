@@ -1,5 +1,6 @@
-// TextSearch: Horspool's search for one pattern, which moves on by up to the pattern's length
-// after each look at the text.
+// TextSearch: finds one pattern in a text. Where the processor has SSE2 it looks at 16 places at
+// once, keeping those where the pattern's first and last characters both match; elsewhere, and
+// for the last few places of a text, it uses Horspool's search.
 #pragma once
 
 #include "framework/StringTypes.h"
@@ -15,6 +16,34 @@ public:
     const CString& Pattern() const { return m_pattern; }
 
 private:
+    // Helpers
+    const char* FindBlocks(const char* from, const char* end) const;
+    const char* FindHorspool(const char* from, const char* end) const;
+
+    // Member variables
     CString m_pattern;
     size_t m_shift[256]; // how far the pattern may move on, by the text's byte under its last one
+};
+
+// TagStartSearch: finds the next "<" that is followed by one of a few given characters, so that
+// the "<" of tags that cannot matter is passed over without a stop. With more than kMost
+// followers it stops at every "<" that has a character after it.
+class TagStartSearch {
+public:
+    static constexpr size_t kMost = 4;
+
+    explicit TagStartSearch(const CString& followers);
+
+    // The first "<" in [from, end - 1) followed by one of the characters, or null.
+    const char* Find(const char* from, const char* end) const;
+
+private:
+    // Helpers
+    const char* FindBlocks(const char* from, const char* end) const;
+    const char* FindEach(const char* from, const char* end) const;
+
+    // Member variables
+    bool m_follows[256] = {};
+    char m_followers[kMost] = {}; // the characters, repeated to fill the array
+    bool m_bAny = false;          // too many characters: every "<" is a stop
 };
