@@ -126,22 +126,26 @@ CString Chunker::MakeChunkPath(const CString& outputFolder, const CString& tag, 
     if (name.empty())
         name = FormatNumber("%04d", ++m_unnamedCount);
     else
-        duplicate = !m_usedNames.insert(name).second;
+        duplicate = !m_usedNames.Insert(name);
 
     CString base = folderPart + MakePrefix(tag) + name;
     CString ext = settings.GetExt();
     CString candidate = base + "." + ext;
-    if (NeedsNumberedVariant(candidate, duplicate)) candidate = FirstFreeVariant(base, ext);
-    m_givenPaths.insert(PathCompareKey(candidate));
+    if (NeedsNumberedVariant(candidate, duplicate)) {
+        candidate = FirstFreeVariant(base, ext);
+        m_givenPaths.Insert(PathCompareKey(candidate));
+    }
     return candidate;
 }
 
-// A plain candidate is kept only when overwriting is allowed, the name is new in this run, the
-// path was not given out before in this run, and it is neither the source nor a device.
+// A plain candidate is kept only when overwriting is allowed, the name is new in this run, it is
+// neither the source nor a device, and the path was not given out before in this run. A kept
+// candidate is recorded as given out by that last test.
 bool Chunker::NeedsNumberedVariant(const CString& candidate, bool duplicate) {
-    return candidate == m_source.GetFilePath() || duplicate || !GetChunkSettings()->GetOverwrite() ||
-           m_givenPaths.count(PathCompareKey(candidate)) != 0 || IsReservedDeviceName(candidate) ||
-           IsSourceFile(candidate);
+    if (candidate == m_source.GetFilePath() || duplicate || !GetChunkSettings()->GetOverwrite() ||
+        IsReservedDeviceName(candidate) || IsSourceFile(candidate))
+        return true;
+    return !m_givenPaths.Insert(PathCompareKey(candidate));
 }
 
 // True when candidate names the source file under another spelling of its folder or letter case.

@@ -11,9 +11,9 @@ CString Chunker::Process(const CString& sourcePath, const CString& outputFolder)
     m_bFailed = false;
     LogLine("Process Log - " + FormatLocalTime("%x %X"));
     LogLine();
-    m_usedNames.clear();
+    m_usedNames.Clear();
     m_unnamedCount = 0;
-    m_givenPaths.clear();
+    m_givenPaths.Clear();
     m_nextNumber.clear();
 
     const ChunkSettings& settings = *GetChunkSettings();

@@ -2,6 +2,7 @@
 // the source whole, cuts it into chunk files and keeps the process log of what it did.
 #pragma once
 
+#include "StringSet.h"
 #include "TextSearch.h"
 #include "framework/FileSystem.h"
 #include "framework/StdioFile.h"
@@ -9,7 +10,6 @@
 #include "framework/TextOutStream.h"
 
 #include <unordered_map>
-#include <unordered_set>
 #include <vector>
 
 class Chunker {
@@ -98,12 +98,12 @@ private:
     CString m_strProcessLog;                 // lines, each ended by CR LF
     CStringList m_levelTags;                 // element names at which a chunk begins
     CStringList m_nameKeys;                  // element and attribute names that name a chunk file
-    std::unordered_set<CString> m_usedNames; // chunk names given out in this run
+    StringSet m_usedNames;                   // chunk names given out in this run
     int m_unnamedCount = 0;                  // chunks of this run that found no name
     CStdioFile m_source;                     // the source file, open during a run
 
     bool m_bFailed = false;                        // this run logged a failure
-    std::unordered_set<CString> m_givenPaths;      // compare keys of the paths given out in this run
+    StringSet m_givenPaths;                        // compare keys of the paths given out in this run
     std::unordered_map<CString, int> m_nextNumber; // plain candidate -> number to probe first
     bool m_bSourceIdentity = false;                // m_sourceIdentity holds the open source's identity
     FileIdentity m_sourceIdentity;
