@@ -8,6 +8,7 @@
 #include <cstdio>
 #include <cstring>
 #include <optional>
+#include <string_view>
 
 namespace {
 
@@ -21,7 +22,7 @@ char UpperAscii(char c) {
     return c >= 'a' && c <= 'z' ? static_cast<char>(c - 'a' + 'A') : c;
 }
 
-bool EqualsIgnoringCase(const CString& a, const CString& b) {
+bool EqualsIgnoringCase(std::string_view a, std::string_view b) {
     if (a.size() != b.size()) return false;
     for (size_t i = 0; i < a.size(); ++i)
         if (UpperAscii(a[i]) != UpperAscii(b[i])) return false;
@@ -152,7 +153,10 @@ bool Chunker::NeedsNumberedVariant(const CString& candidate, bool duplicate) {
 // Only a candidate with the source's file name (in any case) is asked of the file system, so that
 // the check costs nothing for the other chunks.
 bool Chunker::IsSourceFile(const CString& candidate) {
-    if (!m_bSourceIdentity || !EqualsIgnoringCase(GetFileNameOf(candidate), m_source.GetFileName()))
+    if (!m_bSourceIdentity || candidate.size() < m_sourceName.size() ||
+        !EqualsIgnoringCase(std::string_view(candidate).substr(candidate.size() - m_sourceName.size()),
+                            m_sourceName) ||
+        !EqualsIgnoringCase(GetFileNameOf(candidate), m_sourceName))
         return false;
     FileIdentity identity;
     return GetFileIdentity(candidate, identity) && identity == m_sourceIdentity;

@@ -45,7 +45,7 @@ void Chunker::ScanText(const CString& outputFolder, const CString& preamble, con
         run = to;
     };
     size_t shortest = CString::npos, longest = 0; // tags of other lengths are never spelled out
-    CString followers = "/"; // what may follow the "<" of a chunk level tag
+    CString followers = "/";                      // what may follow the "<" of a chunk level tag
     for (const CString& tag : m_levelTags) {
         shortest = std::min(shortest, tag.size());
         longest = std::max(longest, tag.size());

@@ -70,6 +70,7 @@ bool Chunker::OpenSource(const CString& path) {
         return false;
     }
     m_bSourceIdentity = GetFileIdentity(m_source.GetFilePath(), m_sourceIdentity);
+    m_sourceName = m_source.GetFileName();
     return true;
 }
 

@@ -95,18 +95,19 @@ private:
     CString FirstFreeVariant(const CString& base, const CString& ext);
 
     // Member variables
-    CString m_strProcessLog;                 // lines, each ended by CR LF
-    CStringList m_levelTags;                 // element names at which a chunk begins
-    CStringList m_nameKeys;                  // element and attribute names that name a chunk file
-    StringSet m_usedNames;                   // chunk names given out in this run
-    int m_unnamedCount = 0;                  // chunks of this run that found no name
-    CStdioFile m_source;                     // the source file, open during a run
+    CString m_strProcessLog; // lines, each ended by CR LF
+    CStringList m_levelTags; // element names at which a chunk begins
+    CStringList m_nameKeys;  // element and attribute names that name a chunk file
+    StringSet m_usedNames;   // chunk names given out in this run
+    int m_unnamedCount = 0;  // chunks of this run that found no name
+    CStdioFile m_source;     // the source file, open during a run
 
     bool m_bFailed = false;                        // this run logged a failure
     StringSet m_givenPaths;                        // compare keys of the paths given out in this run
     std::unordered_map<CString, int> m_nextNumber; // plain candidate -> number to probe first
     bool m_bSourceIdentity = false;                // m_sourceIdentity holds the open source's identity
     FileIdentity m_sourceIdentity;
+    CString m_sourceName;                                // the open source's file name
     const char* m_scanEnd = nullptr;                     // end of the text being scanned, during ScanText
     std::unordered_map<CString, TagSearches> m_searches; // per chunk level tag, during ScanText
 };

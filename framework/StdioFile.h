@@ -32,7 +32,7 @@ public:
 
     // The file's name with its extension, and its full path as opened.
     CString GetFileName() const;
-    CString GetFilePath() const { return m_strPath; }
+    const CString& GetFilePath() const { return m_strPath; }
 
     CStdioFile(const CStdioFile&) = delete;
     CStdioFile& operator=(const CStdioFile&) = delete;

@@ -6,6 +6,10 @@
 #include <cstring>
 #include <sys/stat.h>
 
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#endif
+
 std::FILE* OpenForTextRead(const CString& path) {
     std::FILE* stream = std::fopen(path.c_str(), "rb");
     if (stream == nullptr) return nullptr;
@@ -17,6 +21,29 @@ std::FILE* OpenForTextRead(const CString& path) {
     return stream;
 }
 
+namespace {
+
+const char kCtrlZ = 0x1A; // ends a text-mode file
+
+// The first CR or Ctrl+Z in [p, end), or end: the bytes before it are read as they are.
+const char* FindCarriageReturnOrEnd(const char* p, const char* end) {
+#if defined(__SSE2__)
+    const __m128i cr = _mm_set1_epi8('\r');
+    const __m128i ctrlZ = _mm_set1_epi8(kCtrlZ);
+    for (; end - p >= 16; p += 16) {
+        const __m128i bytes = _mm_loadu_si128(reinterpret_cast<const __m128i*>(p));
+        const int mask =
+            _mm_movemask_epi8(_mm_or_si128(_mm_cmpeq_epi8(bytes, cr), _mm_cmpeq_epi8(bytes, ctrlZ)));
+        if (mask != 0) return p + __builtin_ctz(static_cast<unsigned>(mask));
+    }
+#endif
+    for (; p < end; ++p)
+        if (*p == '\r' || *p == kCtrlZ) return p;
+    return end;
+}
+
+} // namespace
+
 size_t ReadTextMode(std::FILE* stream, char* dst, size_t size, bool& atEnd, bool& error) {
     size_t raw = std::fread(dst, 1, size, stream);
     if (raw < size && std::ferror(stream)) {
@@ -24,19 +51,17 @@ size_t ReadTextMode(std::FILE* stream, char* dst, size_t size, bool& atEnd, bool
         return 0;
     }
     // Convert in place; the written part never overtakes the part still to be read.
-    const char* ctrlZ = static_cast<const char*>(std::memchr(dst, 0x1A, raw));
-    if (ctrlZ != nullptr) {
-        raw = ctrlZ - dst;
-        atEnd = true;
-    }
     size_t out = 0;
     for (size_t in = 0; in < raw;) {
-        const char* cr = static_cast<const char*>(std::memchr(dst + in, '\r', raw - in));
-        size_t run = (cr ? static_cast<size_t>(cr - dst) : raw) - in;
+        size_t run = FindCarriageReturnOrEnd(dst + in, dst + raw) - (dst + in);
         if (out != in) std::memmove(dst + out, dst + in, run);
         out += run;
         in += run;
         if (in == raw) break;
+        if (dst[in] == kCtrlZ) { // the end of the text
+            atEnd = true;
+            break;
+        }
         ++in; // the CR
         if (in < raw) {
             bool pair = dst[in] == '\n';
@@ -87,6 +112,26 @@ bool WriteTextMode(std::FILE* stream, const char* data, size_t size) {
         used = 0;
     };
     const char* const end = data + size;
+#if defined(__SSE2__)
+    // Sixteen bytes at a time: all of them stored, but only those before the first LF kept.
+    const __m128i lineFeed = _mm_set1_epi8('\n');
+    while (end - data >= 16) {
+        if (sizeof block - used < 16 + 2) flush();
+        const __m128i bytes = _mm_loadu_si128(reinterpret_cast<const __m128i*>(data));
+        _mm_storeu_si128(reinterpret_cast<__m128i*>(block + used), bytes);
+        const unsigned mask = static_cast<unsigned>(_mm_movemask_epi8(_mm_cmpeq_epi8(bytes, lineFeed)));
+        if (mask == 0) {
+            used += 16;
+            data += 16;
+            continue;
+        }
+        const unsigned before = static_cast<unsigned>(__builtin_ctz(mask));
+        used += before;
+        block[used++] = '\r';
+        block[used++] = '\n';
+        data += before + 1;
+    }
+#endif
     while (data < end) {
         const char* lf = static_cast<const char*>(std::memchr(data, '\n', end - data));
         const char* stop = lf != nullptr ? lf : end;

@@ -28,15 +28,18 @@ void CollectFiles(const CString& folder, std::map<CString, CString>& files, std:
 }
 
 CString RandomSource(std::mt19937& random) {
+    // clang-format off
     static const char* const kPieces[] = {
         "<topic>", "</topic>", "<topic ", "<section>", "</section>", "<section ", "<topic/>", "<title>",
         "</title>", "title=\"T\"", " id=\"7\"", "Hi", "x", " ", "\n", "<", ">", "/", "<!--c-->", "<?p?>",
         "<b>", "</b>", "\t", "=", "\"", "0001", "CON", "<title>A</title>", "<title>a</title>", "<id>9</id>",
         "top", "ic", "<c>", "</c>", "<<?"};
+    // clang-format on
     const size_t count = sizeof kPieces / sizeof kPieces[0];
     CString source;
     int pieces = random() % 40;
-    for (int i = 0; i < pieces; ++i) source += kPieces[random() % count];
+    for (int i = 0; i < pieces; ++i)
+        source += kPieces[random() % count];
     return source;
 }
 
@@ -105,7 +108,8 @@ TEST(Equivalence, EngineMatchesTheReferenceRun) {
             std::map<CString, CString> stored;
             for (auto& [path, bytes] : expected.files) {
                 CString name = path;
-                while (!name.empty() && name.back() == '.') name.pop_back();
+                while (!name.empty() && name.back() == '.')
+                    name.pop_back();
                 stored[name] = bytes;
             }
             expected.files.swap(stored);

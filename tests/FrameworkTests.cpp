@@ -8,6 +8,7 @@
 #include "framework/StdioFile.h"
 #include "framework/TextOutStream.h"
 
+#include <algorithm>
 #include <cstdlib>
 #include <filesystem>
 #include <random>
@@ -45,6 +46,34 @@ TEST(StdioFile, CarriageReturnAtABlockBoundaryPairsWithTheNextByte) {
         CStdioFile file;
         ASSERT_TRUE(file.Open(path));
         EXPECT_EQ(file.ReadText(), CString(at, 'x') + "\ny\r\n") << at;
+        file.Close();
+    }
+}
+
+// Random texts of CR, LF, Ctrl+Z and letters, shorter and longer than the read blocks, against the
+// rules written out: the text ends at the first Ctrl+Z, CR LF reads as LF, other CRs stay, and a
+// last line without its end gets one.
+TEST(StdioFile, ReadTextFollowsTheTextModeRulesOnRandomBytes) {
+    const unsigned kSeed = 26;
+    std::mt19937 random(kSeed);
+    ScratchFolder scratch;
+    CString path = scratch / "r.txt";
+    for (int round = 0; round < 60; ++round) {
+        size_t length = round % 3 == 0 ? random() % 200000 : random() % 100;
+        CString bytes;
+        for (size_t i = 0; i < length; ++i) {
+            unsigned pick = random() % 40;
+            bytes += pick == 0 ? '\x1a' : pick < 5 ? '\r' : pick < 9 ? '\n' : static_cast<char>('a' + pick);
+        }
+        if (round % 2 == 0) bytes.erase(std::remove(bytes.begin(), bytes.end(), '\x1a'), bytes.end());
+        CString expected;
+        for (size_t i = 0; i < bytes.size() && bytes[i] != '\x1a'; ++i)
+            if (!(bytes[i] == '\r' && i + 1 < bytes.size() && bytes[i + 1] == '\n')) expected += bytes[i];
+        if (!expected.empty() && expected.back() != '\n') expected += '\n';
+        WriteBytes(path, bytes);
+        CStdioFile file;
+        ASSERT_TRUE(file.Open(path));
+        ASSERT_TRUE(file.ReadText() == expected) << "seed " << kSeed << " round " << round;
         file.Close();
     }
 }
@@ -106,6 +135,20 @@ TEST(TextOutStream, LongTextsOfAnyLineLengthsArriveWhole) {
     stream.Write(CString(20000, '\n'));
     EXPECT_TRUE(stream.Close());
     EXPECT_TRUE(ReadBytes(scratch / "long.xml") == expected + Crlf(CString(20000, '\n'))) << "seed " << kSeed;
+
+    // Short writes with line ends at every position and every pair of positions.
+    CString lines;
+    ASSERT_TRUE(stream.Open(scratch / "short.xml"));
+    for (size_t length = 1; length <= 40; ++length)
+        for (size_t first = 0; first < length; ++first)
+            for (size_t second = first; second < length; ++second) {
+                CString line(length, static_cast<char>('a' + length % 26));
+                line[first] = line[second] = '\n';
+                stream.Write(line);
+                lines += line;
+            }
+    EXPECT_TRUE(stream.Close());
+    EXPECT_TRUE(ReadBytes(scratch / "short.xml") == Crlf(lines));
 
     // A line end at each position around the first block boundaries, in a fresh stream each time.
     for (size_t length = 16370; length < 16400; ++length) {

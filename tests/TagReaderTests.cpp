@@ -109,11 +109,10 @@ TEST(TagReader, StripMarkupMatchesTheReferenceOnAllShortTexts) {
 
 // Random regions built from pieces that matter to the reader, against the reference.
 TEST(TagReader, ReadKeyValueMatchesTheReferenceOnRandomRegions) {
-    const char* pieces[] = {"<title>", "</title>", " title=", "\"",  "'",        "x y", "<!--",
-                            "-->",     "<?",       "?>",      ">",   "<",        "=",   "title lang",
-                            " ",       "\n",       "Hi",      "<!",  "subtitle", "\t",  "id",
-                            "<title ", "&amp;",    "/",       "Z9_", "\r",       "titl",
-                            "tle",     "e",        "<p>",     "<<",  "a<b",      "t"};
+    const char* pieces[] = {
+        "<title>", "</title>", " title=",    "\"", "'",    "x y", "<!--", "-->",      "<?", "?>",  ">",
+        "<",       "=",        "title lang", " ",  "\n",   "Hi",  "<!",   "subtitle", "\t", "id",  "<title ",
+        "&amp;",   "/",        "Z9_",        "\r", "titl", "tle", "e",    "<p>",      "<<", "a<b", "t"};
     const int kPieces = sizeof pieces / sizeof pieces[0];
     const unsigned kSeed = 20261207;
     std::mt19937 random(kSeed);
