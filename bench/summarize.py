@@ -85,9 +85,12 @@ def check_targets(runs, info, stats):
     small = [c for s, c in docs if round(s / MB) == 10]
     large = [c for s, c in docs if round(s / MB) == 500]
     if small and large and (small[0], "brevix") in stats and (large[0], "brevix") in stats:
-        rate = lambda c: info[c][1] / stats[(c, "brevix")][0]
-        change = rate(large[0]) / rate(small[0])
-        print(f"  MB/s at 500 MB / MB/s at 10 MB = {change:.2f} (>= 0.85): {verdict(change >= 0.85)}")
+        rate = lambda c, tool: info[c][1] / stats[(c, tool)][0]
+        change = rate(large[0], "brevix") / rate(small[0], "brevix")
+        floor = ""
+        if (small[0], "floor") in stats and (large[0], "floor") in stats:
+            floor = f"; the floor's own: {rate(large[0], 'floor') / rate(small[0], 'floor'):.2f}"
+        print(f"  MB/s at 500 MB / MB/s at 10 MB = {change:.2f} (>= 0.85): {verdict(change >= 0.85)}{floor}")
     for case in sorted(c for c in info if info[c][0] != "doc"):
         if (case, "brevix") in stats:
             ratio = stats[(case, "brevix")][2]

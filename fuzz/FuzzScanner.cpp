@@ -98,7 +98,8 @@ struct Options {
 };
 const Options kKeyTexts[] = {
     {"topic", "title"}, {"topic", "title id"}, {"topic section", "title"}, {"a", "b"}, {"topic,,t", "t,title"},
-    {"x", ""},          {"p", "title"},        {"topic", "topic"},         {"t", "t"}, {"section topic", "id"}};
+    {"x", ""},          {"p", "title"},        {"topic", "topic"},         {"t", "t"}, {"section topic", "id"},
+    {"a b c d topic", "title"}};
 
 } // namespace
 
@@ -113,7 +114,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     WriteFileBytes(sourcePath, source);
     MakeFolder(outFolder);
 
-    const Options& keyText = kKeyTexts[choice % 10];
+    const Options& keyText = kKeyTexts[choice % (sizeof kKeyTexts / sizeof kKeyTexts[0])];
     ChunkSettings& settings = *GetChunkSettings();
     settings.LoadSettings(MemoryProfile());
     settings.m_levelEdit.SetWindowText(keyText.tags);
