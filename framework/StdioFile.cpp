@@ -84,7 +84,9 @@ CString CStdioFile::ReadText() {
     // Read straight into the result, sized by what the file holds now plus one byte, so that a
     // file that did not grow meanwhile is read without reallocating (conversion only shrinks).
     size_t have = text.size();
-    text.resize(have + RemainingBytes(m_pStream) + 1);
+    text.reserve(have + RemainingBytes(m_pStream) + 1);
+    AdviseLargeBuffer(&text[0], text.capacity());
+    text.resize(text.capacity());
     for (;;) {
         if (have == text.size()) text.resize(have + have / 2 + kReadBlock);
         size_t got = ReadBlock(&text[have], text.size() - have);

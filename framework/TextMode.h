@@ -17,6 +17,10 @@ size_t ReadTextMode(std::FILE* stream, char* dst, size_t size, bool& atEnd, bool
 // The number of bytes from the stream's position to the end of its file (0 when unknown).
 size_t RemainingBytes(std::FILE* stream);
 
+// Says that the buffer [data, data + size), not yet touched, will hold a large text read through
+// several times, so that the system may back it with large pages. Only a hint.
+void AdviseLargeBuffer(char* data, size_t size);
+
 // How many write streams may be open at once; a stream beyond it is refused before the file
 // system is touched (the Windows runtime would create the file and only then find no free slot).
 size_t MaxTextWriteStreams();

@@ -3,7 +3,9 @@
 #include "TextMode.h"
 
 #include <algorithm>
+#include <cstdint>
 #include <cstring>
+#include <sys/mman.h>
 #include <sys/stat.h>
 
 #if defined(__SSE2__)
@@ -91,6 +93,20 @@ size_t RemainingBytes(std::FILE* stream) {
     long position = std::ftell(stream);
     if (fstat(fileno(stream), &info) != 0 || position < 0 || info.st_size < position) return 0;
     return static_cast<size_t>(info.st_size - position);
+}
+
+// Transparent huge pages for the 2 MB-aligned part of the buffer, where the system offers them
+// on request: fewer page faults while it fills, fewer TLB misses in each pass over it.
+void AdviseLargeBuffer(char* data, size_t size) {
+#if defined(MADV_HUGEPAGE)
+    const uintptr_t kHuge = uintptr_t(1) << 21;
+    uintptr_t begin = (reinterpret_cast<uintptr_t>(data) + kHuge - 1) & ~(kHuge - 1);
+    uintptr_t end = (reinterpret_cast<uintptr_t>(data) + size) & ~(kHuge - 1);
+    if (end > begin) madvise(reinterpret_cast<void*>(begin), end - begin, MADV_HUGEPAGE);
+#else
+    (void)data;
+    (void)size;
+#endif
 }
 
 // Running out of descriptors fails the open before the file is created, so no limit of our own.

@@ -23,6 +23,8 @@ size_t RemainingBytes(std::FILE* stream) {
     return static_cast<size_t>(length - position);
 }
 
+void AdviseLargeBuffer(char* /*data*/, size_t /*size*/) {}
+
 size_t MaxTextWriteStreams() {
     // The runtime's own table: raised once from its default of 512; kept clear of the standard
     // streams, the source and a few for the program's other files.
