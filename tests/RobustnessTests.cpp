@@ -192,4 +192,51 @@ TEST_F(Robustness, LongLinesAndNamesAndABadOutputFolder) {
     EXPECT_EQ(ReadBytes(file), "keep me");
 }
 
+// True when a file can be made in folder (a test file is made and removed).
+bool CanWriteIn(const CString& folder) {
+    const CString probe = folder + kPathSeparator + "probe.tmp";
+    std::FILE* file = std::fopen(probe.c_str(), "w");
+    if (file == nullptr) return false;
+    std::fclose(file);
+    std::remove(probe.c_str());
+    return true;
+}
+
+// A read-only output folder: every open and sub-folder creation fails and is logged, the run goes
+// on to the end, and nothing appears in the folder. Where the scratch folder cannot be made
+// read-only (an administrator writes anywhere), a system folder that nobody can write in serves.
+TEST_F(Robustness, ReadOnlyOutputFolderLogsEveryChunkAndWritesNothing) {
+    CString folder = m_scratch / "read-only";
+    fs::create_directories(folder);
+    fs::permissions(folder, fs::perms::owner_read | fs::perms::owner_exec, fs::perm_options::replace);
+    if (CanWriteIn(folder)) folder = GetFullPath("/proc/self");
+    if (!IsFolder(folder) || CanWriteIn(folder)) GTEST_SKIP() << "no read-only folder to write in";
+    const std::vector<CString> before = ListFolder(folder);
+    const CString source = "<topic><title>A</title>x</topic><topic>y<topic>z</topic></topic>";
+    WriteBytes(m_source, source);
+    for (BOOL subfolders : {0, 1}) {
+        ResetSettings("topic", "title");
+        GetChunkSettings()->m_bSubfolders = subfolders;
+        GetChunkSettings()->m_bOverwrite = 0;
+        Chunker chunker;
+        const CString log = chunker.Process(m_source, folder);
+        const CString base =
+            folder + kPathSeparator + (subfolders ? "topic" + CString(1, kPathSeparator) : "");
+        std::vector<CString> expected;
+        for (const char* name : {"A.xml", "0001.xml", "0002.xml"}) {
+            if (subfolders)
+                expected.insert(expected.end(),
+                                {"Unable to create sub-folder: " + FolderOf(base, false), ""});
+            expected.push_back("Unable to open file: " + base + name);
+        }
+        std::vector<CString> body = LogBody(log);
+        ASSERT_GE(body.size(), 4u);
+        EXPECT_EQ(std::vector<CString>(body.begin() + 4, body.end()), expected) << log;
+        EXPECT_TRUE(chunker.HadFailure());
+    }
+    EXPECT_EQ(ListFolder(folder), before);
+    EXPECT_EQ(ReadBytes(m_source), source);
+    fs::permissions(m_scratch / "read-only", fs::perms::owner_all, fs::perm_options::replace);
+}
+
 } // namespace
