@@ -12,38 +12,38 @@ const std::string kSettingsKey = kBrevixKey + "\\Settings";
 const char* const kPickerTitle = "Select Brevix Output Folder";
 
 namespace {
-void EmptyFolder(const std::string& folder) {
+// Calls visit(name, isFolder) for every entry of folder but "." and "..".
+template <typename Visit> void ForEachEntry(const std::string& folder, Visit visit) {
     WIN32_FIND_DATAA data;
     HANDLE h = FindFirstFileA((folder + "\\*").c_str(), &data);
     if (h == INVALID_HANDLE_VALUE) return;
     do {
         std::string name = data.cFileName;
-        if (name == "." || name == "..") continue;
+        if (name != "." && name != "..") visit(name, (data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0);
+    } while (FindNextFileA(h, &data));
+    FindClose(h);
+}
+
+void EmptyFolder(const std::string& folder) {
+    ForEachEntry(folder, [&folder](const std::string& name, bool isFolder) {
         std::string path = folder + "\\" + name;
-        if (data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) {
+        if (isFolder) {
             EmptyFolder(path);
             RemoveDirectoryA(path.c_str());
         } else {
             DeleteFileA(path.c_str());
         }
-    } while (FindNextFileA(h, &data));
-    FindClose(h);
+    });
 }
 
 void CollectFiles(const std::string& folder, const std::string& relative,
                   std::map<std::string, std::string>& out) {
-    WIN32_FIND_DATAA data;
-    HANDLE h = FindFirstFileA((folder + "\\*").c_str(), &data);
-    if (h == INVALID_HANDLE_VALUE) return;
-    do {
-        std::string name = data.cFileName;
-        if (name == "." || name == "..") continue;
-        if (data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)
+    ForEachEntry(folder, [&](const std::string& name, bool isFolder) {
+        if (isFolder)
             CollectFiles(folder + "\\" + name, relative + name + "\\", out);
         else
             out[relative + name] = ReadBytes(folder + "\\" + name);
-    } while (FindNextFileA(h, &data));
-    FindClose(h);
+    });
 }
 
 void CollectValues(HKEY root, const std::string& key, const std::string& prefix,
@@ -151,6 +151,14 @@ HWND FocusWindow() {
     return info.hwndFocus;
 }
 
+std::string SelectAndWaitForLog(HWND* phLog) {
+    *phLog = nullptr;
+    HWND hPicker = WaitForPicker();
+    if (!CHECK(hPicker != nullptr)) return "";
+    CHECK(PressSelect(hPicker));
+    return WaitForLogText(phLog);
+}
+
 std::string ReferenceRun(const std::string& source, const std::string& folder) {
     Chunker chunker;
     return chunker.Process(source, folder);
@@ -165,11 +173,8 @@ std::string ComparableLog(const std::string& log, const std::string& folder, con
 
 void ExpectRunLikeEngine(const std::string& name) {
     std::string folder = TempDir() + "\\" + name;
-    HWND hPicker = WaitForPicker();
-    if (!CHECK(hPicker != nullptr)) return;
-    CHECK(PressSelect(hPicker));
     HWND hLog = nullptr;
-    std::string log = WaitForLogText(&hLog);
+    std::string log = SelectAndWaitForLog(&hLog);
     if (hLog == nullptr) return;
     CHECK(PressButton(hLog, IDOK));
     std::string refFolder = FreshFolder(name + "-ref");

@@ -33,6 +33,9 @@ HWND WaitForPicker(int timeoutMs = 5000);
 bool PressSelect(HWND hPicker);
 // Waits for the Process Log and returns the text of its edit box ("" and a failure if none).
 std::string WaitForLogText(HWND* phLog = nullptr);
+// Waits for the picker, presses Select and waits for the Process Log: its text, and the dialog
+// in *phLog ("", null and a failure when either does not come).
+std::string SelectAndWaitForLog(HWND* phLog);
 // Closes a dialog with its button nID as a click does; true when it closed.
 bool PressButton(HWND hDlg, int nID);
 // The window that has the keyboard focus in the application.

@@ -97,11 +97,8 @@ Register fromAccelerator(
          std::string folder = FreshFolder("accel");
          SetCurrentDirectoryA(folder.c_str());
          PressKeys({VK_CONTROL, 'S'});
-         HWND hPicker = WaitForPicker();
-         if (!CHECK(hPicker != nullptr)) return;
-         CHECK(PressSelect(hPicker));
          HWND hLog = nullptr;
-         std::string log = WaitForLogText(&hLog);
+         std::string log = SelectAndWaitForLog(&hLog);
          if (hLog == nullptr) return;
          CHECK(log.find("\r\noutput folder: " + folder + "\r\n") != std::string::npos);
          DWORD style = static_cast<DWORD>(GetWindowLongA(hLog, GWL_STYLE));
@@ -140,10 +137,7 @@ Register fromAccelerator(
          SetCurrentDirectoryA(second.c_str());
          ForgetProfileAndPickerFolder();
          PressKeys({VK_CONTROL, 'S'});
-         hPicker = WaitForPicker();
-         if (!CHECK(hPicker != nullptr)) return;
-         CHECK(PressSelect(hPicker));
-         log = WaitForLogText(&hLog);
+         log = SelectAndWaitForLog(&hLog);
          CHECK(log.find("\r\noutput folder: " + second + "\r\n") != std::string::npos);
          PostMessageA(FocusWindow(), WM_KEYDOWN, VK_ESCAPE, 0);
          CHECK(WaitFor([&] { return !IsWindow(hLog); }));
@@ -319,11 +313,8 @@ Register blankTags({"process-blank-tags", Args,
                         SetLevelField(" , ,");
                         CHECK(ButtonEnabled(ID_FILE_PROCESS));
                         PostCommand(ID_FILE_PROCESS);
-                        HWND hPicker = WaitForPicker();
-                        if (!CHECK(hPicker != nullptr)) return;
-                        CHECK(PressSelect(hPicker));
                         HWND hLog = nullptr;
-                        std::string log = WaitForLogText(&hLog);
+                        std::string log = SelectAndWaitForLog(&hLog);
                         CHECK(log.find("\r\n\r\nchunk level tag is empty\r\n") != std::string::npos);
                         CHECK(PressButton(hLog, IDOK));
                         CHECK(FolderFiles(folder).empty());
@@ -353,47 +344,43 @@ Register readError({"process-read-error", Args,
 // clear message, no log is shown, and the program goes on to process the source once it is
 // small again.
 std::string g_growing;
-Register
-    tooLarge({"process-too-large",
-              [] {
-                  ForgetProfileAndPickerFolder();
-                  g_growing = WriteFile("growing.xml", "<topic><title>small</title></topic>\n");
-                  return std::vector<std::string>{g_growing};
-              },
-              [] {
-                  std::string folder = FreshFolder("too-large");
-                  SetCurrentDirectoryA(folder.c_str());
-                  for (LONGLONG size : {1900000000LL, 3500000000LL}) {
-                      HANDLE h =
-                          CreateFileA(g_growing.c_str(), GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE,
-                                      nullptr, OPEN_EXISTING, 0, nullptr);
-                      LARGE_INTEGER at;
-                      at.QuadPart = size;
-                      CHECK(SetFilePointerEx(h, at, nullptr, FILE_BEGIN) && SetEndOfFile(h));
-                      CloseHandle(h);
-                      PostCommand(ID_FILE_PROCESS);
-                      HWND hPicker = WaitForPicker();
-                      if (!CHECK(hPicker != nullptr)) return;
-                      CHECK(PressSelect(hPicker));
-                      CHECK_EQ(AnswerMessageBox(30000), "Out of memory.");
-                      CHECK(WaitForDialog("Process Log", 500) == nullptr);
-                  }
-                  HANDLE h = CreateFileA(g_growing.c_str(), GENERIC_WRITE, FILE_SHARE_READ, nullptr,
-                                         TRUNCATE_EXISTING, 0, nullptr);
-                  DWORD written = 0;
-                  WriteFile(h, "<topic><title>again</title></topic>\n", 36, &written, nullptr);
-                  CloseHandle(h);
-                  PostCommand(ID_FILE_PROCESS);
-                  HWND hPicker = WaitForPicker();
-                  if (!CHECK(hPicker != nullptr)) return;
-                  CHECK(PressSelect(hPicker));
-                  HWND hLog = nullptr;
-                  CHECK(WaitForLogText(&hLog).find("\r\n" + folder + "\\again.xml\r\n") != std::string::npos);
-                  CHECK(PressButton(hLog, IDOK));
-                  CHECK_EQ(ReadBytes(folder + "\\again.xml"), std::string(kDefaultPreamble).insert(38, "\r") +
-                                                                  "<topic><title>again</title></topic>");
-              },
-              nullptr});
+Register tooLarge(
+    {"process-too-large",
+     [] {
+         ForgetProfileAndPickerFolder();
+         g_growing = WriteFile("growing.xml", "<topic><title>small</title></topic>\n");
+         return std::vector<std::string>{g_growing};
+     },
+     [] {
+         std::string folder = FreshFolder("too-large");
+         SetCurrentDirectoryA(folder.c_str());
+         for (LONGLONG size : {1900000000LL, 3500000000LL}) {
+             HANDLE h = CreateFileA(g_growing.c_str(), GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE,
+                                    nullptr, OPEN_EXISTING, 0, nullptr);
+             LARGE_INTEGER at;
+             at.QuadPart = size;
+             CHECK(SetFilePointerEx(h, at, nullptr, FILE_BEGIN) && SetEndOfFile(h));
+             CloseHandle(h);
+             PostCommand(ID_FILE_PROCESS);
+             HWND hPicker = WaitForPicker();
+             if (!CHECK(hPicker != nullptr)) return;
+             CHECK(PressSelect(hPicker));
+             CHECK_EQ(AnswerMessageBox(30000), "Out of memory.");
+             CHECK(WaitForDialog("Process Log", 500) == nullptr);
+         }
+         HANDLE h = CreateFileA(g_growing.c_str(), GENERIC_WRITE, FILE_SHARE_READ, nullptr, TRUNCATE_EXISTING,
+                                0, nullptr);
+         DWORD written = 0;
+         WriteFile(h, "<topic><title>again</title></topic>\n", 36, &written, nullptr);
+         CloseHandle(h);
+         PostCommand(ID_FILE_PROCESS);
+         HWND hLog = nullptr;
+         CHECK(SelectAndWaitForLog(&hLog).find("\r\n" + folder + "\\again.xml\r\n") != std::string::npos);
+         CHECK(PressButton(hLog, IDOK));
+         CHECK_EQ(ReadBytes(folder + "\\again.xml"),
+                  std::string(kDefaultPreamble).insert(38, "\r") + "<topic><title>again</title></topic>");
+     },
+     nullptr});
 
 // Not a test: poses the picker, the Process Log after a run on the bundled sample, and the
 // Settings dialog for scripts/screenshots.sh.
