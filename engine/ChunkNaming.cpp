@@ -132,21 +132,20 @@ CString Chunker::MakeChunkPath(const CString& outputFolder, const CString& tag, 
     CString base = folderPart + MakePrefix(tag) + name;
     CString ext = settings.GetExt();
     CString candidate = base + "." + ext;
-    if (NeedsNumberedVariant(candidate, duplicate)) {
+    // The plain candidate is recorded as given out by the same look-up that finds it new.
+    if (NeedsNumberedVariant(candidate, duplicate) || !m_givenPaths.Insert(PathCompareKey(candidate))) {
         candidate = FirstFreeVariant(base, ext);
         m_givenPaths.Insert(PathCompareKey(candidate));
     }
     return candidate;
 }
 
-// A plain candidate is kept only when overwriting is allowed, the name is new in this run, it is
-// neither the source nor a device, and the path was not given out before in this run. A kept
-// candidate is recorded as given out by that last test.
+// A plain candidate needs a numbered variant unless overwriting is allowed, the name is new in
+// this run, and it is neither the source nor a device. (A path given out before in this run
+// needs one too; MakeChunkPath asks that last.)
 bool Chunker::NeedsNumberedVariant(const CString& candidate, bool duplicate) {
-    if (candidate == m_source.GetFilePath() || duplicate || !GetChunkSettings()->GetOverwrite() ||
-        IsReservedDeviceName(candidate) || IsSourceFile(candidate))
-        return true;
-    return !m_givenPaths.Insert(PathCompareKey(candidate));
+    return candidate == m_source.GetFilePath() || duplicate || !GetChunkSettings()->GetOverwrite() ||
+           IsReservedDeviceName(candidate) || IsSourceFile(candidate);
 }
 
 // True when candidate names the source file under another spelling of its folder or letter case.

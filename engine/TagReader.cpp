@@ -119,7 +119,6 @@ bool MarkupStripper::NextRun(const char*& begin, const char*& end) {
         const char* marker = markerStarts.Find(m_p, m_end);
         if (marker == nullptr) marker = m_end;
         if (marker != m_p) {
-            // Outside every marker, characters come out as they are.
             begin = m_p;
             end = m_p = marker;
             return true;

@@ -13,7 +13,6 @@
 #elif defined(BREVIX_BLOCK_SEARCH)
 // A 32-bit build for any i686 runs the block search only on processors that have SSE2.
 #define BREVIX_SSE2_TARGET __attribute__((target("sse2")))
-#define BREVIX_HAVE_SSE2() __builtin_cpu_supports("sse2")
 #endif
 
 namespace {
@@ -25,7 +24,7 @@ constexpr size_t kBlock = 16;
 // itself first.
 const bool kHaveSse2 = [] {
     __builtin_cpu_init();
-    return BREVIX_HAVE_SSE2();
+    return __builtin_cpu_supports("sse2") != 0;
 }();
 #elif defined(BREVIX_BLOCK_SEARCH)
 const bool kHaveSse2 = true;
@@ -35,36 +34,29 @@ const bool kHaveSse2 = false;
 
 } // namespace
 
-TextSearch::TextSearch(CString pattern) : m_pattern(std::move(pattern)) {
-    const size_t size = m_pattern.size();
-    for (size_t& shift : m_shift)
-        shift = size;
-    for (size_t i = 0; i + 1 < size; ++i)
-        m_shift[static_cast<unsigned char>(m_pattern[i])] = size - 1 - i;
-}
+TextSearch::TextSearch(CString pattern) : m_pattern(std::move(pattern)) {}
 
 const char* TextSearch::Find(const char* from, const char* end) const {
-    const size_t size = m_pattern.size();
-    if (static_cast<size_t>(end - from) < size) return nullptr;
-    if (size == 1) return static_cast<const char*>(std::memchr(from, m_pattern[0], end - from));
-    if (kHaveSse2) return FindBlocks(from, end);
-    return FindHorspool(from, end);
+    if (static_cast<size_t>(end - from) < m_pattern.size()) return nullptr;
+    if (kHaveSse2 && m_pattern.size() > 1) return FindBlocks(from, end);
+    return FindEach(from, end);
 }
 
-const char* TextSearch::FindHorspool(const char* from, const char* end) const {
+// Place by place: memchr finds each place that starts with the pattern's first character.
+const char* TextSearch::FindEach(const char* from, const char* end) const {
     const size_t size = m_pattern.size();
-    const size_t last = size - 1;
-    const char tail = m_pattern[last];
-    for (const char* p = from; static_cast<size_t>(end - p) >= size;
-         p += m_shift[static_cast<unsigned char>(p[last])])
-        if (p[last] == tail && std::memcmp(p, m_pattern.data(), last) == 0) return p;
+    for (const char* p = from; static_cast<size_t>(end - p) >= size; ++p) {
+        p = static_cast<const char*>(std::memchr(p, m_pattern[0], end - p - size + 1));
+        if (p == nullptr) return nullptr;
+        if (std::memcmp(p + 1, m_pattern.data() + 1, size - 1) == 0) return p;
+    }
     return nullptr;
 }
 
 #if defined(BREVIX_BLOCK_SEARCH)
 // Each step compares 16 starting places: the text under the pattern's first character with it,
 // and the text under its last character with that one. Only places where both match are compared
-// in full. The places too near the end for a whole step go to Horspool's search.
+// in full. The fewer than 16 places too near the end for a whole step are looked at one by one.
 BREVIX_SSE2_TARGET const char* TextSearch::FindBlocks(const char* from, const char* end) const {
     const size_t size = m_pattern.size();
     const size_t last = size - 1;
@@ -83,11 +75,11 @@ BREVIX_SSE2_TARGET const char* TextSearch::FindBlocks(const char* from, const ch
             mask &= mask - 1;
         }
     }
-    return FindHorspool(p, end);
+    return FindEach(p, end);
 }
 #else
 const char* TextSearch::FindBlocks(const char* from, const char* end) const {
-    return FindHorspool(from, end);
+    return FindEach(from, end);
 }
 #endif
 

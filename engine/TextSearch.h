@@ -1,6 +1,6 @@
 // TextSearch: finds one pattern in a text. Where the processor has SSE2 it looks at 16 places at
 // once, keeping those where the pattern's first and last characters both match; elsewhere, and
-// for the last few places of a text, it uses Horspool's search.
+// for the last few places of a text, memchr finds the places that start with its first character.
 #pragma once
 
 #include "framework/StringTypes.h"
@@ -18,11 +18,10 @@ public:
 private:
     // Helpers
     const char* FindBlocks(const char* from, const char* end) const;
-    const char* FindHorspool(const char* from, const char* end) const;
+    const char* FindEach(const char* from, const char* end) const;
 
     // Member variables
     CString m_pattern;
-    size_t m_shift[256]; // how far the pattern may move on, by the text's byte under its last one
 };
 
 // TagStartSearch: finds the next "<" that is followed by one of a few given characters, so that
