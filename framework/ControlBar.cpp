@@ -12,6 +12,10 @@ int CControlBar::GetLayoutHeight() const {
     return rc.bottom - rc.top;
 }
 
+CToolBar::~CToolBar() {
+    if (m_hBitmap != nullptr) DeleteObject(m_hBitmap);
+}
+
 BOOL CToolBar::CreateEx(CFrameWnd* pParent, UINT nID) {
     DWORD style =
         WS_CHILD | WS_VISIBLE | WS_CLIPCHILDREN | TBSTYLE_FLAT | TBSTYLE_TOOLTIPS | CCS_TOP | CCS_NODIVIDER;
@@ -51,6 +55,8 @@ BOOL CToolBar::LoadToolBar(UINT nIDResource) {
 
     HBITMAP hBitmap = CreateMappedBitmap(hInst, static_cast<INT_PTR>(nIDResource), 0, nullptr, 0);
     if (hBitmap == nullptr) return FALSE;
+    if (m_hBitmap != nullptr) DeleteObject(m_hBitmap);
+    m_hBitmap = hBitmap; // the toolbar draws from it but does not own it
     SendMessage(TB_SETBITMAPSIZE, 0, MAKELONG(width, height));
     int images = 0;
     for (int i = 0; i < count; ++i)
@@ -78,12 +84,6 @@ BOOL CToolBar::LoadToolBar(UINT nIDResource) {
 
 int CToolBar::GetCount() const {
     return static_cast<int>(SendMessage(TB_BUTTONCOUNT));
-}
-
-UINT CToolBar::GetItemID(int nIndex) const {
-    TBBUTTON button = {};
-    SendMessage(TB_GETBUTTON, static_cast<WPARAM>(nIndex), reinterpret_cast<LPARAM>(&button));
-    return static_cast<UINT>(button.idCommand);
 }
 
 void CToolBar::SetButtonInfo(int nIndex, UINT nID, UINT nStyle, int iImage) {
@@ -123,15 +123,17 @@ BOOL CStatusBar::SetIndicators(const UINT* pIDArray, int nIDCount) {
     HDC hdc = GetDC(m_hWnd);
     HFONT hFont = GetFont();
     HGDIOBJ old = hFont != nullptr ? SelectObject(hdc, hFont) : nullptr;
-    for (size_t i = 1; i < m_ids.size(); ++i) {
+    BOOL loaded = TRUE;
+    for (size_t i = 1; i < m_ids.size() && loaded; ++i) {
         CString text = AfxLoadString(m_ids[i]);
-        if (text.empty()) return FALSE;
+        loaded = !text.empty();
         SIZE size = {};
         GetTextExtentPoint32A(hdc, text.c_str(), static_cast<int>(text.size()), &size);
         m_widths[i] = size.cx + 12;
     }
     if (old != nullptr) SelectObject(hdc, old);
     ReleaseDC(m_hWnd, hdc);
+    if (!loaded) return FALSE;
     UpdatePanes();
     return TRUE;
 }

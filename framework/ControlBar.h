@@ -21,8 +21,9 @@ public:
     // Loads the buttons and images of toolbar resource nIDResource.
     BOOL LoadToolBar(UINT nIDResource);
 
+    ~CToolBar() override;
+
     int GetCount() const;
-    UINT GetItemID(int nIndex) const;
     // Makes entry nIndex a button or separator of id nID, style nStyle and (separator) width iImage.
     void SetButtonInfo(int nIndex, UINT nID, UINT nStyle, int iImage);
     void GetItemRect(int nIndex, RECT* pRect) const;
@@ -30,6 +31,9 @@ public:
     void DrawGripper(HDC hdc) const;
 
     static constexpr int kGripperIndent = 8;
+
+private:
+    HBITMAP m_hBitmap = nullptr; // the button images, owned here
 };
 
 class CStatusBar : public CControlBar {

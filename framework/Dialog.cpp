@@ -22,11 +22,7 @@ CDialog::CDialog(UINT nIDTemplate, CWinWnd* pParent) : m_nIDTemplate(nIDTemplate
 CDialog::~CDialog() = default;
 
 INT_PTR CDialog::DoModal() {
-    HWND hOwner = m_pParentWnd != nullptr ? m_pParentWnd->GetSafeHwnd() : nullptr;
-    CWinApp* app = AfxGetApp();
-    if (hOwner == nullptr && app != nullptr && app->m_pMainWnd != nullptr)
-        hOwner = app->m_pMainWnd->GetSafeHwnd();
-    if (hOwner != nullptr) hOwner = GetLastActivePopup(hOwner);
+    HWND hOwner = AfxGetModalOwner(m_pParentWnd);
     INT_PTR result = DialogBoxParamA(GetModuleHandleA(nullptr), MAKEINTRESOURCEA(m_nIDTemplate), hOwner,
                                      StaticDialogProc, reinterpret_cast<LPARAM>(this));
     m_controls.clear();
@@ -67,10 +63,6 @@ UINT CDialog::IsDlgButtonChecked(int nID) const {
 
 void CDialog::CheckDlgButton(int nID, UINT nCheck) {
     ::CheckDlgButton(m_hWnd, nID, nCheck);
-}
-
-void CDialog::GotoDlgCtrl(int nID) {
-    ::SendMessageA(m_hWnd, WM_NEXTDLGCTL, reinterpret_cast<WPARAM>(::GetDlgItem(m_hWnd, nID)), TRUE);
 }
 
 BOOL CDialog::OnInitDialog() {

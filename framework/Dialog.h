@@ -43,7 +43,6 @@ public:
     UINT IsDlgButtonChecked(int nID) const;
     void CheckDlgButton(int nID, UINT nCheck);
     // Moves the focus to control nID.
-    void GotoDlgCtrl(int nID);
 
     UINT m_nIDTemplate;
 

@@ -19,7 +19,7 @@ CString CleanPath(const char* path) {
     if (GetFullPathNameA(text.c_str(), sizeof full, full, &filePart) != 0) text = full;
     size_t dot = text.find_last_of('.');
     if (dot != CString::npos && lstrcmpiA(text.c_str() + dot, ".lnk") == 0) {
-        CoInitialize(nullptr);
+        const bool bCom = SUCCEEDED(CoInitialize(nullptr)); // S_FALSE too: it must be balanced
         IShellLinkA* pLink = nullptr;
         if (SUCCEEDED(CoCreateInstance(CLSID_ShellLink, nullptr, CLSCTX_INPROC_SERVER, IID_IShellLinkA,
                                        reinterpret_cast<void**>(&pLink)))) {
@@ -35,7 +35,7 @@ CString CleanPath(const char* path) {
             }
             pLink->Release();
         }
-        CoUninitialize();
+        if (bCom) CoUninitialize();
     }
     return text;
 }

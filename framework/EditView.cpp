@@ -66,17 +66,16 @@ HFONT CEditView::CreatePrinterFont(HDC hdc) const {
     GetObjectA(hFont, sizeof lf, &lf);
     HDC hScreen = GetDC(nullptr);
     int screenDpi = GetDeviceCaps(hScreen, LOGPIXELSY);
+    HGDIOBJ old = SelectObject(hScreen, hFont);
+    TEXTMETRICA tm = {};
+    GetTextMetricsA(hScreen, &tm);
+    SelectObject(hScreen, old);
     ReleaseDC(nullptr, hScreen);
     if (lf.lfHeight == 0) lf.lfHeight = -MulDiv(10, screenDpi, 72);
     lf.lfHeight = MulDiv(lf.lfHeight, GetDeviceCaps(hdc, LOGPIXELSY), screenDpi);
     lf.lfWidth = 0;
     // A screen's raster font has no size for a printer (or a reduced preview): a TrueType
     // face of the same height takes its place.
-    HGDIOBJ old = SelectObject(hScreen = GetDC(nullptr), hFont);
-    TEXTMETRICA tm = {};
-    GetTextMetricsA(hScreen, &tm);
-    SelectObject(hScreen, old);
-    ReleaseDC(nullptr, hScreen);
     if (!(tm.tmPitchAndFamily & TMPF_TRUETYPE)) {
         lstrcpynA(lf.lfFaceName, "Tahoma", LF_FACESIZE);
         lf.lfOutPrecision = OUT_TT_ONLY_PRECIS;

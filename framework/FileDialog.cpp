@@ -30,11 +30,7 @@ CFileDialog::CFileDialog(BOOL bOpenFileDialog, const char* lpszDefExt, const cha
 CFileDialog::~CFileDialog() = default;
 
 INT_PTR CFileDialog::DoModal() {
-    HWND hOwner = m_pParentWnd != nullptr ? m_pParentWnd->GetSafeHwnd() : nullptr;
-    CWinApp* app = AfxGetApp();
-    if (hOwner == nullptr && app != nullptr && app->m_pMainWnd != nullptr)
-        hOwner = app->m_pMainWnd->GetSafeHwnd();
-    if (hOwner != nullptr) hOwner = GetLastActivePopup(hOwner);
+    HWND hOwner = AfxGetModalOwner(m_pParentWnd);
     m_ofn.hwndOwner = hOwner;
     m_ofn.hInstance = GetModuleHandleA(nullptr);
     BOOL bResult = m_bOpenFileDialog ? GetOpenFileNameA(&m_ofn) : GetSaveFileNameA(&m_ofn);

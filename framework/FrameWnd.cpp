@@ -251,16 +251,11 @@ void CFrameWnd::OnInitMenuPopup(HMENU hMenu) {
     for (int i = 0; i < GetMenuItemCount(hMenu); ++i) {
         UINT id = GetMenuItemID(hMenu, i);
         if (id == 0 || id == static_cast<UINT>(-1)) continue;
-        if (id >= ID_FILE_MRU_FILE1 && id <= ID_FILE_MRU_LAST) {
-            if (recentDone) continue;
-            recentDone = true;
-            CCmdUI state(ID_FILE_MRU_FILE1);
-            state.m_pMenu = hMenu;
-            state.m_nIndex = static_cast<UINT>(i);
-            state.DoUpdate(this);
-            continue;
-        }
-        CCmdUI state(id);
+        // The recent-file entries are updated once, through the first one.
+        const bool recent = id >= ID_FILE_MRU_FILE1 && id <= ID_FILE_MRU_LAST;
+        if (recent && recentDone) continue;
+        recentDone = recentDone || recent;
+        CCmdUI state(recent ? ID_FILE_MRU_FILE1 : id);
         state.m_pMenu = hMenu;
         state.m_nIndex = static_cast<UINT>(i);
         state.DoUpdate(this);

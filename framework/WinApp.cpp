@@ -56,13 +56,18 @@ CString AfxFormatString1(const CString& text, const CString& arg) {
     return out;
 }
 
+HWND AfxGetModalOwner(const CWinWnd* pParent) {
+    HWND hOwner = pParent != nullptr ? pParent->GetSafeHwnd() : nullptr;
+    CWinApp* app = AfxGetApp();
+    if (hOwner == nullptr && app != nullptr && app->m_pMainWnd != nullptr)
+        hOwner = app->m_pMainWnd->GetSafeHwnd();
+    return hOwner != nullptr ? GetLastActivePopup(hOwner) : nullptr;
+}
+
 int AfxMessageBox(const CString& text, UINT nType) {
     CWinApp* app = AfxGetApp();
-    HWND owner = nullptr;
-    if (app != nullptr && app->m_pMainWnd != nullptr) owner = app->m_pMainWnd->GetSafeHwnd();
-    if (owner != nullptr) owner = GetLastActivePopup(owner);
     CString caption = app != nullptr ? app->m_pszAppName : CString();
-    return MessageBoxA(owner, text.c_str(), caption.c_str(), nType);
+    return MessageBoxA(AfxGetModalOwner(nullptr), text.c_str(), caption.c_str(), nType);
 }
 
 void AfxReportException(const CString& fallback) {
@@ -126,6 +131,9 @@ int CWinApp::ExitInstance() {
     if (m_pCmdInfo == nullptr || m_pCmdInfo->m_nShellCommand != CCommandLineInfo::AppUnregister)
         SaveStdProfileSettings();
     m_pDocTemplate.reset();
+    if (m_atomApp != 0) GlobalDeleteAtom(m_atomApp);
+    if (m_atomSystemTopic != 0) GlobalDeleteAtom(m_atomSystemTopic);
+    m_atomApp = m_atomSystemTopic = 0;
     return 0;
 }
 
@@ -178,7 +186,6 @@ BOOL CWinApp::OnCmdMsg(UINT nID, CmdCode code, CCmdUI* pCmdUI) {
 
 void CWinApp::SetRegistryKey(const char* pszRegistryKey) {
     m_pszRegistryKey = pszRegistryKey;
-    m_pszProfileName = m_pszAppName;
     m_pProfile = std::make_unique<UserProfile>(m_pszRegistryKey, m_pszAppName);
 }
 

@@ -15,6 +15,7 @@ class CDocument;
 class CFrameWnd;
 class CRecentFileList;
 class CSingleDocTemplate;
+class CWinWnd;
 
 // The command line, parsed: what the program is asked to do at start-up.
 class CCommandLineInfo {
@@ -92,7 +93,6 @@ public:
     CString m_pszExeName; // the program's file name without extension
     CString m_pszRegistryKey;
     CString m_pszHelpFilePath; // the program's path with ".HLP" for its extension
-    CString m_pszProfileName;
     CFrameWnd* m_pMainWnd = nullptr;
     int m_nCmdShow = SW_SHOWNORMAL;
     CCommandLineInfo* m_pCmdInfo = nullptr;
@@ -121,6 +121,9 @@ private:
 // The one application object.
 CWinApp* AfxGetApp();
 // A message box owned by the main window, titled with the application's name.
+// The owner for a modal window: pParent's window, else the main window, taken to its last active
+// pop-up; null when there is neither.
+HWND AfxGetModalOwner(const CWinWnd* pParent);
 int AfxMessageBox(const CString& text, UINT nType = MB_OK | MB_ICONEXCLAMATION);
 // text with every "%1" replaced by arg.
 CString AfxFormatString1(const CString& text, const CString& arg);

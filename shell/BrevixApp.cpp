@@ -15,27 +15,33 @@
 namespace {
 CBrevixApp theApp;
 
-// The HTML Help entry point, bound at the first Help command; a failure is kept for the run.
+// The HTML Help entry point from the registered HTML Help control, else hhctrl.ocx; null when
+// neither loads.
 using HtmlHelpFunc = HWND(WINAPI*)(HWND, LPCSTR, UINT, DWORD_PTR);
-HtmlHelpFunc BindHtmlHelp() {
-    static bool bound = false;
-    static HtmlHelpFunc function = nullptr;
-    if (bound) return function;
-    bound = true;
+HtmlHelpFunc LoadHtmlHelp() {
     HMODULE hLibrary = nullptr;
     char path[MAX_PATH] = "";
     LONG size = sizeof path;
-    if (RegQueryValueA(HKEY_CLASSES_ROOT, "CLSID\\{ADB880A6-D8FF-11CF-9377-00AA003B7A11}\\InprocServer32", path,
-                       &size) == ERROR_SUCCESS && path[0] != '\0')
+    if (RegQueryValueA(HKEY_CLASSES_ROOT, "CLSID\\{ADB880A6-D8FF-11CF-9377-00AA003B7A11}\\InprocServer32",
+                       path, &size) == ERROR_SUCCESS &&
+        path[0] != '\0')
         hLibrary = LoadLibraryA(path);
     if (hLibrary == nullptr) hLibrary = LoadLibraryA("hhctrl.ocx");
-    if (hLibrary != nullptr) function = reinterpret_cast<HtmlHelpFunc>(
+    if (hLibrary == nullptr) return nullptr;
+    return reinterpret_cast<HtmlHelpFunc>(
         reinterpret_cast<void*>(GetProcAddress(hLibrary, MAKEINTRESOURCEA(14))));
+}
+
+// Bound at the first Help command; a failure is kept for the run.
+HtmlHelpFunc BindHtmlHelp() {
+    static const HtmlHelpFunc function = LoadHtmlHelp();
     return function;
 }
 } // namespace
 
-CBrevixApp& TheApp() { return theApp; }
+CBrevixApp& TheApp() {
+    return theApp;
+}
 
 CString MakeHelpPath(const CString& helpFilePath) {
     size_t nameStart = helpFilePath.find_last_of('\\');
@@ -87,8 +93,7 @@ BOOL CBrevixApp::InitInstance() {
 }
 
 int CBrevixApp::ExitInstance() {
-    WriteProfileString(kSettingsSection, "tag", m_pSettings->m_strLevelTags);
-    WriteProfileString(kSettingsSection, "attrs", m_pSettings->m_strNameKeys);
+    m_pSettings->SaveKeyTexts(GetProfileStore());
     return CWinApp::ExitInstance();
 }
 
@@ -140,7 +145,9 @@ void CBrevixApp::OnSettings() {
     storeText(settings.m_strPostamble, dlg.m_strPostamble, "postamble");
 }
 
-void CBrevixApp::OnUpdateSettings(CCmdUI* pCmdUI) { pCmdUI->Enable(TRUE); }
+void CBrevixApp::OnUpdateSettings(CCmdUI* pCmdUI) {
+    pCmdUI->Enable(TRUE);
+}
 
 void CBrevixApp::OnHelpContents() {
     HtmlHelpFunc htmlHelp = BindHtmlHelp();

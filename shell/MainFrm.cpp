@@ -26,10 +26,6 @@ void CreateToolbarChild(CWnd& wnd, DWORD dwExStyle, const char* className, const
 }
 } // namespace
 
-BOOL CMainFrame::PreCreateWindow(CREATESTRUCTA& cs) {
-    return CFrameWnd::PreCreateWindow(cs);
-}
-
 RECT CMainFrame::MakePlace(int nIndex, UINT nID, int nWidth) {
     m_wndToolBar.SetButtonInfo(nIndex, nID, TBSTYLE_SEP, nWidth);
     RECT rect = {};
@@ -72,8 +68,6 @@ int CMainFrame::OnCreate(CREATESTRUCTA* pcs) {
     CreateToolbarChild(pSettings->m_nameEdit, WS_EX_CLIENTEDGE, "EDIT", "", WS_TABSTOP | ES_AUTOHSCROLL, rect,
                        hToolBar, IDC_NAME_EDIT, hFont);
     pSettings->m_nameEdit.SetWindowText(pSettings->m_strNameKeys);
-
-    DragAcceptFiles(m_hWnd, TRUE);
     return 0;
 }
 

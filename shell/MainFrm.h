@@ -11,7 +11,6 @@ public:
     CToolBar& GetToolBar() { return m_wndToolBar; }
 
 protected:
-    BOOL PreCreateWindow(CREATESTRUCTA& cs) override;
     int OnCreate(CREATESTRUCTA* pcs) override;
     void OnDestroy() override;
 
