@@ -74,6 +74,7 @@ TEST(Equivalence, EngineMatchesTheReferenceRun) {
         fs::create_directories(out);
         Chunker chunker;
         std::vector<CString> events = LogBody(chunker.Process(sourcePath, out));
+        ASSERT_GE(events.size(), 4u) << "seed " << kSeed << " round " << round;
         events.erase(events.begin(), events.begin() + 4);
 
         reference::Options options;

@@ -11,6 +11,10 @@
 #include <map>
 #include <random>
 
+#ifndef _WIN32
+#include <sys/resource.h>
+#endif
+
 namespace fs = std::filesystem;
 
 namespace {
@@ -140,9 +144,14 @@ TEST_F(Robustness, HostileSourcesDoNotCrashOrEscapeTheOutputFolder) {
         RunResult result = RunInto(out);
         EXPECT_FALSE(result.raised) << "seed " << kSeed << " round " << round;
         EXPECT_EQ(ReadBytes(m_source), garbage);
-        for (const auto& file : result.files)
-            EXPECT_EQ(file.first.compare(0, out.size(), out), 0) << file.first;
     }
+    // Nothing was written outside the run's output folders, whatever the names said.
+    std::map<CString, CString> everything;
+    Collect(m_scratch.Path(), everything);
+    const CString outputs = m_scratch / "garbage";
+    for (const auto& file : everything)
+        EXPECT_TRUE(file.first == m_source || file.first.compare(0, outputs.size(), outputs) == 0)
+            << file.first;
 }
 
 TEST_F(Robustness, DeepNestingBeyondTheStreamLimitLogsEachFailure) {
@@ -155,7 +164,18 @@ TEST_F(Robustness, DeepNestingBeyondTheStreamLimitLogsEachFailure) {
     WriteBytes(m_source, source);
     ResetSettings();
     const CString out = m_scratch / "deep";
+#ifndef _WIN32
+    // Fewer descriptors than open chunks, as the Windows runtime has fewer streams.
+    rlimit before = {};
+    getrlimit(RLIMIT_NOFILE, &before);
+    rlimit fewer = before;
+    fewer.rlim_cur = 1024;
+    setrlimit(RLIMIT_NOFILE, &fewer);
+#endif
     RunResult result = RunInto(out);
+#ifndef _WIN32
+    setrlimit(RLIMIT_NOFILE, &before);
+#endif
     ASSERT_FALSE(result.raised);
     int written = 0, failed = 0;
     for (const CString& line : LogBody(result.log)) {
@@ -165,6 +185,8 @@ TEST_F(Robustness, DeepNestingBeyondTheStreamLimitLogsEachFailure) {
             ++written;
     }
     EXPECT_EQ(written + failed, kLevels);
+    EXPECT_GT(failed, 0);
+    EXPECT_GT(written, 0);
     EXPECT_EQ(result.files.size(), static_cast<size_t>(written));
 }
 
