@@ -4,7 +4,7 @@
 # same rounds, on documentation corpora of several sizes and on the pathological variants.
 # Prints a table (bench/summarize.py) and writes a plot of time against size.
 #
-#   bench/run-bench.sh                       everything (about half an hour, mostly xml_split)
+#   bench/run-bench.sh                       everything (about 45 minutes, mostly xml_split)
 #   SIZES="10 100" VARIANTS= bench/run-bench.sh
 #
 # Knobs (environment):
@@ -34,11 +34,14 @@ SEED=${SEED:-20261207}
 work=${BENCH_DIR:-$root/build/bench}
 PREFILL=1000 # numbered variants of the duplicate name already on disk in the dupes case
 
-# Tools the benchmark needs and the tests do not: the peer and the plotter.
+# The native build, then the tools the benchmark needs and the tests do not: the peer, the
+# plotter, the timer and the table's Python.
+"$root/scripts/install-deps.sh" native
 need=()
 command -v xml_split >/dev/null || need+=(xml-twig-tools)
 command -v gnuplot >/dev/null || need+=(gnuplot-nox)
 [ -x /usr/bin/time ] || need+=(time)
+[ -x /usr/bin/python3 ] || need+=(python3)
 if [ ${#need[@]} -gt 0 ]; then
     sudo=""
     [ "$(id -u)" -eq 0 ] || sudo="sudo"

@@ -6,6 +6,11 @@ set -euo pipefail
 exe="$(cd "$(dirname "$1")" && pwd)/$(basename "$1")"
 shift
 here="$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)"
+# Everything below runs inside Xvfb, once.
+if [ -z "${BREVIX_IN_XVFB:-}" ]; then
+    export BREVIX_IN_XVFB=1
+    exec xvfb-run -a -s "-screen 0 1024x768x24" "$here/gui-tests.sh" "$exe" "$@"
+fi
 build="$(cd "$(dirname "$exe")" && pwd)"
 # A template of its own: the engine tests' prefix may be in use (and changing) while this runs.
 template="$here/../build/gui-wineprefix"
@@ -17,11 +22,6 @@ cp -a "$template" "$WINEPREFIX"
 logs="$build/gui-logs"
 rm -rf "$logs"
 mkdir -p "$logs"
-
-if [ -z "${BREVIX_IN_XVFB:-}" ]; then
-    export BREVIX_IN_XVFB=1
-    exec xvfb-run -a -s "-screen 0 1024x768x24" "$0" "$exe" "$@"
-fi
 
 wineserver -p
 wine cmd /c exit >/dev/null 2>&1 || true

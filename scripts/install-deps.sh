@@ -4,7 +4,7 @@
 #   scripts/install-deps.sh native   only what the native build and its tests need
 set -euo pipefail
 native=(cmake ninja-build g++ googletest libgtest-dev)
-cross=(g++-mingw-w64-i686 wine wine32:i386 wine64 fonts-wine xvfb xauth x11-apps x11-utils imagemagick xdotool)
+cross=(g++-mingw-w64-i686 wine wine32:i386 wine64 fonts-wine xvfb xauth imagemagick)
 wanted=("${native[@]}")
 [ "${1:-all}" = native ] || wanted+=("${cross[@]}")
 

@@ -10,7 +10,7 @@ if [ -z "${BREVIX_IN_XVFB:-}" ]; then
     cmake --preset win32 >/dev/null
     cmake --build --preset win32 --target brevix-gui-tests brevix-process-tests
     export BREVIX_IN_XVFB=1
-    exec xvfb-run -a -s "-screen 0 1280x800x24" "$0" "$@"
+    exec xvfb-run -a -s "-screen 0 1280x800x24" "$root/scripts/screenshots.sh" "$@"
 fi
 
 export WINEDEBUG=-all WINEARCH=win32

@@ -19,4 +19,6 @@ printf '%s\r\n' REGEDIT4 '' '[HKEY_CURRENT_USER\Software\Wine\X11 Driver]' '"Man
 ( cd "$reg" && unset DISPLAY && wine reg import t.reg ) >/dev/null 2>&1 || true
 wineserver -w || true
 rm -rf "$reg"
+# A prefix that Wine did not finish is not marked ready, so that the next call starts it again.
+[ -f "$prefix/system.reg" ] || { echo "wine-prefix: Wine could not set up $prefix" >&2; exit 1; }
 touch "$prefix/.brevix-ready"
