@@ -15,10 +15,8 @@ build="$(cd "$(dirname "$exe")" && pwd)"
 # A template of its own: the engine tests' prefix may be in use (and changing) while this runs.
 template="$here/../build/gui-wineprefix"
 export WINEDEBUG=-all WINEARCH=win32
-"$here/wine-prefix.sh" "$template"
 export WINEPREFIX="$build/gui-prefix"
-rm -rf "$WINEPREFIX"
-cp -a "$template" "$WINEPREFIX"
+"$here/wine-prefix.sh" "$template" "$WINEPREFIX"
 logs="$build/gui-logs"
 rm -rf "$logs"
 mkdir -p "$logs"

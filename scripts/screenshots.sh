@@ -15,10 +15,8 @@ fi
 
 export WINEDEBUG=-all WINEARCH=win32
 template="$root/build/gui-wineprefix"
-scripts/wine-prefix.sh "$template"
 export WINEPREFIX="$root/build/shots-prefix"
-rm -rf "$WINEPREFIX"
-cp -a "$template" "$WINEPREFIX"
+scripts/wine-prefix.sh "$template" "$WINEPREFIX"
 out="$root/build/screenshots"
 rm -rf "$out"
 mkdir -p "$out"

@@ -1,8 +1,17 @@
 #!/usr/bin/env bash
 # Creates a private 32-bit Wine prefix at $1 once: fonts copied in, no window-manager wait,
-# no crash dialog. Safe to call from parallel test runs.
+# no crash dialog. Safe to call from parallel test runs. With $2, also puts a fresh copy of it
+# there (whatever was there before is removed).
+#   scripts/wine-prefix.sh PREFIX [COPY]
 set -euo pipefail
 prefix="$1"
+copy="${2:-}"
+if [ -n "$copy" ]; then
+    "$0" "$prefix"
+    rm -rf "$copy"
+    cp -a "$prefix" "$copy"
+    exit 0
+fi
 [ -f "$prefix/.brevix-ready" ] && exit 0
 mkdir -p "$(dirname "$prefix")"
 exec 9>"$prefix.lock"

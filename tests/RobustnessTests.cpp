@@ -38,16 +38,6 @@ struct RunResult {
     std::map<CString, CString> files; // every file below the output folder
 };
 
-void Collect(const CString& folder, std::map<CString, CString>& files) {
-    for (const auto& entry : fs::directory_iterator(folder)) {
-        CString path = folder + kPathSeparator + entry.path().filename().string();
-        if (entry.is_directory())
-            Collect(path, files);
-        else
-            files[path] = ReadBytes(path);
-    }
-}
-
 class Robustness : public ::testing::Test {
 protected:
     void SetUp() override {
@@ -66,7 +56,7 @@ protected:
         } catch (const CFileException&) {
             result.raised = true;
         }
-        Collect(out, result.files);
+        CollectFiles(out, result.files);
         return result;
     }
 
@@ -147,7 +137,7 @@ TEST_F(Robustness, HostileSourcesDoNotCrashOrEscapeTheOutputFolder) {
     }
     // Nothing was written outside the run's output folders, whatever the names said.
     std::map<CString, CString> everything;
-    Collect(m_scratch.Path(), everything);
+    CollectFiles(m_scratch.Path(), everything);
     const CString outputs = m_scratch / "garbage";
     for (const auto& file : everything)
         EXPECT_TRUE(file.first == m_source || file.first.compare(0, outputs.size(), outputs) == 0)

@@ -42,6 +42,18 @@ void WriteBytes(const CString& path, const CString& bytes) {
     out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
 }
 
+void CollectFiles(const CString& folder, std::map<CString, CString>& files, std::set<CString>* folders) {
+    for (const auto& entry : fs::directory_iterator(folder)) {
+        CString path = folder + kPathSeparator + entry.path().filename().string();
+        if (entry.is_directory()) {
+            if (folders != nullptr) folders->insert(path);
+            CollectFiles(path, files, folders);
+        } else {
+            files[path] = ReadBytes(path);
+        }
+    }
+}
+
 std::vector<CString> ListFolder(const CString& folder) {
     std::vector<CString> names;
     std::error_code error;

@@ -7,6 +7,8 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
+#include <map>
+#include <set>
 #include <string>
 #include <vector>
 
@@ -33,6 +35,10 @@ template <size_t N> CString Bytes(const char (&literal)[N]) {
 CString ReadBytes(const CString& path);
 // Writes bytes as they are (no text-mode conversion).
 void WriteBytes(const CString& path, const CString& bytes);
+// Every file below folder, by full path in the platform's form, with its bytes; with folders,
+// every sub-folder's path too.
+void CollectFiles(const CString& folder, std::map<CString, CString>& files,
+                  std::set<CString>* folders = nullptr);
 // The names of the entries in folder, sorted.
 std::vector<CString> ListFolder(const CString& folder);
 // Text with every LF turned into CR LF: what a chunk file holds for text.

@@ -95,6 +95,12 @@ std::string FreshFolder(const std::string& name) {
     return folder;
 }
 
+std::string EnterFreshFolder(const std::string& name) {
+    std::string folder = FreshFolder(name);
+    SetCurrentDirectoryA(folder.c_str());
+    return folder;
+}
+
 std::map<std::string, std::string> FolderFiles(const std::string& folder) {
     std::map<std::string, std::string> files;
     CollectFiles(folder, "", files);

@@ -18,6 +18,8 @@ extern const char* const kPickerTitle; // "Select Brevix Output Folder"
 std::string SamplePath();
 // A fresh empty folder below the test folder (emptied when it exists).
 std::string FreshFolder(const std::string& name);
+// A fresh empty folder, made the current folder (where the picker opens without a remembered one).
+std::string EnterFreshFolder(const std::string& name);
 // Every file below folder: relative path -> bytes.
 std::map<std::string, std::string> FolderFiles(const std::string& folder);
 std::string ReadBytes(const std::string& path);

@@ -64,8 +64,7 @@ std::vector<std::string> Args() {
 // once yields the folder it opened in, and the run matches the engine's.
 Register fromMenu({"process-menu", Args,
                    [] {
-                       std::string folder = FreshFolder("menu");
-                       SetCurrentDirectoryA(folder.c_str());
+                       std::string folder = EnterFreshFolder("menu");
                        PressKeys({VK_MENU, 'F'});
                        TapKey('S');
                        HWND hPicker = WaitForPicker();
@@ -94,8 +93,7 @@ Register fromMenu({"process-menu", Args,
 Register fromAccelerator(
     {"process-ctrl-s", Args,
      [] {
-         std::string folder = FreshFolder("accel");
-         SetCurrentDirectoryA(folder.c_str());
+         std::string folder = EnterFreshFolder("accel");
          PressKeys({VK_CONTROL, 'S'});
          HWND hLog = nullptr;
          std::string log = SelectAndWaitForLog(&hLog);
@@ -133,8 +131,7 @@ Register fromAccelerator(
          PostMessageA(hEdit, WM_KEYDOWN, VK_ESCAPE, 0);
          CHECK(WaitFor([&] { return !IsWindow(hLog); }));
 
-         std::string second = FreshFolder("accel-2");
-         SetCurrentDirectoryA(second.c_str());
+         std::string second = EnterFreshFolder("accel-2");
          ForgetProfileAndPickerFolder();
          PressKeys({VK_CONTROL, 'S'});
          log = SelectAndWaitForLog(&hLog);
@@ -258,8 +255,7 @@ Register doubleClick({"picker-double-click", Args,
 // Cancel in the picker: no log, no file, no profile change, the main window usable again.
 Register cancel({"process-cancel", Args,
                  [] {
-                     std::string folder = FreshFolder("cancel");
-                     SetCurrentDirectoryA(folder.c_str());
+                     std::string folder = EnterFreshFolder("cancel");
                      std::map<std::string, std::string> before = ProfileValues();
                      PostCommand(ID_FILE_PROCESS);
                      HWND hPicker = WaitForPicker();
@@ -281,8 +277,7 @@ Register cancel({"process-cancel", Args,
 // ends as on Cancel.
 Register noPath({"picker-no-path", Args,
                  [] {
-                     std::string folder = FreshFolder("no-path");
-                     SetCurrentDirectoryA(folder.c_str());
+                     std::string folder = EnterFreshFolder("no-path");
                      PostCommand(ID_FILE_PROCESS);
                      HWND hPicker = WaitForPicker();
                      if (!CHECK(hPicker != nullptr)) return;
@@ -308,8 +303,7 @@ Register noPath({"picker-no-path", Args,
 // A chunk level field of blanks and commas enables Process; the engine logs the empty list.
 Register blankTags({"process-blank-tags", Args,
                     [] {
-                        std::string folder = FreshFolder("blank");
-                        SetCurrentDirectoryA(folder.c_str());
+                        std::string folder = EnterFreshFolder("blank");
                         SetLevelField(" , ,");
                         CHECK(ButtonEnabled(ID_FILE_PROCESS));
                         PostCommand(ID_FILE_PROCESS);
@@ -325,8 +319,7 @@ Register blankTags({"process-blank-tags", Args,
 // log is shown and the next Process works.
 Register readError({"process-read-error", Args,
                     [] {
-                        std::string folder = FreshFolder("read-error");
-                        SetCurrentDirectoryA(folder.c_str());
+                        std::string folder = EnterFreshFolder("read-error");
                         IoFaults::FailAt(IoOp::Read, 1);
                         PostCommand(ID_FILE_PROCESS);
                         HWND hPicker = WaitForPicker();
@@ -352,8 +345,7 @@ Register tooLarge(
          return std::vector<std::string>{g_growing};
      },
      [] {
-         std::string folder = FreshFolder("too-large");
-         SetCurrentDirectoryA(folder.c_str());
+         std::string folder = EnterFreshFolder("too-large");
          for (LONGLONG size : {1900000000LL, 3500000000LL}) {
              HANDLE h = CreateFileA(g_growing.c_str(), GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE,
                                     nullptr, OPEN_EXISTING, 0, nullptr);
@@ -386,8 +378,7 @@ Register tooLarge(
 // Settings dialog for scripts/screenshots.sh.
 Register shots({"shots", Args,
                 [] {
-                    std::string folder = FreshFolder("shots-out");
-                    SetCurrentDirectoryA(folder.c_str());
+                    std::string folder = EnterFreshFolder("shots-out");
                     PostCommand(ID_FILE_PROCESS);
                     HWND hPicker = WaitForPicker();
                     if (!CHECK(hPicker != nullptr)) return;

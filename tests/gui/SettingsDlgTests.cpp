@@ -311,8 +311,7 @@ Register write({"settings-write", FreshArgs,
                     CHECK(GetChunkSettings()->m_bOverwrite == 0);
                     CHECK_EQ(GetChunkSettings()->m_strExt, "");
 
-                    std::string folder = FreshFolder("after-settings");
-                    SetCurrentDirectoryA(folder.c_str());
+                    std::string folder = EnterFreshFolder("after-settings");
                     PostCommand(ID_FILE_PROCESS);
                     ExpectRunLikeEngine("after-settings");
                     std::map<std::string, std::string> files = FolderFiles(folder);
