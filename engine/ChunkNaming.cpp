@@ -22,13 +22,6 @@ char UpperAscii(char c) {
     return c >= 'a' && c <= 'z' ? static_cast<char>(c - 'a' + 'A') : c;
 }
 
-bool EqualsIgnoringCase(std::string_view a, std::string_view b) {
-    if (a.size() != b.size()) return false;
-    for (size_t i = 0; i < a.size(); ++i)
-        if (UpperAscii(a[i]) != UpperAscii(b[i])) return false;
-    return true;
-}
-
 } // namespace
 
 bool IsReservedDeviceName(const CString& path) {
@@ -101,12 +94,8 @@ CString Chunker::MakePrefix(const CString& tag) const {
     return prefix;
 }
 
-CString Chunker::MakeChunkPath(const CString& outputFolder, const CString& tag, const char* position) {
-    return MakeChunkPath(outputFolder, tag, position, position + std::strlen(position));
-}
-
-CString Chunker::MakeChunkPath(const CString& outputFolder, const CString& tag, const char* position,
-                               const char* end) {
+Chunker::ChunkPath Chunker::MakeChunkPath(const CString& outputFolder, const CString& tag, const char* position,
+                                          const char* end) {
     const ChunkSettings& settings = *GetChunkSettings();
     CString folderPart = outputFolder + kPathSeparator;
     if (settings.GetSubfolders()) folderPart += tag + kPathSeparator;
@@ -129,48 +118,53 @@ CString Chunker::MakeChunkPath(const CString& outputFolder, const CString& tag, 
     else
         duplicate = !m_usedNames.Insert(name);
 
-    CString base = folderPart + MakePrefix(tag) + name;
-    CString ext = settings.GetExt();
-    CString candidate = base + "." + ext;
-    // The plain candidate is recorded as given out by the same look-up that finds it new.
-    if (NeedsNumberedVariant(candidate, duplicate) || !m_givenPaths.Insert(PathCompareKey(candidate))) {
-        candidate = FirstFreeVariant(base, ext);
-        m_givenPaths.Insert(PathCompareKey(candidate));
+    ChunkPath chunkPath;
+    chunkPath.base = folderPart + MakePrefix(tag) + name;
+    chunkPath.ext = settings.GetExt();
+    chunkPath.path = chunkPath.base + "." + chunkPath.ext;
+    chunkPath.numberAt = chunkPath.base.size();
+    // A device name before the first "." of the file name stays one whatever number follows the
+    // name: there the number goes right after the device name instead ("nul(1).v2_A.xml").
+    const size_t nameAt = chunkPath.base.size() - GetFileNameOf(chunkPath.base).size();
+    const size_t dot = chunkPath.base.find('.', nameAt);
+    if (dot != CString::npos && IsReservedDeviceName(chunkPath.path)) chunkPath.numberAt = dot;
+    chunkPath.numbered = chunkPath.path == m_source.GetFilePath() || duplicate || !settings.GetOverwrite() ||
+                         IsReservedDeviceName(chunkPath.path);
+    return chunkPath;
+}
+
+// The plain path is opened for replacing unless a numbered variant is needed anyway, it was given
+// out before in this run, or the open finds the source there (under any name or link).
+CString Chunker::OpenChunkFile(const ChunkPath& chunkPath, TextOutStream& stream) {
+    if (!chunkPath.numbered && m_givenPaths.Insert(PathCompareKey(chunkPath.path))) {
+        OpenResult result =
+            stream.Open(chunkPath.path, WriteOpen::Replace, m_bSourceIdentity ? &m_sourceIdentity : nullptr);
+        if (result != OpenResult::IsSpare) return chunkPath.path;
     }
-    return candidate;
+    return CreateFreeVariant(chunkPath, stream);
 }
 
-// A plain candidate needs a numbered variant unless overwriting is allowed, the name is new in
-// this run, and it is neither the source nor a device. (A path given out before in this run
-// needs one too; MakeChunkPath asks that last.)
-bool Chunker::NeedsNumberedVariant(const CString& candidate, bool duplicate) {
-    return candidate == m_source.GetFilePath() || duplicate || !GetChunkSettings()->GetOverwrite() ||
-           IsReservedDeviceName(candidate) || IsSourceFile(candidate);
+// Number 0 is the plain form; the others put "(number)" where the chunk path says.
+CString Chunker::NumberedVariant(const ChunkPath& chunkPath, int number) const {
+    if (number == 0) return chunkPath.path;
+    const CString& base = chunkPath.base;
+    return base.substr(0, chunkPath.numberAt) + "(" + std::to_string(number) + ")" +
+           base.substr(chunkPath.numberAt) + "." + chunkPath.ext;
 }
 
-// True when candidate names the source file under another spelling of its folder or letter case.
-// Only a candidate with the source's file name (in any case) is asked of the file system, so that
-// the check costs nothing for the other chunks.
-bool Chunker::IsSourceFile(const CString& candidate) {
-    if (!m_bSourceIdentity || candidate.size() < m_sourceName.size() ||
-        !EqualsIgnoringCase(std::string_view(candidate).substr(candidate.size() - m_sourceName.size()),
-                            m_sourceName) ||
-        !EqualsIgnoringCase(GetFileNameOf(candidate), m_sourceName))
-        return false;
-    FileIdentity identity;
-    return GetFileIdentity(candidate, identity) && identity == m_sourceIdentity;
-}
-
-// The plain form when nothing of that name exists, else the first numbered form "base(n).ext"
-// that finds nothing. Numbers found taken stay taken for the run (files are only ever added), so
-// the probing of one name resumes where it stopped last time instead of starting over.
-CString Chunker::FirstFreeVariant(const CString& base, const CString& ext) {
-    CString plain = base + "." + ext;
-    int& number = m_nextNumber[plain];
-    CString candidate = number == 0 ? plain : base + "(" + std::to_string(number) + ")." + ext;
-    while (FindExists(candidate) || IsReservedDeviceName(candidate)) {
-        ++number;
-        candidate = base + "(" + std::to_string(number) + ")." + ext;
+// Creates the plain form when nothing of that name exists, else the first numbered form that the
+// existence test finds free and an exclusive create confirms. A path given out before in this run
+// is never given again, whatever the existence test says; an entry that appears between the test
+// and the create (another run, say) moves the search on; any other failure ends it, and the path
+// is logged as not opened. Numbers found taken stay taken for the run (files are only ever added),
+// so the search for one name resumes where it stopped last time instead of starting over.
+CString Chunker::CreateFreeVariant(const ChunkPath& chunkPath, TextOutStream& stream) {
+    int& number = m_nextNumber[chunkPath.path];
+    for (;; ++number) {
+        CString candidate = NumberedVariant(chunkPath, number);
+        if (FindExists(candidate) || IsReservedDeviceName(candidate) ||
+            !m_givenPaths.Insert(PathCompareKey(candidate)))
+            continue;
+        if (stream.Open(candidate, WriteOpen::CreateNew) != OpenResult::Exists) return candidate;
     }
-    return candidate;
 }

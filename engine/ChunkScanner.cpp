@@ -96,18 +96,23 @@ void Chunker::StartChunk(std::vector<ChunkFile>& open, const CString& folder, co
     const ChunkSettings& settings = *GetChunkSettings();
     open.emplace_back(CString());
     ChunkFile& chunk = open.back();
-    chunk.path = MakeChunkPath(folder, name, nameEnd, end);
+    const ChunkPath chunkPath = MakeChunkPath(folder, name, nameEnd, end);
     if (settings.GetSubfolders()) {
-        CString subfolder = FolderOf(chunk.path, false);
+        CString subfolder = FolderOf(chunkPath.path, false);
         if (!IsFolder(subfolder)) {
-            if (CreateFolder(subfolder))
-                LogLine("Created sub-folder: " + subfolder);
-            else
-                LogFailure("Unable to create sub-folder: " + subfolder);
-            LogLine();
+            // Another run may make the folder first: then it is there, as if it had been before.
+            bool created = CreateFolder(subfolder);
+            if (created || !IsFolder(subfolder)) {
+                if (created)
+                    LogLine("Created sub-folder: " + subfolder);
+                else
+                    LogFailure("Unable to create sub-folder: " + subfolder);
+                LogLine();
+            }
         }
     }
-    if (!chunk.stream.Open(chunk.path)) {
+    chunk.path = OpenChunkFile(chunkPath, chunk.stream);
+    if (!chunk.stream.IsOpen()) {
         LogFailure("Unable to open file: " + chunk.path);
         return;
     }

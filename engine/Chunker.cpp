@@ -69,8 +69,8 @@ bool Chunker::OpenSource(const CString& path) {
         LogFailure("Unable to open file: " + path);
         return false;
     }
-    m_bSourceIdentity = GetFileIdentity(m_source.GetFilePath(), m_sourceIdentity);
-    m_sourceName = m_source.GetFileName();
+    // Asked of the open file, so that no link or other spelling of its path can hide it.
+    m_bSourceIdentity = m_source.GetIdentity(m_sourceIdentity);
     return true;
 }
 

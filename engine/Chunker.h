@@ -38,11 +38,23 @@ public:
     // Walks the whole source text and writes every chunk into its file.
     void ScanText(const CString& outputFolder, const CString& preamble, const CString& text);
 
-    // The full path of the file for a chunk of tag whose start-tag name ended at position (the
-    // space or ">" after the name) in a NUL-terminated source text.
-    CString MakeChunkPath(const CString& outputFolder, const CString& tag, const char* position);
-    CString MakeChunkPath(const CString& outputFolder, const CString& tag, const char* position,
-                          const char* end);
+    // Where the file of a chunk goes, as naming decides it before anything is created: the plain
+    // path, and what its numbered variants are built from.
+    struct ChunkPath {
+        CString path;     // the plain form: folder part, prefix part, name part, ".", extension
+        CString base;     // the plain form without "." and the extension
+        CString ext;      // the extension
+        size_t numberAt;  // where in base a number goes: its end, or the end of a reserved stem
+        bool numbered;    // a numbered variant is needed whatever the plain form holds
+    };
+    // The path for a chunk of tag whose start-tag name ended at position (the space or ">" after
+    // the name), in the source text that ends at end. Asks nothing of the file system.
+    ChunkPath MakeChunkPath(const CString& outputFolder, const CString& tag, const char* position,
+                            const char* end);
+    // Creates the chunk's file and opens stream on it, in one step with the choice of its name:
+    // the plain path is replaced only when it is a regular file other than the source, and a
+    // numbered variant is only ever created new. Returns the path, also when the open failed.
+    CString OpenChunkFile(const ChunkPath& chunkPath, TextOutStream& stream);
 
     // The sanitised value of key in text, or an empty string. Reads no member.
     static CString ReadKeyValue(const CString& text, const CString& key);
@@ -90,9 +102,8 @@ private:
     const char* FindToEnd(PatternSearch& search, const char* from, const char* end) const;
     void FindRegion(const CString& tag, const char* position, const char* end, const char*& regionEnd);
     CString MakePrefix(const CString& tag) const;
-    bool NeedsNumberedVariant(const CString& candidate, bool duplicate);
-    bool IsSourceFile(const CString& candidate);
-    CString FirstFreeVariant(const CString& base, const CString& ext);
+    CString NumberedVariant(const ChunkPath& chunkPath, int number) const;
+    CString CreateFreeVariant(const ChunkPath& chunkPath, TextOutStream& stream);
 
     // Member variables
     CString m_strProcessLog; // lines, each ended by CR LF
@@ -107,7 +118,6 @@ private:
     std::unordered_map<CString, int> m_nextNumber; // plain candidate -> number to probe first
     bool m_bSourceIdentity = false;                // m_sourceIdentity holds the open source's identity
     FileIdentity m_sourceIdentity;
-    CString m_sourceName;                                // the open source's file name
     const char* m_scanEnd = nullptr;                     // end of the text being scanned, during ScanText
     std::unordered_map<CString, TagSearches> m_searches; // per chunk level tag, during ScanText
 };

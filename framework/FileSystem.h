@@ -6,6 +6,7 @@
 #include "StringTypes.h"
 
 #include <cstdint>
+#include <cstdio>
 
 #if defined(_WIN32)
 constexpr char kPathSeparator = '\\';
@@ -15,7 +16,8 @@ constexpr char kPathSeparator = '/';
 
 // True when a find-first-file search for path finds an entry (a file or a folder). As with
 // FindFirstFileA, "*" and "?" in the last component are wildcards, and a path that ends with a
-// separator finds nothing. Any failure counts as finding nothing.
+// separator finds nothing. Any failure counts as finding nothing, so an answer of nothing is
+// only a guess until an exclusive create (WriteOpen::CreateNew) confirms it.
 bool FindExists(const CString& path);
 
 // True only when the first entry that a find-first-file search for path finds is a folder.
@@ -43,8 +45,14 @@ struct FileIdentity {
     }
 };
 
-// Fills id for the existing file path names; false when there is none or it cannot be asked.
-bool GetFileIdentity(const CString& path, FileIdentity& id);
+// Fills id for the file an open stream reads or writes; false when it cannot be asked.
+bool GetStreamIdentity(std::FILE* stream, FileIdentity& id);
+
+#if defined(_WIN32)
+// True when the full form of path is shorter than limit characters: what the ANSI file functions
+// can take (MAX_PATH for files, 12 fewer for folders).
+bool FitsPlatformPath(const CString& path, size_t limit);
+#endif
 
 // The form in which two paths compare equal exactly when the file system takes them for the same
 // name: the path itself where names are case-sensitive, ASCII lower case on Windows.

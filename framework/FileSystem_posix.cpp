@@ -67,6 +67,7 @@ bool FindFirst(const CString& path, CString& found) {
 } // namespace
 
 bool FindExists(const CString& path) {
+    if (IoFaults::ShouldFail(IoOp::Find)) return false;
     CString found;
     return FindFirst(path, found);
 }
@@ -124,9 +125,9 @@ CString GetFileNameOf(const CString& path) {
     return slash == CString::npos ? path : path.substr(slash + 1);
 }
 
-bool GetFileIdentity(const CString& path, FileIdentity& id) {
+bool GetStreamIdentity(std::FILE* stream, FileIdentity& id) {
     struct stat info;
-    if (stat(path.c_str(), &info) != 0) return false;
+    if (stream == nullptr || fstat(fileno(stream), &info) != 0) return false;
     id.volume = static_cast<uint64_t>(info.st_dev);
     id.index = static_cast<uint64_t>(info.st_ino);
     return true;

@@ -5,7 +5,10 @@
 
 #include "Win32.h"
 
+#include <io.h>
+
 bool FindExists(const CString& path) {
+    if (IoFaults::ShouldFail(IoOp::Find)) return false;
     WIN32_FIND_DATAA data;
     HANDLE find = FindFirstFileA(path.c_str(), &data);
     if (find == INVALID_HANDLE_VALUE) return false;
@@ -29,6 +32,7 @@ bool FolderExists(const CString& path) {
 
 bool CreateFolder(const CString& path) {
     if (IoFaults::ShouldFail(IoOp::CreateFolder)) return false;
+    if (!FitsPlatformPath(path, MAX_PATH - 12)) return false; // the ANSI limit for folders
     return CreateDirectoryA(path.c_str(), nullptr) != FALSE;
 }
 
@@ -48,17 +52,18 @@ CString GetFileNameOf(const CString& path) {
     return slash == CString::npos ? path : path.substr(slash + 1);
 }
 
-bool GetFileIdentity(const CString& path, FileIdentity& id) {
-    HANDLE file = CreateFileA(path.c_str(), 0, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
-                              nullptr, OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr);
-    if (file == INVALID_HANDLE_VALUE) return false;
+bool GetStreamIdentity(std::FILE* stream, FileIdentity& id) {
+    if (stream == nullptr) return false;
+    HANDLE file = reinterpret_cast<HANDLE>(_get_osfhandle(_fileno(stream)));
     BY_HANDLE_FILE_INFORMATION info;
-    BOOL ok = GetFileInformationByHandle(file, &info);
-    CloseHandle(file);
-    if (!ok) return false;
+    if (file == INVALID_HANDLE_VALUE || !GetFileInformationByHandle(file, &info)) return false;
     id.volume = info.dwVolumeSerialNumber;
     id.index = (static_cast<uint64_t>(info.nFileIndexHigh) << 32) | info.nFileIndexLow;
     return true;
+}
+
+bool FitsPlatformPath(const CString& path, size_t limit) {
+    return GetFullPath(path).size() < limit;
 }
 
 CString PathCompareKey(const CString& path) {

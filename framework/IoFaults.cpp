@@ -1,7 +1,8 @@
 #include "IoFaults.h"
 
 namespace {
-constexpr int kKinds = 5;
+constexpr int kKinds = 6;
+constexpr long kEvery = -1; // fail every operation of the kind
 bool g_armed = false;
 long g_counts[kKinds] = {};
 long g_failAt[kKinds] = {};
@@ -13,6 +14,10 @@ void FailAt(IoOp op, long n) {
     Reset();
     g_failAt[static_cast<int>(op)] = n;
     g_armed = true;
+}
+
+void FailEvery(IoOp op) {
+    FailAt(op, kEvery);
 }
 
 void Reset() {
@@ -28,7 +33,7 @@ long Count(IoOp op) {
 bool ShouldFail(IoOp op) {
     int kind = static_cast<int>(op);
     ++g_counts[kind];
-    return g_armed && g_counts[kind] == g_failAt[kind];
+    return g_armed && (g_counts[kind] == g_failAt[kind] || g_failAt[kind] == kEvery);
 }
 
 } // namespace IoFaults

@@ -1,12 +1,14 @@
 // A seam for tests: the platform's file operations ask here before they run, so that a test can
-// make the N-th open, write, close, folder creation or read fail. Inactive unless a test arms it.
+// make the N-th open, write, close, folder creation or read fail, or every existence test. Inactive unless a test arms it.
 #pragma once
 
-enum class IoOp { Open, Write, Close, CreateFolder, Read };
+enum class IoOp { Open, Write, Close, CreateFolder, Read, Find };
 
 namespace IoFaults {
 // From now on, the n-th operation of kind op fails (n counts from 1). Resets every count.
 void FailAt(IoOp op, long n);
+// From now on, every operation of kind op fails. Resets every count.
+void FailEvery(IoOp op);
 // Disarms every fault and resets the counts.
 void Reset();
 // How many operations of kind op ran since the last FailAt or Reset.

@@ -27,6 +27,10 @@ bool CStdioFile::Open(const CString& path) {
     return true;
 }
 
+bool CStdioFile::GetIdentity(FileIdentity& id) const {
+    return GetStreamIdentity(m_pStream, id);
+}
+
 void CStdioFile::ThrowReadError() const {
     throw CFileException("An error occurred while reading " + m_strPath + ".");
 }

@@ -3,6 +3,7 @@
 // the first Ctrl-Z byte ends the file. NUL bytes are ordinary characters.
 #pragma once
 
+#include "FileSystem.h"
 #include "StringTypes.h"
 
 #include <cstdio>
@@ -33,6 +34,8 @@ public:
     // The file's name with its extension, and its full path as opened.
     CString GetFileName() const;
     const CString& GetFilePath() const { return m_strPath; }
+    // The identity of the open file, asked through its handle; false when closed or unknown.
+    bool GetIdentity(FileIdentity& id) const;
 
     CStdioFile(const CStdioFile&) = delete;
     CStdioFile& operator=(const CStdioFile&) = delete;

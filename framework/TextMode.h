@@ -2,6 +2,7 @@
 // with the Windows text-mode rules (CR LF becomes LF, a lone CR stays, Ctrl-Z ends the file).
 #pragma once
 
+#include "FileSystem.h"
 #include "StringTypes.h"
 
 #include <cstddef>
@@ -25,8 +26,25 @@ void AdviseLargeBuffer(char* data, size_t size);
 // system is touched (the Windows runtime would create the file and only then find no free slot).
 size_t MaxTextWriteStreams();
 
-// Opens path with mode "w+" for writing chunk text; null on failure.
-std::FILE* OpenForTextWrite(const CString& path);
+// How a chunk file is opened for writing. Either way the open itself checks what it finds, so
+// that nothing can change between a question asked of the file system and the open.
+enum class WriteOpen {
+    CreateNew, // create the file; an entry of that name (file, folder, link, ...) is left alone
+    Replace,   // create it, or empty an existing regular file unless it is the file to spare
+};
+
+// What an open for writing found.
+enum class OpenResult {
+    Opened,  // open, empty, ready for writing
+    Exists,  // CreateNew: an entry of that name exists
+    IsSpare, // Replace: the file is the one to spare (under this or another name); left untouched
+    Failed,  // cannot be opened: no such folder, no access, a name the platform cannot take, or
+             // not a regular file (a folder, a FIFO, a device): never written, never waited on
+};
+
+// Opens path with the effect of mode "w+" for writing chunk text, as how says; spare, when given,
+// is the identity of a file that Replace must not empty. Null unless the result is Opened.
+std::FILE* OpenForTextWrite(const CString& path, WriteOpen how, const FileIdentity* spare, OpenResult& result);
 
 // Writes size bytes of text, each LF stored as CR LF; false on a write error.
 bool WriteTextMode(std::FILE* stream, const char* data, size_t size);

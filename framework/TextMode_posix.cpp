@@ -3,10 +3,13 @@
 #include "TextMode.h"
 
 #include <algorithm>
+#include <cerrno>
 #include <cstdint>
 #include <cstring>
 #include <sys/mman.h>
+#include <fcntl.h>
 #include <sys/stat.h>
+#include <unistd.h>
 
 #if defined(__SSE2__)
 #include <emmintrin.h>
@@ -114,8 +117,35 @@ size_t MaxTextWriteStreams() {
     return static_cast<size_t>(-1);
 }
 
-std::FILE* OpenForTextWrite(const CString& path) {
-    return std::fopen(path.c_str(), "w+");
+std::FILE* OpenForTextWrite(const CString& path, WriteOpen how, const FileIdentity* spare, OpenResult& result) {
+    result = OpenResult::Failed;
+    // Non-blocking, so that a FIFO is refused below instead of waited on; a new file is created
+    // by the open itself, and an existing one is emptied only after it passed the checks.
+    int flags = O_RDWR | O_CREAT | O_NONBLOCK | O_NOCTTY | O_CLOEXEC;
+    if (how == WriteOpen::CreateNew) flags |= O_EXCL;
+    int fd = open(path.c_str(), flags, 0666);
+    if (fd < 0) {
+        if (how == WriteOpen::CreateNew && errno == EEXIST) result = OpenResult::Exists;
+        return nullptr;
+    }
+    struct stat info;
+    bool regular = fstat(fd, &info) == 0 && S_ISREG(info.st_mode);
+    if (regular && how == WriteOpen::Replace && spare != nullptr &&
+        FileIdentity{static_cast<uint64_t>(info.st_dev), static_cast<uint64_t>(info.st_ino)} == *spare) {
+        close(fd);
+        result = OpenResult::IsSpare;
+        return nullptr;
+    }
+    std::FILE* stream = nullptr;
+    if (regular && (info.st_size == 0 || ftruncate(fd, 0) == 0) &&
+        fcntl(fd, F_SETFL, fcntl(fd, F_GETFL) & ~O_NONBLOCK) == 0)
+        stream = fdopen(fd, "w+");
+    if (stream == nullptr) {
+        close(fd);
+        return nullptr;
+    }
+    result = OpenResult::Opened;
+    return stream;
 }
 
 bool WriteTextMode(std::FILE* stream, const char* data, size_t size) {

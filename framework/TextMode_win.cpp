@@ -1,6 +1,8 @@
 // Text-mode files on Windows: the C runtime's own text mode does the conversions.
 #include "TextMode.h"
 
+#include "Win32.h"
+
 #include <fcntl.h>
 #include <io.h>
 #include <share.h>
@@ -32,8 +34,48 @@ size_t MaxTextWriteStreams() {
     return streams > 16 ? static_cast<size_t>(streams - 16) : 0;
 }
 
-std::FILE* OpenForTextWrite(const CString& path) {
-    return std::fopen(path.c_str(), "w+");
+std::FILE* OpenForTextWrite(const CString& path, WriteOpen how, const FileIdentity* spare, OpenResult& result) {
+    result = OpenResult::Failed;
+    // A path the ANSI file functions cannot take is refused here, not left to a layer that may
+    // take it in one call and not in the next.
+    if (!FitsPlatformPath(path, MAX_PATH)) {
+        SetLastError(ERROR_FILENAME_EXCED_RANGE);
+        return nullptr;
+    }
+    HANDLE file = CreateFileA(path.c_str(), GENERIC_READ | GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE,
+                              nullptr, how == WriteOpen::CreateNew ? CREATE_NEW : OPEN_ALWAYS,
+                              FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (file == INVALID_HANDLE_VALUE) {
+        DWORD error = GetLastError();
+        if (how == WriteOpen::CreateNew && (error == ERROR_FILE_EXISTS || error == ERROR_ALREADY_EXISTS))
+            result = OpenResult::Exists;
+        return nullptr;
+    }
+    BY_HANDLE_FILE_INFORMATION info;
+    bool regular = GetFileType(file) == FILE_TYPE_DISK && GetFileInformationByHandle(file, &info) &&
+                   (info.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) == 0;
+    if (regular && how == WriteOpen::Replace && spare != nullptr &&
+        FileIdentity{info.dwVolumeSerialNumber,
+                     (static_cast<uint64_t>(info.nFileIndexHigh) << 32) | info.nFileIndexLow} == *spare) {
+        CloseHandle(file);
+        result = OpenResult::IsSpare;
+        return nullptr;
+    }
+    // Emptied only now that it passed the checks; then handed to the runtime in text mode.
+    int fd = -1;
+    if (regular && SetFilePointer(file, 0, nullptr, FILE_BEGIN) == 0 && SetEndOfFile(file))
+        fd = _open_osfhandle(reinterpret_cast<intptr_t>(file), _O_TEXT);
+    if (fd < 0) {
+        CloseHandle(file);
+        return nullptr;
+    }
+    std::FILE* stream = _fdopen(fd, "w+t");
+    if (stream == nullptr) {
+        _close(fd);
+        return nullptr;
+    }
+    result = OpenResult::Opened;
+    return stream;
 }
 
 bool WriteTextMode(std::FILE* stream, const char* data, size_t size) {

@@ -34,16 +34,17 @@ TextOutStream& TextOutStream::operator=(TextOutStream&& other) noexcept {
     return *this;
 }
 
-bool TextOutStream::Open(const CString& path) {
-    if (m_pStream != nullptr) return false;
+OpenResult TextOutStream::Open(const CString& path, WriteOpen how, const FileIdentity* spare) {
+    if (m_pStream != nullptr) return OpenResult::Failed;
     m_bFailed = false;
-    if (IoFaults::ShouldFail(IoOp::Open) || g_openStreams >= MaxTextWriteStreams()) return false;
-    m_pStream = OpenForTextWrite(path);
-    if (m_pStream == nullptr) return false;
+    if (IoFaults::ShouldFail(IoOp::Open) || g_openStreams >= MaxTextWriteStreams()) return OpenResult::Failed;
+    OpenResult result = OpenResult::Failed;
+    m_pStream = OpenForTextWrite(path, how, spare, result);
+    if (m_pStream == nullptr) return result;
     ++g_openStreams;
     if (!m_buffer) m_buffer.reset(new char[kBufferSize]);
     std::setvbuf(m_pStream, m_buffer.get(), _IOFBF, kBufferSize);
-    return true;
+    return OpenResult::Opened;
 }
 
 void TextOutStream::Write(const char* data, size_t size) {

@@ -4,6 +4,7 @@
 #pragma once
 
 #include "StringTypes.h"
+#include "TextMode.h"
 
 #include <cstddef>
 #include <cstdio>
@@ -14,8 +15,10 @@ public:
     TextOutStream() = default;
     ~TextOutStream();
 
-    // Creates path, or empties it if it exists; false when it cannot be opened.
-    bool Open(const CString& path);
+    // Opens path for writing as how says (see OpenForTextWrite); spare is a file that a Replace
+    // must leave untouched. A stream beyond the platform's limit, or a failure injected by a
+    // test, is Failed before the file system is touched.
+    OpenResult Open(const CString& path, WriteOpen how, const FileIdentity* spare = nullptr);
     bool IsOpen() const { return m_pStream != nullptr; }
 
     // Writes size bytes. A failure is remembered and reported by Close.

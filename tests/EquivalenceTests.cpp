@@ -50,7 +50,7 @@ TEST(Equivalence, EngineMatchesTheReferenceRun) {
         settings.m_bEmitPrefix = coin();
         settings.m_bUseSource = coin();
         settings.m_bAppendTagname = coin();
-        settings.m_strPrefix = coin() ? "p.x" : "";
+        settings.m_strPrefix = coin() ? (coin() ? "p.x" : "nul.x") : "";
         settings.m_strExt = coin() ? "xml" : "";
         settings.m_bEmitPreamble = coin();
         settings.m_bUseLine1 = coin();

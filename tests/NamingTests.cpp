@@ -2,10 +2,19 @@
 #include "TestSupport.h"
 
 #include "engine/Chunker.h"
+#include "framework/IoFaults.h"
 #include "settings/ChunkSettings.h"
 
+#include <algorithm>
 #include <cstring>
+#include <map>
 #include <filesystem>
+#include <functional>
+#if !defined(_WIN32)
+#include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
+#endif
 
 namespace fs = std::filesystem;
 
@@ -85,9 +94,8 @@ TEST_F(Naming, ExtensionAndFolderAreTakenAsGiven) {
 
     // A folder that ends with a separator gets another one.
     Chunker chunker;
-    chunker.SetChunkNameKeys("title");
-    CString path = chunker.MakeChunkPath(m_out + kPathSeparator, "topic", "><title>B</title></topic>");
-    EXPECT_EQ(path, m_out + kPathSeparator + kPathSeparator + "B.");
+    log = chunker.Process(m_source, m_out + kPathSeparator);
+    EXPECT_NE(log.find(m_out + kPathSeparator + kPathSeparator + "A.\r\n"), CString::npos) << log;
 }
 
 TEST_F(Naming, WithoutOverwriteExistingFilesGetNumberedVariants) {
@@ -174,7 +182,109 @@ TEST_F(Naming, ReservedDeviceNamesGetNumberedVariants) {
     EXPECT_NE(OutFile("CON(1).xml").find(">a</topic>"), CString::npos);
     EXPECT_TRUE(IsReservedDeviceName(CString("x") + kPathSeparator + "lpt9.txt.xml"));
     EXPECT_FALSE(IsReservedDeviceName("LPT0.xml"));
+
+    // A stem that stays a device name whatever follows it takes the number right after it.
+    Settings().m_bEmitPrefix = 1;
+    Settings().m_strPrefix = "nul.v2";
+    EXPECT_EQ(LoggedNames(Run("<topic title=\"A\">a</topic><topic title=\"A\">b</topic>")),
+              (std::vector<CString>{"nul(1).v2_A.xml", "nul(2).v2_A.xml"}));
+    ResetSettings("nul.x", "title");
+    Settings().m_bEmitPrefix = Settings().m_bAppendTagname = 1;
+    EXPECT_EQ(LoggedNames(Run("<r><nul.x><title>A</title>a</nul.x></r>")),
+              (std::vector<CString>{"nul(1).x_A.xml"}));
 }
+
+// Links, FIFOs and folders under chunk names, and an existence test that cannot see: the source
+// and the files of earlier runs keep their bytes, no path is given twice, every failure is
+// logged, and nothing hangs on a FIFO (the chunks are larger than a pipe holds).
+TEST_F(Naming, HostileFileSystemNeverCostsAByte) {
+    const CString chunk = "<topic><title>A</title>" + CString(70000, 'x') + "</topic>";
+    const CString sourceText = chunk + "\n" + chunk + "\n";
+    const CString src = m_source, linked = m_source + ".lnk", a = OutPath("A.xml");
+    struct Case {
+        const char* what;
+        std::function<void()> prepare; // after the output folder was emptied
+        BOOL overwrite;
+        std::vector<CString> names; // the chunk files logged, in order; "!" + name: not opened
+    };
+    std::vector<Case> cases = {
+        {"existence test blind, overwrite off", [&] { WriteBytes(a, "old"), IoFaults::FailEvery(IoOp::Find); },
+         0, {"A(1).xml", "A(2).xml"}},
+        {"folder", [&] { fs::create_directories(a); }, 1, {"!A.xml", "A(1).xml"}},
+#if !defined(_WIN32)
+        {"hard link", [&] { fs::create_hard_link(src, a); }, 1, {"A(1).xml", "A(2).xml"}},
+        {"symbolic link", [&] { fs::create_symlink(src, a); }, 1, {"A(1).xml", "A(2).xml"}},
+        {"links under numbered names",
+         [&] { fs::create_symlink(src, OutPath("A(1).xml")), fs::create_hard_link(src, OutPath("A(2).xml")); }, 1,
+         {"A.xml", "A(3).xml"}},
+        {"source given through a link", [&] { fs::rename(src, a), fs::create_symlink(a, linked); }, 1,
+         {"A(1).xml", "A(2).xml"}},
+        {"FIFO", [&] { ASSERT_EQ(mkfifo(a.c_str(), 0666), 0); }, 1, {"!A.xml", "A(1).xml"}},
+#endif
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        fs::remove_all(m_out);
+        fs::create_directories(m_out);
+        WriteBytes(src, sourceText);
+        c.prepare();
+        Settings().m_bOverwrite = c.overwrite;
+        const bool throughLink = fs::is_symlink(linked.c_str());
+        Chunker chunker;
+        CString log = chunker.Process(throughLink ? linked : src, m_out);
+        IoFaults::Reset();
+        std::vector<CString> names;
+        for (CString line : LogBody(log)) {
+            bool failed = line.compare(0, 21, "Unable to open file: ") == 0;
+            if (failed) line.erase(0, 21);
+            if (line.compare(0, m_out.size(), m_out) == 0) names.push_back((failed ? "!" : "") + line.substr(m_out.size() + 1));
+        }
+        EXPECT_EQ(names, c.names) << log;
+        EXPECT_EQ(chunker.HadFailure(), c.names[0][0] == '!');
+        EXPECT_EQ(ReadBytes(throughLink ? a : src), sourceText);
+        if (!c.overwrite) {
+            EXPECT_EQ(ReadBytes(a), "old");
+        }
+        for (const CString& name : names) {
+            if (name[0] == '!') continue;
+            EXPECT_EQ(OutFile(name), Crlf(Settings().GetPreamble() + chunk)) << name;
+        }
+        fs::remove(linked);
+    }
+}
+
+#if !defined(_WIN32)
+// Two runs at once into one folder with overwrite off: every chunk of both runs gets a file of its
+// own, and no path appears in both logs.
+TEST_F(Naming, ConcurrentRunsNeverShareAFile) {
+    const int kChunks = 2000;
+    CString source;
+    for (int i = 0; i < kChunks; ++i)
+        source += "<topic><title>T</title>" + std::to_string(i) + "</topic>\n";
+    WriteBytes(m_source, source);
+    fs::create_directories(m_out);
+    Settings().m_bOverwrite = 0;
+    pid_t child = fork();
+    ASSERT_GE(child, 0);
+    if (child == 0) {
+        Chunker chunker;
+        WriteBytes(m_scratch / "child.log", chunker.Process(m_source, m_out));
+        _exit(0);
+    }
+    Chunker chunker;
+    CString log = chunker.Process(m_source, m_out) + ReadBytes((waitpid(child, nullptr, 0), m_scratch / "child.log"));
+    std::vector<CString> names = LoggedNames(log);
+    std::sort(names.begin(), names.end());
+    EXPECT_EQ(names.size(), 2u * kChunks);
+    EXPECT_EQ(std::adjacent_find(names.begin(), names.end()), names.end());
+    std::map<CString, int> contents; // each chunk's text, in two files
+    for (const CString& name : ListFolder(m_out))
+        ++contents[OutFile(name)];
+    EXPECT_EQ(contents.size(), size_t(kChunks));
+    for (const auto& content : contents)
+        EXPECT_EQ(content.second, 2) << content.first;
+}
+#endif
 
 TEST_F(Naming, WildcardsInTheCandidateMatchPatterns) {
     Settings().m_bOverwrite = 0;

@@ -79,8 +79,16 @@ struct Model {
         CString candidate = folderPart + prefix + name + "." + options.ext;
         if (candidate == options.sourceFullPath || duplicate || !options.overwrite ||
             Contains(givenKeys, PathCompareKey(candidate)) || IsReservedDeviceName(candidate)) {
-            for (int n = 1; Exists(candidate) || IsReservedDeviceName(candidate); ++n)
-                candidate = folderPart + prefix + name + "(" + std::to_string(n) + ")." + options.ext;
+            // The number follows the name, or a device name that would stay one whatever follows.
+            CString file = prefix + name, before = file, after;
+            size_t slash = file.rfind(kPathSeparator);
+            size_t dot = file.find('.', slash == CString::npos ? 0 : slash + 1);
+            if (IsReservedDeviceName(candidate) && dot != CString::npos)
+                before = file.substr(0, dot), after = file.substr(dot);
+            for (int n = 1; Exists(candidate) || IsReservedDeviceName(candidate) ||
+                            Contains(givenKeys, PathCompareKey(candidate));
+                 ++n)
+                candidate = folderPart + before + "(" + std::to_string(n) + ")" + after + "." + options.ext;
         }
         givenKeys.push_back(PathCompareKey(candidate));
         return candidate;
