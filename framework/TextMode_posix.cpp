@@ -119,8 +119,9 @@ size_t MaxTextWriteStreams() {
 
 std::FILE* OpenForTextWrite(const CString& path, WriteOpen how, const FileIdentity* spare, OpenResult& result) {
     result = OpenResult::Failed;
-    // Non-blocking, so that a FIFO is refused below instead of waited on; a new file is created
-    // by the open itself, and an existing one is emptied only after it passed the checks.
+    // Non-blocking, so that a FIFO is refused below instead of waited on (the flag means nothing
+    // to a regular file); a new file is created by the open itself, and an existing one is
+    // emptied only after it passed the checks.
     int flags = O_RDWR | O_CREAT | O_NONBLOCK | O_NOCTTY | O_CLOEXEC;
     if (how == WriteOpen::CreateNew) flags |= O_EXCL;
     int fd = open(path.c_str(), flags, 0666);
@@ -137,9 +138,7 @@ std::FILE* OpenForTextWrite(const CString& path, WriteOpen how, const FileIdenti
         return nullptr;
     }
     std::FILE* stream = nullptr;
-    if (regular && (info.st_size == 0 || ftruncate(fd, 0) == 0) &&
-        fcntl(fd, F_SETFL, fcntl(fd, F_GETFL) & ~O_NONBLOCK) == 0)
-        stream = fdopen(fd, "w+");
+    if (regular && (info.st_size == 0 || ftruncate(fd, 0) == 0)) stream = fdopen(fd, "w+");
     if (stream == nullptr) {
         close(fd);
         return nullptr;

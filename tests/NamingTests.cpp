@@ -286,6 +286,29 @@ TEST_F(Naming, ConcurrentRunsNeverShareAFile) {
 }
 #endif
 
+#if defined(_WIN32)
+// A folder whose paths the ANSI file functions cannot take (Wine's layer below may still take
+// them): every chunk is a logged failure under a path of its own, and the source is untouched.
+TEST_F(Naming, PathsTooLongForThePlatformAreLoggedFailures) {
+    const CString folder = m_scratch / CString(120, 'a') + kPathSeparator + CString(120, 'b');
+    std::error_code error;
+    fs::create_directories(folder.c_str(), error);
+    const CString source = folder + kPathSeparator + "A.xml";
+    const CString text = "<topic><title>A</title>x</topic>\n<topic><title>A</title>y</topic>\n";
+    WriteBytes(source, text);
+    if (ReadBytes(source) != text) GTEST_SKIP() << "no file under a long path here";
+    Chunker chunker;
+    CString log = chunker.Process(source, folder);
+    std::vector<CString> body = LogBody(log);
+    ASSERT_EQ(body.size(), 6u) << log;
+    EXPECT_EQ(body[4].substr(0, 21 + folder.size()), "Unable to open file: " + folder);
+    EXPECT_EQ(body[5], "Unable to open file: " + folder + kPathSeparator + "A(1).xml");
+    EXPECT_NE(body[4], body[5]);
+    EXPECT_TRUE(chunker.HadFailure());
+    EXPECT_EQ(ReadBytes(source), text);
+}
+#endif
+
 TEST_F(Naming, WildcardsInTheCandidateMatchPatterns) {
     Settings().m_bOverwrite = 0;
     Settings().m_strExt = "x?l";
