@@ -122,13 +122,22 @@ std::FILE* OpenForTextWrite(const CString& path, WriteOpen how, const FileIdenti
     // Non-blocking, so that a FIFO is refused below instead of waited on (the flag means nothing
     // to a regular file); a new file is created by the open itself, and an existing one is
     // emptied only after it passed the checks.
-    int flags = O_RDWR | O_CREAT | O_NONBLOCK | O_NOCTTY | O_CLOEXEC;
-    if (how == WriteOpen::CreateNew) flags |= O_EXCL;
-    int fd = open(path.c_str(), flags, 0666);
-    if (fd < 0) {
-        if (how == WriteOpen::CreateNew && errno == EEXIST) result = OpenResult::Exists;
-        return nullptr;
+    const int flags = O_RDWR | O_NONBLOCK | O_NOCTTY | O_CLOEXEC;
+    int fd = -1;
+    if (how == WriteOpen::CreateNew) {
+        fd = open(path.c_str(), flags | O_CREAT | O_EXCL, 0666);
+        if (fd < 0 && errno == EEXIST) result = OpenResult::Exists;
+    } else {
+        // An existing file is opened as it is; a missing one is created new, so that a link
+        // that leads nowhere is refused rather than followed out of the folder. A name that
+        // appears or goes between the two opens is tried once more.
+        for (int attempt = 0; fd < 0 && attempt < 2; ++attempt) {
+            fd = open(path.c_str(), flags);
+            if (fd < 0 && errno == ENOENT) fd = open(path.c_str(), flags | O_CREAT | O_EXCL, 0666);
+            if (fd < 0 && errno != EEXIST) break;
+        }
     }
+    if (fd < 0) return nullptr;
     struct stat info;
     bool regular = fstat(fd, &info) == 0 && S_ISREG(info.st_mode);
     if (regular && how == WriteOpen::Replace && spare != nullptr &&

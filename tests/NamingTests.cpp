@@ -220,6 +220,7 @@ TEST_F(Naming, HostileFileSystemNeverCostsAByte) {
         {"source given through a link", [&] { fs::rename(src, a), fs::create_symlink(a, linked); }, 1,
          {"A(1).xml", "A(2).xml"}},
         {"FIFO", [&] { ASSERT_EQ(mkfifo(a.c_str(), 0666), 0); }, 1, {"!A.xml", "A(1).xml"}},
+        {"link that leads nowhere", [&] { fs::create_symlink(m_scratch / "elsewhere", a); }, 1, {"!A.xml", "A(1).xml"}},
 #endif
     };
     for (const Case& c : cases) {
@@ -250,6 +251,8 @@ TEST_F(Naming, HostileFileSystemNeverCostsAByte) {
             EXPECT_EQ(OutFile(name), Crlf(Settings().GetPreamble() + chunk)) << name;
         }
         fs::remove(linked);
+        for (const CString& name : ListFolder(m_scratch.Path())) // nothing written beside the folder
+            EXPECT_TRUE(name == "out" || name == "src.xml") << name;
     }
 }
 
