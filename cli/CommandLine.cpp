@@ -1,8 +1,8 @@
 #include "CommandLine.h"
 
 #include "engine/Chunker.h"
-#include "framework/FileException.h"
-#include "framework/FileSystem.h"
+#include "platform/FileException.h"
+#include "platform/FileSystem.h"
 #include "settings/ChunkSettings.h"
 
 #include <new>

@@ -2,8 +2,8 @@
 // applies the options and runs one Process. The profile is never written.
 #pragma once
 
-#include "framework/ProfileStore.h"
-#include "framework/StringTypes.h"
+#include "platform/ProfileStore.h"
+#include "platform/StringTypes.h"
 
 #include <ostream>
 

@@ -1,5 +1,5 @@
 #include "cli/CommandLine.h"
-#include "framework/TextMode.h"
+#include "platform/TextMode.h"
 
 #include <iostream>
 

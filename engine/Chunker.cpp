@@ -1,7 +1,7 @@
 // The chunk run: its order of steps, its input checks and the process log.
 #include "Chunker.h"
 
-#include "framework/LocalTime.h"
+#include "platform/LocalTime.h"
 #include "settings/ChunkSettings.h"
 
 #include <cstring>

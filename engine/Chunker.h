@@ -4,10 +4,10 @@
 
 #include "StringSet.h"
 #include "TextSearch.h"
-#include "framework/FileSystem.h"
-#include "framework/StdioFile.h"
-#include "framework/StringTypes.h"
-#include "framework/TextOutStream.h"
+#include "platform/FileSystem.h"
+#include "platform/StdioFile.h"
+#include "platform/StringTypes.h"
+#include "platform/TextOutStream.h"
 
 #include <unordered_map>
 #include <vector>

@@ -4,7 +4,7 @@
 // clearing or destroying the set frees two blocks.
 #pragma once
 
-#include "framework/StringTypes.h"
+#include "platform/StringTypes.h"
 
 #include <cstdint>
 #include <string_view>

@@ -2,7 +2,7 @@
 // the lazily stripped character stream that ReadKeyValue tokenizes.
 #pragma once
 
-#include "framework/StringTypes.h"
+#include "platform/StringTypes.h"
 
 #include <cstddef>
 

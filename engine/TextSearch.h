@@ -3,7 +3,7 @@
 // for the last few places of a text, memchr finds the places that start with its first character.
 #pragma once
 
-#include "framework/StringTypes.h"
+#include "platform/StringTypes.h"
 
 #include <cstddef>
 

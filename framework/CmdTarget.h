@@ -2,8 +2,8 @@
 // one menu item or toolbar button while the enabling handlers run.
 #pragma once
 
-#include "StringTypes.h"
-#include "Win32.h"
+#include "platform/StringTypes.h"
+#include "platform/Win32.h"
 
 class CCmdUI;
 

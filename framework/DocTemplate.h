@@ -1,8 +1,8 @@
 // CSingleDocTemplate: the one document, its frame and its view, made once and reused.
 #pragma once
 
-#include "StringTypes.h"
-#include "Win32.h"
+#include "platform/StringTypes.h"
+#include "platform/Win32.h"
 
 class CDocument;
 class CFrameWnd;

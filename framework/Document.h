@@ -5,8 +5,8 @@
 #include <vector>
 
 #include "CmdTarget.h"
-#include "StringTypes.h"
-#include "Win32.h"
+#include "platform/StringTypes.h"
+#include "platform/Win32.h"
 
 class CSingleDocTemplate;
 class CView;

@@ -2,7 +2,7 @@
 // "<section>\File1".."FileN" and shown in the File menu shortened to a display length.
 #pragma once
 
-#include "StringTypes.h"
+#include "platform/StringTypes.h"
 
 class CWinApp;
 

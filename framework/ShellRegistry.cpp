@@ -1,6 +1,6 @@
 // The shell's file-type entries of the document type under HKEY_CLASSES_ROOT, and their
 // removal together with the profile.
-#include "Win32.h"
+#include "platform/Win32.h"
 
 #include <shellapi.h>
 

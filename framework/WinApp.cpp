@@ -10,7 +10,7 @@
 
 #include "DocTemplate.h"
 #include "Document.h"
-#include "FileException.h"
+#include "platform/FileException.h"
 #include "FrameWnd.h"
 #include "RecentFileList.h"
 #include "resources/resource.h"

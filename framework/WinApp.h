@@ -7,9 +7,9 @@
 #include <vector>
 
 #include "CmdTarget.h"
-#include "ProfileStore.h"
-#include "StringTypes.h"
-#include "Win32.h"
+#include "platform/ProfileStore.h"
+#include "platform/StringTypes.h"
+#include "platform/Win32.h"
 
 class CDocument;
 class CFrameWnd;

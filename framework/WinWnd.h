@@ -4,7 +4,7 @@
 #pragma once
 
 #include "CmdTarget.h"
-#include "Win32.h"
+#include "platform/Win32.h"
 #include "Wnd.h"
 
 class CWinWnd : public CWnd, public CCmdTarget {

@@ -5,7 +5,7 @@
 // Once a window is attached, the text lives in the window.
 #pragma once
 
-#include "StringTypes.h"
+#include "platform/StringTypes.h"
 
 // The Windows handle type, declared as the Windows headers declare it, so that this header
 // needs none of them.

@@ -1,6 +1,6 @@
 #include "Wnd.h"
 
-#include "Win32.h"
+#include "platform/Win32.h"
 
 void SetNativeWindowText(HWND hWnd, const CString& text) { SetWindowTextA(hWnd, text.c_str()); }
 

@@ -11,7 +11,7 @@
 #include "FuzzSupport.h"
 
 #include "engine/Chunker.h"
-#include "framework/FileException.h"
+#include "platform/FileException.h"
 #include "settings/ChunkSettings.h"
 
 #include <algorithm>

@@ -1,8 +1,8 @@
 // ChunkSettings: the one record of every option, the two key texts and the toolbar's key fields.
 #pragma once
 
-#include "framework/ProfileStore.h"
-#include "framework/StringTypes.h"
+#include "platform/ProfileStore.h"
+#include "platform/StringTypes.h"
 #include "framework/Wnd.h"
 
 // The profile section and value names.

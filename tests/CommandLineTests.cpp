@@ -2,8 +2,8 @@
 #include "TestSupport.h"
 
 #include "cli/CommandLine.h"
-#include "framework/IoFaults.h"
-#include "framework/ProfileStore.h"
+#include "platform/IoFaults.h"
+#include "platform/ProfileStore.h"
 
 #include <filesystem>
 #include <sstream>

@@ -1,12 +1,12 @@
 // The platform services: text-mode files, chunk streams, the existence test and the profile.
 #include "TestSupport.h"
 
-#include "framework/FileException.h"
-#include "framework/IoFaults.h"
-#include "framework/LocalTime.h"
-#include "framework/ProfileStore.h"
-#include "framework/StdioFile.h"
-#include "framework/TextOutStream.h"
+#include "platform/FileException.h"
+#include "platform/IoFaults.h"
+#include "platform/LocalTime.h"
+#include "platform/ProfileStore.h"
+#include "platform/StdioFile.h"
+#include "platform/TextOutStream.h"
 
 #include <algorithm>
 #include <cstdlib>

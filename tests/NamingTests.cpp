@@ -2,7 +2,7 @@
 #include "TestSupport.h"
 
 #include "engine/Chunker.h"
-#include "framework/IoFaults.h"
+#include "platform/IoFaults.h"
 #include "settings/ChunkSettings.h"
 
 #include <algorithm>

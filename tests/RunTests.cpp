@@ -2,8 +2,8 @@
 #include "TestSupport.h"
 
 #include "engine/Chunker.h"
-#include "framework/FileException.h"
-#include "framework/IoFaults.h"
+#include "platform/FileException.h"
+#include "platform/IoFaults.h"
 #include "settings/ChunkSettings.h"
 
 #include <cctype>

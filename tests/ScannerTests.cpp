@@ -1,8 +1,8 @@
 // The chunk scanner: which text goes into which chunk file, and what the log says about it.
 #include "TestSupport.h"
 
-#include "framework/FileException.h"
-#include "framework/IoFaults.h"
+#include "platform/FileException.h"
+#include "platform/IoFaults.h"
 #include "settings/ChunkSettings.h"
 
 #include <filesystem>

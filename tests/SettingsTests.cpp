@@ -1,7 +1,7 @@
 // The settings record: defaults, the reading of stored values, and the key texts' two forms.
 #include "TestSupport.h"
 
-#include "framework/ProfileStore.h"
+#include "platform/ProfileStore.h"
 #include "settings/ChunkSettings.h"
 
 #include <cstring>

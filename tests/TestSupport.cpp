@@ -1,7 +1,7 @@
 #include "TestSupport.h"
 
 #include "engine/Chunker.h"
-#include "framework/ProfileStore.h"
+#include "platform/ProfileStore.h"
 #include "settings/ChunkSettings.h"
 
 #include <algorithm>

@@ -1,8 +1,8 @@
 // Shared helpers of the engine tests: scratch folders, file bytes, and a clean settings record.
 #pragma once
 
-#include "framework/FileSystem.h"
-#include "framework/StringTypes.h"
+#include "platform/FileSystem.h"
+#include "platform/StringTypes.h"
 
 #include <gtest/gtest.h>
 

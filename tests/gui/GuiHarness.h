@@ -4,7 +4,7 @@
 // main thread again.
 #pragma once
 
-#include "framework/Win32.h"
+#include "platform/Win32.h"
 
 #include <commctrl.h>
 

@@ -5,7 +5,7 @@
 
 #include <cstdio>
 
-#include "framework/IoFaults.h"
+#include "platform/IoFaults.h"
 #include "resources/resource.h"
 #include "settings/ChunkSettings.h"
 

@@ -2,7 +2,7 @@
 
 #include "ReferenceTagReader.h"
 #include "engine/Chunker.h"
-#include "framework/FileSystem.h"
+#include "platform/FileSystem.h"
 
 #include <algorithm>
 #include <cstdio>

@@ -4,7 +4,7 @@
 // into a model of the output folder held in memory, which starts empty.
 #pragma once
 
-#include "framework/StringTypes.h"
+#include "platform/StringTypes.h"
 
 #include <map>
 #include <set>

@@ -3,7 +3,7 @@
 // Texts must not hold NUL bytes (strtok stops there).
 #pragma once
 
-#include "framework/StringTypes.h"
+#include "platform/StringTypes.h"
 
 namespace reference {
 
