@@ -3,7 +3,7 @@
 #include "engine/Chunker.h"
 #include "platform/FileException.h"
 #include "platform/FileSystem.h"
-#include "settings/ChunkSettings.h"
+#include "settings/SettingsRecord.h"
 
 #include <new>
 
@@ -16,14 +16,16 @@ const char kUsage[] =
     "\n"
     "  -t, --tags TEXT        chunk level tag text (default: the stored \"tag\", fresh: \"topic\")\n"
     "  -k, --keys TEXT        chunk name key text (default: the stored \"attrs\", fresh: \"title\")\n"
-    "  -s, --set NAME=VALUE   an option for this run only, by its profile value name: overwrite,\n"
-    "                         subfolders, ext, emit_prefix, use_source, prefix, append_tagname,\n"
-    "                         emit_preamble, use_line1, preamble, emit_postamble, postamble\n"
-    "                         (booleans read exactly as stored ones: true only for \"yes\")\n"
+    "  -s, --set NAME=VALUE   an option for this run only, by its profile value name (below);\n"
+    "                         booleans read exactly as stored ones: true only for \"yes\"\n"
     "      --no-profile       ignore the stored profile and start from the defaults\n"
     "  -q, --quiet            print nothing when the run logged no failure\n"
     "  -h, --help             show this help\n"
     "      --version          show the version\n"
+    "\n"
+    "Options for -s:\n";
+
+const char kExitStatus[] =
     "\n"
     "Exit status: 0 done, 1 a failure was logged or the source could not be read,\n"
     "2 a usage error or a missing output folder.\n";
@@ -37,37 +39,16 @@ struct Options {
     CStringList operands;
 };
 
-// Stores one NAME=VALUE into the record; false when NAME is not an option's value name.
-bool ApplySetting(ChunkSettings& settings, const CString& assignment) {
+// Stores one NAME=VALUE into the options; false when NAME is not an option's value name.
+bool ApplySetting(ChunkOptions& options, const CString& assignment) {
     size_t equals = assignment.find('=');
-    if (equals == CString::npos) return false;
-    CString name = assignment.substr(0, equals);
-    CString value = assignment.substr(equals + 1);
-    struct Flag {
-        const char* name;
-        BOOL ChunkSettings::*member;
-    };
-    struct Text {
-        const char* name;
-        CString ChunkSettings::*member;
-    };
-    static const Flag kFlags[] = {{"overwrite", &ChunkSettings::m_bOverwrite},
-                                  {"subfolders", &ChunkSettings::m_bSubfolders},
-                                  {"emit_prefix", &ChunkSettings::m_bEmitPrefix},
-                                  {"use_source", &ChunkSettings::m_bUseSource},
-                                  {"append_tagname", &ChunkSettings::m_bAppendTagname},
-                                  {"emit_preamble", &ChunkSettings::m_bEmitPreamble},
-                                  {"use_line1", &ChunkSettings::m_bUseLine1},
-                                  {"emit_postamble", &ChunkSettings::m_bEmitPostamble}};
-    static const Text kTexts[] = {{"ext", &ChunkSettings::m_strExt},
-                                  {"prefix", &ChunkSettings::m_strPrefix},
-                                  {"preamble", &ChunkSettings::m_strPreamble},
-                                  {"postamble", &ChunkSettings::m_strPostamble}};
-    for (const Flag& flag : kFlags)
-        if (name == flag.name) return settings.*flag.member = DecodeBool(value), true;
-    for (const Text& text : kTexts)
-        if (name == text.name) return settings.*text.member = value, true;
-    return false;
+    return equals != CString::npos &&
+           SetOptionByName(options, assignment.substr(0, equals), assignment.substr(equals + 1));
+}
+
+// The whole help text: the usage, every option of the table, the exit statuses.
+CString HelpText() {
+    return kUsage + DescribeOptions("  ") + kExitStatus;
 }
 
 // Parses args into options; on a usage error returns false with message set.
@@ -147,7 +128,7 @@ int RunCommandLine(const CStringList& args, const ProfileStore& profile, std::os
         return kCliUsage;
     }
     if (help) {
-        out << kUsage;
+        out << HelpText();
         return kCliDone;
     }
     if (version) {
@@ -155,11 +136,11 @@ int RunCommandLine(const CStringList& args, const ProfileStore& profile, std::os
         return kCliDone;
     }
     if (options.operands.size() != 2) {
-        err << "brevix-cli: expected SOURCE and OUTPUT_FOLDER\n" << kUsage;
+        err << "brevix-cli: expected SOURCE and OUTPUT_FOLDER\n" << HelpText();
         return kCliUsage;
     }
 
-    ChunkSettings& settings = *GetChunkSettings();
+    SettingsRecord settings;
     settings.LoadSettings(options.noProfile ? static_cast<const ProfileStore&>(MemoryProfile()) : profile);
     for (const CString& assignment : options.sets) {
         if (!ApplySetting(settings, assignment)) {
@@ -168,8 +149,6 @@ int RunCommandLine(const CStringList& args, const ProfileStore& profile, std::os
             return kCliUsage;
         }
     }
-    settings.m_levelEdit.SetWindowText(options.tagsGiven ? options.tags : settings.m_strLevelTags);
-    settings.m_nameEdit.SetWindowText(options.keysGiven ? options.keys : settings.m_strNameKeys);
 
     const CString& source = options.operands[0];
     const CString& folder = options.operands[1];
@@ -178,7 +157,8 @@ int RunCommandLine(const CStringList& args, const ProfileStore& profile, std::os
         return kCliUsage;
     }
 
-    Chunker chunker;
+    Chunker chunker(settings, options.tagsGiven ? options.tags : settings.m_strLevelTags,
+                    options.keysGiven ? options.keys : settings.m_strNameKeys);
     CString log;
     try {
         log = chunker.Process(source, folder);

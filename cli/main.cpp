@@ -1,11 +1,12 @@
 #include "cli/CommandLine.h"
 #include "platform/TextMode.h"
+#include "settings/SettingsRecord.h"
 
 #include <iostream>
 
 int main(int argc, char** argv) {
     SetStdoutBinary();
     CStringList args(argv + 1, argv + argc);
-    UserProfile profile("Vellacor", "Brevix");
+    UserProfile profile(kCompanyKey, kApplicationName);
     return RunCommandLine(args, profile, std::cout, std::cerr);
 }

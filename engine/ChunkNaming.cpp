@@ -2,7 +2,6 @@
 // and extension, never replacing the source or a file given out earlier in the same run.
 #include "Chunker.h"
 
-#include "settings/ChunkSettings.h"
 
 #include <algorithm>
 #include <cstdio>
@@ -75,17 +74,16 @@ void Chunker::FindRegion(const CString& tag, const char* position, const char* e
 }
 
 CString Chunker::MakePrefix(const CString& tag) const {
-    const ChunkSettings& settings = *GetChunkSettings();
     CString prefix;
-    if (settings.GetEmitPrefix()) {
-        if (settings.GetUseSource()) {
+    if (m_options.GetEmitPrefix()) {
+        if (m_options.GetUseSource()) {
             prefix = m_source.GetFileName();
             for (char& c : prefix)
                 if (c == '.') c = '_';
         } else {
-            prefix = settings.GetPrefix();
+            prefix = m_options.GetPrefix();
         }
-        if (settings.GetAppendTagname()) {
+        if (m_options.GetAppendTagname()) {
             if (!prefix.empty()) prefix += '_';
             prefix += tag;
         }
@@ -96,9 +94,8 @@ CString Chunker::MakePrefix(const CString& tag) const {
 
 Chunker::ChunkPath Chunker::MakeChunkPath(const CString& outputFolder, const CString& tag, const char* position,
                                           const char* end) {
-    const ChunkSettings& settings = *GetChunkSettings();
     CString folderPart = outputFolder + kPathSeparator;
-    if (settings.GetSubfolders()) folderPart += tag + kPathSeparator;
+    if (m_options.GetSubfolders()) folderPart += tag + kPathSeparator;
 
     CString name;
     const char* regionEnd = position;
@@ -120,7 +117,7 @@ Chunker::ChunkPath Chunker::MakeChunkPath(const CString& outputFolder, const CSt
 
     ChunkPath chunkPath;
     chunkPath.base = folderPart + MakePrefix(tag) + name;
-    chunkPath.ext = settings.GetExt();
+    chunkPath.ext = m_options.GetExt();
     chunkPath.path = chunkPath.base + "." + chunkPath.ext;
     chunkPath.numberAt = chunkPath.base.size();
     // A device name before the first "." of the file name stays one whatever number follows the
@@ -128,7 +125,7 @@ Chunker::ChunkPath Chunker::MakeChunkPath(const CString& outputFolder, const CSt
     const size_t nameAt = chunkPath.base.size() - GetFileNameOf(chunkPath.base).size();
     const size_t dot = chunkPath.base.find('.', nameAt);
     if (dot != CString::npos && IsReservedDeviceName(chunkPath.path)) chunkPath.numberAt = dot;
-    chunkPath.numbered = chunkPath.path == m_source.GetFilePath() || duplicate || !settings.GetOverwrite() ||
+    chunkPath.numbered = chunkPath.path == m_source.GetFilePath() || duplicate || !m_options.GetOverwrite() ||
                          IsReservedDeviceName(chunkPath.path);
     return chunkPath;
 }

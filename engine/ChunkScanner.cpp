@@ -2,7 +2,6 @@
 // copies each chunk's text into its own file.
 #include "Chunker.h"
 
-#include "settings/ChunkSettings.h"
 
 #include <algorithm>
 
@@ -93,11 +92,10 @@ void Chunker::ScanText(const CString& outputFolder, const CString& preamble, con
 // when asked, and the preamble and start tag written into it.
 void Chunker::StartChunk(std::vector<ChunkFile>& open, const CString& folder, const CString& preamble,
                          const CString& name, const char* nameEnd, const char* tagBegin, const char* end) {
-    const ChunkSettings& settings = *GetChunkSettings();
     open.emplace_back(CString());
     ChunkFile& chunk = open.back();
     const ChunkPath chunkPath = MakeChunkPath(folder, name, nameEnd, end);
-    if (settings.GetSubfolders()) {
+    if (m_options.GetSubfolders()) {
         CString subfolder = FolderOf(chunkPath.path, false);
         if (!IsFolder(subfolder)) {
             // Another run may make the folder first: then it is there, as if it had been before.
@@ -116,7 +114,7 @@ void Chunker::StartChunk(std::vector<ChunkFile>& open, const CString& folder, co
         LogFailure("Unable to open file: " + chunk.path);
         return;
     }
-    if (settings.GetEmitPreamble() && !preamble.empty()) chunk.stream.Write(preamble);
+    if (m_options.GetEmitPreamble() && !preamble.empty()) chunk.stream.Write(preamble);
     chunk.stream.Write(tagBegin, nameEnd + 1 - tagBegin);
 }
 
@@ -126,10 +124,9 @@ void Chunker::EndChunk(std::vector<ChunkFile>& open, const char* tagBegin, const
     if (open.empty()) return;
     ChunkFile& chunk = open.back();
     if (chunk.stream.IsOpen()) {
-        const ChunkSettings& settings = *GetChunkSettings();
         chunk.stream.Write(tagBegin, tagEnd - tagBegin);
-        if (settings.GetEmitPostamble()) {
-            CString postamble = settings.GetPostamble();
+        if (m_options.GetEmitPostamble()) {
+            CString postamble = m_options.GetPostamble();
             if (!postamble.empty()) chunk.stream.Write(postamble);
         }
         if (chunk.stream.Close())

@@ -2,7 +2,6 @@
 #include "Chunker.h"
 
 #include "platform/LocalTime.h"
-#include "settings/ChunkSettings.h"
 
 #include <cstring>
 
@@ -16,9 +15,8 @@ CString Chunker::Process(const CString& sourcePath, const CString& outputFolder)
     m_givenPaths.Clear();
     m_nextNumber.clear();
 
-    const ChunkSettings& settings = *GetChunkSettings();
-    SetChunkLevelTags(settings.GetLevelTagText());
-    SetChunkNameKeys(settings.GetNameKeyText());
+    SetChunkLevelTags(m_strLevelTagText);
+    SetChunkNameKeys(m_strNameKeyText);
 
     if (sourcePath.empty()) {
         LogFailure("source filename is empty");
@@ -26,7 +24,7 @@ CString Chunker::Process(const CString& sourcePath, const CString& outputFolder)
         LogFailure("chunk level tag is empty");
     } else if (OpenSource(sourcePath)) {
         LogLine("source: " + sourcePath);
-        LogLine("chunk level tag: " + settings.GetLevelTagText());
+        LogLine("chunk level tag: " + m_strLevelTagText);
         LogLine("output folder: " + outputFolder);
         LogLine();
         try {
@@ -76,9 +74,8 @@ bool Chunker::OpenSource(const CString& path) {
 
 void Chunker::ReadSource(const CString& outputFolder) {
     if (!m_source.IsOpen()) return;
-    const ChunkSettings& settings = *GetChunkSettings();
-    CString preamble = settings.GetPreamble();
-    bool useLine1 = settings.GetUseLine1() != 0;
+    CString preamble = m_options.GetPreamble();
+    bool useLine1 = m_options.GetUseLine1() != 0;
     CString text = m_source.ReadText();
     if (useLine1 && !text.empty()) preamble = text.substr(0, text.find('\n') + 1);
     ScanText(outputFolder, preamble, text);

@@ -2,6 +2,7 @@
 // the source whole, cuts it into chunk files and keeps the process log of what it did.
 #pragma once
 
+#include "ChunkOptions.h"
 #include "StringSet.h"
 #include "TextSearch.h"
 #include "platform/FileSystem.h"
@@ -14,7 +15,10 @@
 
 class Chunker {
 public:
-    Chunker() = default;
+    // A Chunker for runs with these options and key texts: the chunk level tag text and the
+    // chunk name key text as typed (free text, split at spaces and commas by each run).
+    Chunker(const ChunkOptions& options, const CString& levelTagText, const CString& nameKeyText)
+        : m_options(options), m_strLevelTagText(levelTagText), m_strNameKeyText(nameKeyText) {}
     virtual ~Chunker() = default;
 
     // One run: cuts the source into chunk files in outputFolder (expected to exist) and returns
@@ -106,6 +110,9 @@ private:
     CString CreateFreeVariant(const ChunkPath& chunkPath, TextOutStream& stream);
 
     // Member variables
+    const ChunkOptions m_options;   // the options of every run
+    const CString m_strLevelTagText; // the chunk level tag text as typed
+    const CString m_strNameKeyText;  // the chunk name key text as typed
     CString m_strProcessLog; // lines, each ended by CR LF
     CStringList m_levelTags; // element names at which a chunk begins
     CStringList m_nameKeys;  // element and attribute names that name a chunk file

@@ -12,7 +12,6 @@
 
 #include "engine/Chunker.h"
 #include "platform/FileException.h"
-#include "settings/ChunkSettings.h"
 
 #include <algorithm>
 #include <cstdint>
@@ -115,17 +114,14 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     MakeFolder(outFolder);
 
     const Options& keyText = kKeyTexts[choice % (sizeof kKeyTexts / sizeof kKeyTexts[0])];
-    ChunkSettings& settings = *GetChunkSettings();
-    settings.LoadSettings(MemoryProfile());
-    settings.m_levelEdit.SetWindowText(keyText.tags);
-    settings.m_nameEdit.SetWindowText(keyText.keys);
+    ChunkOptions settings = ChunkOptions::Defaults();
     settings.m_bSubfolders = (choice >> 4) & 1;
     settings.m_bOverwrite = (choice >> 5) & 1;
     settings.m_bEmitPreamble = (choice >> 6) & 1;
     settings.m_bUseLine1 = (choice >> 7) & 1;
     settings.m_bEmitPostamble = 0;
 
-    Chunker chunker;
+    Chunker chunker(settings, keyText.tags, keyText.keys);
     std::string log;
     try {
         log = chunker.Process(sourcePath, outFolder);

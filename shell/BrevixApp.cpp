@@ -70,7 +70,7 @@ BOOL CBrevixApp::InitInstance() {
     INITCOMMONCONTROLSEX icc = {sizeof icc, ICC_BAR_CLASSES | ICC_WIN95_CLASSES};
     InitCommonControlsEx(&icc);
     // 2-4. The profile, the recent files and every setting, before any window exists.
-    SetRegistryKey("Vellacor");
+    SetRegistryKey(kCompanyKey);
     LoadStdProfileSettings(4);
     m_pSettings->LoadSettings(GetProfileStore());
     // 5-7. The document template, shell open and the shell's file types.
@@ -106,43 +106,9 @@ void CBrevixApp::OnAppAbout() {
 // and written to the profile at once, in a fixed order. Cancel changes nothing.
 void CBrevixApp::OnSettings() {
     CSettingsDlg dlg;
-    ChunkSettings& settings = *m_pSettings;
-    dlg.m_bOverwrite = settings.m_bOverwrite;
-    dlg.m_bSubfolders = settings.m_bSubfolders;
-    dlg.m_bEmitPrefix = settings.m_bEmitPrefix;
-    dlg.m_bUseSource = settings.m_bUseSource;
-    dlg.m_strPrefix = settings.m_strPrefix;
-    dlg.m_bAppendTagname = settings.m_bAppendTagname;
-    dlg.m_strExt = settings.m_strExt;
-    dlg.m_bEmitPreamble = settings.m_bEmitPreamble;
-    dlg.m_bUseLine1 = settings.m_bUseLine1;
-    dlg.m_strPreamble = settings.m_strPreamble;
-    dlg.m_bEmitPostamble = settings.m_bEmitPostamble;
-    dlg.m_strPostamble = settings.m_strPostamble;
+    static_cast<ChunkOptions&>(dlg) = *m_pSettings;
     if (dlg.DoModal() != IDOK) return;
-
-    auto storeBool = [&](BOOL& option, BOOL value, const char* entry) {
-        if (option == value) return;
-        option = value;
-        WriteProfileString(kSettingsSection, entry, EncodeBool(value));
-    };
-    auto storeText = [&](CString& option, const CString& value, const char* entry) {
-        if (option == value) return;
-        option = value;
-        WriteProfileString(kSettingsSection, entry, value);
-    };
-    storeBool(settings.m_bOverwrite, dlg.m_bOverwrite, "overwrite");
-    storeBool(settings.m_bSubfolders, dlg.m_bSubfolders, "subfolders");
-    storeBool(settings.m_bEmitPrefix, dlg.m_bEmitPrefix, "emit_prefix");
-    storeBool(settings.m_bUseSource, dlg.m_bUseSource, "use_source");
-    storeText(settings.m_strPrefix, dlg.m_strPrefix, "prefix");
-    storeBool(settings.m_bAppendTagname, dlg.m_bAppendTagname, "append_tagname");
-    storeText(settings.m_strExt, dlg.m_strExt, "ext");
-    storeBool(settings.m_bEmitPreamble, dlg.m_bEmitPreamble, "emit_preamble");
-    storeBool(settings.m_bUseLine1, dlg.m_bUseLine1, "use_line1");
-    storeText(settings.m_strPreamble, dlg.m_strPreamble, "preamble");
-    storeBool(settings.m_bEmitPostamble, dlg.m_bEmitPostamble, "emit_postamble");
-    storeText(settings.m_strPostamble, dlg.m_strPostamble, "postamble");
+    m_pSettings->StoreChangedOptions(dlg, GetProfileStore());
 }
 
 void CBrevixApp::OnUpdateSettings(CCmdUI* pCmdUI) {

@@ -1,6 +1,9 @@
 #include "BrevixDoc.h"
 
 #include "BrevixView.h"
+#include "engine/Chunker.h"
+#include "process/FolderDialog.h"
+#include "process/ProcessLogDlg.h"
 #include "resources/resource.h"
 #include "settings/ChunkSettings.h"
 
@@ -23,7 +26,22 @@ BOOL CBrevixDoc::OnNewDocument() {
     return TRUE;
 }
 
-// OnFileProcess, the Process command, is in process/ProcessCommand.cpp.
+// The Process command: asks for the output folder, runs the engine once over the open source
+// file with the options and the toolbar's key texts as they are now, and shows its log. Cancel,
+// or a place with no file-system path, ends the command silently. A read error of the source
+// (CFileException) or a source too large for memory passes out to the command dispatch, which
+// reports it; the objects here are destroyed as it passes.
+void CBrevixDoc::OnFileProcess() {
+    CFolderDialog folderDlg;
+    folderDlg.SetTitle("Select Brevix Output Folder");
+    if (folderDlg.DoModal() != IDOK || folderDlg.m_strFolder.empty()) return;
+
+    const ChunkSettings& settings = *GetChunkSettings();
+    CProcessLogDlg logDlg;
+    Chunker chunker(settings, settings.GetLevelTagText(), settings.GetNameKeyText());
+    logDlg.m_strLog = chunker.Process(GetPathName(), folderDlg.m_strFolder);
+    logDlg.DoModal();
+}
 
 void CBrevixDoc::OnUpdateFileProcess(CCmdUI* pCmdUI) {
     pCmdUI->Enable(!GetPathName().empty() && !GetChunkSettings()->GetLevelTagText().empty());

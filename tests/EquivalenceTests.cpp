@@ -4,7 +4,6 @@
 
 #include "engine/Chunker.h"
 #include "reference/ReferenceChunker.h"
-#include "settings/ChunkSettings.h"
 
 #include <cstdlib>
 #include <filesystem>
@@ -43,7 +42,7 @@ TEST(Equivalence, EngineMatchesTheReferenceRun) {
         CString source = RandomSource(random);
         WriteBytes(sourcePath, source);
         ResetSettings(kLevelTexts[random() % 4], kKeyTexts[random() % 4]);
-        ChunkSettings& settings = *GetChunkSettings();
+        TestSettings& settings = Settings();
         auto coin = [&random] { return static_cast<BOOL>(random() % 2); };
         settings.m_bOverwrite = coin();
         settings.m_bSubfolders = coin();
@@ -59,15 +58,15 @@ TEST(Equivalence, EngineMatchesTheReferenceRun) {
 
         CString out = scratch / ("out" + std::to_string(round));
         fs::create_directories(out);
-        Chunker chunker;
+        Chunker chunker = NewChunker();
         std::vector<CString> events = LogBody(chunker.Process(sourcePath, out));
         ASSERT_GE(events.size(), 4u) << "seed " << kSeed << " round " << round;
         events.erase(events.begin(), events.begin() + 4);
 
         reference::Options options;
-        Chunker splitter;
-        splitter.SetChunkLevelTags(settings.GetLevelTagText());
-        splitter.SetChunkNameKeys(settings.GetNameKeyText());
+        Chunker splitter = NewChunker();
+        splitter.SetChunkLevelTags(settings.levelTags);
+        splitter.SetChunkNameKeys(settings.nameKeys);
         options.levelTags = splitter.GetLevelTags();
         options.nameKeys = splitter.GetNameKeys();
         options.overwrite = settings.m_bOverwrite;

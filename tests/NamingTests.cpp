@@ -3,7 +3,6 @@
 
 #include "engine/Chunker.h"
 #include "platform/IoFaults.h"
-#include "settings/ChunkSettings.h"
 
 #include <algorithm>
 #include <cstring>
@@ -22,7 +21,6 @@ namespace {
 
 class Naming : public EngineTest {
 protected:
-    ChunkSettings& Settings() { return *GetChunkSettings(); }
     // The chunk file names a run wrote, in the order they were logged.
     std::vector<CString> LoggedNames(const CString& log) {
         std::vector<CString> names;
@@ -93,7 +91,7 @@ TEST_F(Naming, ExtensionAndFolderAreTakenAsGiven) {
     EXPECT_EQ(LoggedNames(log), (std::vector<CString>{"A."}));
 
     // A folder that ends with a separator gets another one.
-    Chunker chunker;
+    Chunker chunker = NewChunker();
     log = chunker.Process(m_source, m_out + kPathSeparator);
     EXPECT_NE(log.find(m_out + kPathSeparator + kPathSeparator + "A.\r\n"), CString::npos) << log;
 }
@@ -156,7 +154,7 @@ TEST_F(Naming, SourceFileIsNeverAChunkFile) {
         folders.push_back(upper);
     }
     for (const CString& folder : folders) {
-        Chunker chunker;
+        Chunker chunker = NewChunker();
         CString log = chunker.Process(inOut, folder);
         EXPECT_EQ(ReadBytes(inOut), source) << folder;
         EXPECT_NE(log.find("src(1).xml"), CString::npos) << log;
@@ -166,7 +164,7 @@ TEST_F(Naming, SourceFileIsNeverAChunkFile) {
     // A relative spelling of the output folder.
     fs::path before = fs::current_path();
     fs::current_path(m_scratch.Path());
-    Chunker chunker;
+    Chunker chunker = NewChunker();
     CString log = chunker.Process(inOut, "out");
     fs::current_path(before);
     EXPECT_EQ(ReadBytes(inOut), source);
@@ -231,7 +229,7 @@ TEST_F(Naming, HostileFileSystemNeverCostsAByte) {
         c.prepare();
         Settings().m_bOverwrite = c.overwrite;
         const bool throughLink = fs::is_symlink(linked.c_str());
-        Chunker chunker;
+        Chunker chunker = NewChunker();
         CString log = chunker.Process(throughLink ? linked : src, m_out);
         IoFaults::Reset();
         std::vector<CString> names;
@@ -270,11 +268,11 @@ TEST_F(Naming, ConcurrentRunsNeverShareAFile) {
     pid_t child = fork();
     ASSERT_GE(child, 0);
     if (child == 0) {
-        Chunker chunker;
+        Chunker chunker = NewChunker();
         WriteBytes(m_scratch / "child.log", chunker.Process(m_source, m_out));
         _exit(0);
     }
-    Chunker chunker;
+    Chunker chunker = NewChunker();
     CString log = chunker.Process(m_source, m_out) + ReadBytes((waitpid(child, nullptr, 0), m_scratch / "child.log"));
     std::vector<CString> names = LoggedNames(log);
     std::sort(names.begin(), names.end());
@@ -300,7 +298,7 @@ TEST_F(Naming, PathsTooLongForThePlatformAreLoggedFailures) {
     const CString text = "<topic><title>A</title>x</topic>\n<topic><title>A</title>y</topic>\n";
     WriteBytes(source, text);
     if (ReadBytes(source) != text) GTEST_SKIP() << "no file under a long path here";
-    Chunker chunker;
+    Chunker chunker = NewChunker();
     CString log = chunker.Process(source, folder);
     std::vector<CString> body = LogBody(log);
     ASSERT_EQ(body.size(), 6u) << log;

@@ -5,7 +5,6 @@
 #include "engine/Chunker.h"
 #include "platform/FileException.h"
 #include "platform/IoFaults.h"
-#include "settings/ChunkSettings.h"
 
 #include <filesystem>
 #include <map>
@@ -42,7 +41,7 @@ class Robustness : public ::testing::Test {
 protected:
     void SetUp() override {
         ResetSettings("topic section", "title");
-        GetChunkSettings()->m_bSubfolders = 1;
+        Settings().m_bSubfolders = 1;
         WriteBytes(m_source, FaultSource());
     }
     void TearDown() override { IoFaults::Reset(); }
@@ -50,7 +49,7 @@ protected:
     RunResult RunInto(const CString& out) {
         fs::create_directories(out);
         RunResult result;
-        Chunker chunker;
+        Chunker chunker = NewChunker();
         try {
             result.log = chunker.Process(m_source, out);
         } catch (const CFileException&) {
@@ -198,7 +197,7 @@ TEST_F(Robustness, LongLinesAndNamesAndABadOutputFolder) {
     CString file = m_scratch / "a-file";
     WriteBytes(file, "keep me");
     WriteBytes(m_source, "<topic>a</topic><topic>b</topic>");
-    Chunker chunker;
+    Chunker chunker = NewChunker();
     CString log = chunker.Process(m_source, file);
     EXPECT_EQ(LogBody(log).back(), "Unable to open file: " + file + kPathSeparator + "0002.xml");
     EXPECT_EQ(ReadBytes(file), "keep me");
@@ -228,9 +227,9 @@ TEST_F(Robustness, ReadOnlyOutputFolderLogsEveryChunkAndWritesNothing) {
     WriteBytes(m_source, source);
     for (BOOL subfolders : {0, 1}) {
         ResetSettings("topic", "title");
-        GetChunkSettings()->m_bSubfolders = subfolders;
-        GetChunkSettings()->m_bOverwrite = 0;
-        Chunker chunker;
+        Settings().m_bSubfolders = subfolders;
+        Settings().m_bOverwrite = 0;
+        Chunker chunker = NewChunker();
         const CString log = chunker.Process(m_source, folder);
         const CString base =
             folder + kPathSeparator + (subfolders ? "topic" + CString(1, kPathSeparator) : "");

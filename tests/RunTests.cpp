@@ -4,7 +4,6 @@
 #include "engine/Chunker.h"
 #include "platform/FileException.h"
 #include "platform/IoFaults.h"
-#include "settings/ChunkSettings.h"
 
 #include <cctype>
 #include <filesystem>
@@ -38,8 +37,8 @@ TEST_F(Run, LogStartsWithTheDateAndTimeHeaderAndAnEmptyLine) {
 }
 
 TEST_F(Run, InputChecksLogOneLineInTheirOrder) {
-    Chunker chunker;
     ResetSettings("  , ,", "title");
+    Chunker chunker = NewChunker();
     CString log = chunker.Process(m_source, m_scratch.Path());
     EXPECT_EQ(LogBody(log), (std::vector<CString>{"chunk level tag is empty"}));
     EXPECT_TRUE(chunker.HadFailure());
@@ -49,7 +48,7 @@ TEST_F(Run, InputChecksLogOneLineInTheirOrder) {
 
     ResetSettings("topic", "");
     CString missing = m_scratch / "missing.xml";
-    log = chunker.Process(missing, m_scratch.Path());
+    log = NewChunker().Process(missing, m_scratch.Path());
     EXPECT_EQ(LogBody(log), (std::vector<CString>{"Unable to open file: " + missing}));
     EXPECT_EQ(log.substr(log.size() - 2), "\r\n");
 }
@@ -59,7 +58,7 @@ TEST_F(Run, KeyTextsAreSplitAtSpacesAndCommasAndLoggedAsTyped) {
     CString log = EngineTest::Run("<section><title>S</title></section>");
     EXPECT_EQ(LogBody(log), (std::vector<CString>{"source: " + m_source, "chunk level tag: ,topic,,section ",
                                                   "output folder: " + m_out, "", OutPath("S.xml")}));
-    Chunker chunker;
+    Chunker chunker = NewChunker();
     chunker.SetChunkLevelTags("topic\tx, topic");
     EXPECT_EQ(chunker.GetLevelTags(), (CStringList{"topic\tx", "topic"}));
     chunker.SetChunkNameKeys("");
@@ -74,7 +73,7 @@ TEST_F(Run, EmptySourceLogsTheInputLinesAndNoChunk) {
 }
 
 TEST_F(Run, FirstLineBecomesThePreambleAndIsAlsoScanned) {
-    GetChunkSettings()->m_bUseLine1 = 1;
+    Settings().m_bUseLine1 = 1;
     EngineTest::Run("<topic><title>One</title></topic>\r\n<topic>2</topic>");
     EXPECT_EQ(OutFile("One.xml"), "<topic><title>One</title></topic>\r\n<topic><title>One</title></topic>");
     EXPECT_EQ(OutFile("0001.xml"), "<topic><title>One</title></topic>\r\n<topic>2</topic>");
@@ -90,7 +89,7 @@ TEST_F(Run, SourceIsReadInTextMode) {
 }
 
 TEST_F(Run, EveryRunNumbersUnnamedChunksFromOne) {
-    Chunker chunker;
+    Chunker chunker = NewChunker();
     WriteBytes(m_source, "<topic>a</topic><topic><title>T</title></topic>");
     CString first = m_scratch / "first";
     CString second = m_scratch / "second";
@@ -105,7 +104,7 @@ TEST_F(Run, EveryRunNumbersUnnamedChunksFromOne) {
 TEST_F(Run, ReadErrorIsRaisedBeforeAnyChunkFileExists) {
     WriteBytes(m_source, "<topic>a</topic>");
     std::filesystem::create_directories(m_out);
-    Chunker chunker;
+    Chunker chunker = NewChunker();
     IoFaults::FailAt(IoOp::Read, 1);
     EXPECT_THROW(chunker.Process(m_source, m_out), CFileException);
     EXPECT_TRUE(ListFolder(m_out).empty());

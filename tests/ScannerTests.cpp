@@ -3,7 +3,6 @@
 
 #include "platform/FileException.h"
 #include "platform/IoFaults.h"
-#include "settings/ChunkSettings.h"
 
 #include <filesystem>
 
@@ -97,8 +96,8 @@ TEST_F(Scanner, UnfinishedTagAtTheEndGoesToTheOpenChunk) {
 }
 
 TEST_F(Scanner, ChunkOpenAtTheEndKeepsItsTextWithoutClosingTagOrLogLine) {
-    GetChunkSettings()->m_bEmitPostamble = 1;
-    GetChunkSettings()->m_strPostamble = "<!-- end -->";
+    Settings().m_bEmitPostamble = 1;
+    Settings().m_strPostamble = "<!-- end -->";
     CString log = Run("<topic>a<topic>b</topic>c\n");
     EXPECT_EQ(OutFile("0001.xml"), kPreamble + "<topic>ac\r\n");
     EXPECT_EQ(OutFile("0002.xml"), kPreamble + "<topic>b</topic><!-- end -->");
@@ -106,7 +105,7 @@ TEST_F(Scanner, ChunkOpenAtTheEndKeepsItsTextWithoutClosingTagOrLogLine) {
 }
 
 TEST_F(Scanner, PreambleAndPostambleFollowTheirOptions) {
-    ChunkSettings& settings = *GetChunkSettings();
+    TestSettings& settings = Settings();
     settings.m_bEmitPostamble = 1;
     settings.m_strPostamble = "\n<!-- end -->\n";
     settings.m_strPreamble = "<?xml?>";
@@ -138,7 +137,7 @@ TEST_F(Scanner, NulBytesAreCopiedLikeAnyOtherCharacter) {
 }
 
 TEST_F(Scanner, SubfolderIsCreatedOnceAndLogged) {
-    GetChunkSettings()->m_bSubfolders = 1;
+    Settings().m_bSubfolders = 1;
     CString log = Run("<topic>a</topic><topic>b</topic>");
     CString folder = OutPath("topic");
     EXPECT_EQ(Events(log),
@@ -148,7 +147,7 @@ TEST_F(Scanner, SubfolderIsCreatedOnceAndLogged) {
 }
 
 TEST_F(Scanner, SubfolderThatCannotBeCreatedIsLoggedAndTheOpenFails) {
-    GetChunkSettings()->m_bSubfolders = 1;
+    Settings().m_bSubfolders = 1;
     std::filesystem::create_directories(m_out);
     WriteBytes(OutPath("topic"), "a file in the way");
     CString log = Run("<topic>a</topic>");

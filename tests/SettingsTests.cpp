@@ -1,10 +1,8 @@
-// The settings record: defaults, the reading of stored values, and the key texts' two forms.
+// The settings record: defaults, the reading of stored values, and what is written back.
 #include "TestSupport.h"
 
 #include "platform/ProfileStore.h"
-#include "settings/ChunkSettings.h"
-
-#include <cstring>
+#include "settings/SettingsRecord.h"
 
 namespace {
 
@@ -27,83 +25,63 @@ public:
     CStringList writes;
 };
 
-TEST(Settings, FreshStartTakesTheDefaults) {
-    ChunkSettings settings;
-    RecordingProfile profile;
-    settings.LoadSettings(profile);
-    EXPECT_EQ(settings.m_strLevelTags, "topic");
-    EXPECT_EQ(settings.m_strNameKeys, "title");
-    EXPECT_EQ(settings.GetOverwrite(), 1);
-    EXPECT_EQ(settings.GetSubfolders(), 0);
-    EXPECT_EQ(settings.GetEmitPrefix(), 0);
-    EXPECT_EQ(settings.GetUseSource(), 0);
-    EXPECT_EQ(settings.GetPrefix(), "");
-    EXPECT_EQ(settings.GetAppendTagname(), 0);
-    EXPECT_EQ(settings.GetExt(), "xml");
-    EXPECT_EQ(settings.GetEmitPreamble(), 1);
-    EXPECT_EQ(settings.GetUseLine1(), 0);
-    EXPECT_EQ(settings.GetPreamble(), "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n");
-    EXPECT_EQ(std::strlen(kDefaultPreamble), 39u);
-    EXPECT_EQ(settings.GetEmitPostamble(), 0);
-    EXPECT_EQ(settings.GetPostamble(), "");
-    EXPECT_EQ(profile.reads,
-              (CStringList{"Settings\\tag", "Settings\\attrs", "Settings\\overwrite", "Settings\\subfolders",
-                           "Settings\\emit_prefix", "Settings\\use_source", "Settings\\prefix",
-                           "Settings\\append_tagname", "Settings\\ext", "Settings\\emit_preamble",
-                           "Settings\\use_line1", "Settings\\preamble", "Settings\\emit_postamble",
-                           "Settings\\postamble"}));
-    EXPECT_TRUE(profile.writes.empty());
+// Every member, in record order, as one line to compare.
+CString Dump(const SettingsRecord& r) {
+    CString line = r.m_strLevelTags + "|" + r.m_strNameKeys;
+    for (BOOL flag : {r.m_bOverwrite, r.m_bSubfolders, r.m_bEmitPrefix, r.m_bUseSource})
+        line += "|" + std::to_string(flag);
+    line += "|" + r.m_strPrefix + "|" + std::to_string(r.m_bAppendTagname) + "|" + r.m_strExt;
+    for (BOOL flag : {r.m_bEmitPreamble, r.m_bUseLine1})
+        line += "|" + std::to_string(flag);
+    return line + "|" + r.m_strPreamble + "|" + std::to_string(r.m_bEmitPostamble) + "|" + r.m_strPostamble;
 }
 
-TEST(Settings, StoredValuesAreTakenAsTheyAreAndOnlyYesIsTrue) {
-    ChunkSettings settings;
-    RecordingProfile profile;
-    profile.values = {{"tag", ""},
-                      {"attrs", "id, title"},
-                      {"overwrite", "Yes"},
-                      {"subfolders", "yes"},
-                      {"emit_prefix", "1"},
-                      {"use_source", "true"},
-                      {"prefix", " a.b "},
-                      {"ext", ""},
-                      {"emit_preamble", "YES"},
-                      {"preamble", "line 1\r\nline 2"},
-                      {"emit_postamble", "yes"}};
-    settings.LoadSettings(profile);
-    EXPECT_EQ(settings.m_strLevelTags, ""); // an empty stored tag stays empty
-    EXPECT_EQ(settings.m_strNameKeys, "id, title");
-    EXPECT_EQ(settings.GetOverwrite(), 0);
-    EXPECT_EQ(settings.GetSubfolders(), 1);
-    EXPECT_EQ(settings.GetEmitPrefix(), 0);
-    EXPECT_EQ(settings.GetUseSource(), 0);
-    EXPECT_EQ(settings.GetPrefix(), " a.b ");
-    EXPECT_EQ(settings.GetExt(), "");
-    EXPECT_EQ(settings.GetEmitPreamble(), 0);
-    EXPECT_EQ(settings.GetPreamble(), "line 1\r\nline 2");
-    EXPECT_EQ(settings.GetEmitPostamble(), 1);
-    EXPECT_TRUE(profile.writes.empty());
+TEST(Settings, LoadTakesStoredTextsAsTheyAreAndDefaultsOnlyForMissingValues) {
+    const std::vector<std::pair<CString, CString>> stored = {
+        {"tag", ""}, {"attrs", "id, title"}, {"overwrite", "Yes"}, {"subfolders", "yes"}, {"emit_prefix", "1"},
+        {"use_source", "true"}, {"prefix", " a.b "}, {"ext", ""}, {"emit_preamble", "YES"},
+        {"preamble", "line 1\r\nline 2"}, {"emit_postamble", "yes"}};
+    struct {
+        std::vector<std::pair<CString, CString>> values;
+        CString expected;
+    } cases[] = {
+        {{}, "topic|title|1|0|0|0||0|xml|1|0|<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n|0|"},
+        {stored, "|id, title|0|1|0|0| a.b |0||0|0|line 1\r\nline 2|1|"},
+    };
+    for (const auto& c : cases) {
+        SettingsRecord settings;
+        RecordingProfile profile;
+        profile.values = c.values;
+        settings.LoadSettings(profile);
+        EXPECT_EQ(Dump(settings), c.expected);
+        EXPECT_EQ(profile.reads,
+                  (CStringList{"Settings\\tag", "Settings\\attrs", "Settings\\overwrite", "Settings\\subfolders",
+                               "Settings\\emit_prefix", "Settings\\use_source", "Settings\\prefix",
+                               "Settings\\append_tagname", "Settings\\ext", "Settings\\emit_preamble",
+                               "Settings\\use_line1", "Settings\\preamble", "Settings\\emit_postamble",
+                               "Settings\\postamble"}));
+        EXPECT_TRUE(profile.writes.empty());
+    }
 }
 
-TEST(Settings, LiveKeyTextsAreTheEditFieldsAndTheStoredOnesAreSavedAtExit) {
-    ChunkSettings settings;
+TEST(Settings, OnlyChangedOptionsAreWrittenInOrderAndTheKeyTextsAtExit) {
+    SettingsRecord settings;
     RecordingProfile profile;
     settings.LoadSettings(profile);
-    EXPECT_EQ(settings.GetLevelTagText(), ""); // no field filled yet
-    settings.m_levelEdit.SetWindowText("section");
-    settings.m_nameEdit.SetWindowText("id");
-    EXPECT_EQ(settings.GetLevelTagText(), "section");
-    EXPECT_EQ(settings.GetNameKeyText(), "id");
-    EXPECT_EQ(settings.m_strLevelTags, "topic");
+    ChunkOptions edited = settings;
+    edited.m_strPostamble = "<!--end-->";
+    edited.m_bOverwrite = 0;
+    edited.m_strExt = "txt";
+    edited.m_bUseLine1 = 1;
+    edited.m_bUseLine1 = 0; // on and off again: unchanged
+    settings.StoreChangedOptions(edited, profile);
+    settings.StoreChangedOptions(edited, profile); // nothing changed any more
+    settings.m_strLevelTags = "section";
     settings.SaveKeyTexts(profile);
-    EXPECT_EQ(profile.writes, (CStringList{"Settings\\tag=topic", "Settings\\attrs=title"}));
-}
-
-TEST(Settings, BooleansAreStoredAsYesAndNo) {
-    EXPECT_EQ(EncodeBool(1), "yes");
-    EXPECT_EQ(EncodeBool(0), "no");
-    EXPECT_EQ(DecodeBool("yes"), 1);
-    EXPECT_EQ(DecodeBool("yes "), 0);
-    EXPECT_EQ(DecodeBool(""), 0);
+    EXPECT_EQ(profile.writes, (CStringList{"Settings\\overwrite=no", "Settings\\ext=txt",
+                                           "Settings\\postamble=<!--end-->", "Settings\\tag=section",
+                                           "Settings\\attrs=title"}));
+    EXPECT_EQ(settings.m_strExt, "txt");
 }
 
 } // namespace

@@ -2,7 +2,6 @@
 
 #include "engine/Chunker.h"
 #include "platform/ProfileStore.h"
-#include "settings/ChunkSettings.h"
 
 #include <algorithm>
 #include <fstream>
@@ -85,16 +84,27 @@ std::vector<CString> LogBody(const CString& log) {
     return lines;
 }
 
+namespace {
+TestSettings g_testSettings;
+} // namespace
+
+TestSettings& Settings() {
+    return g_testSettings;
+}
+
 void ResetSettings(const CString& levelTags, const CString& nameKeys) {
-    ChunkSettings& settings = *GetChunkSettings();
-    settings.LoadSettings(MemoryProfile());
-    settings.m_levelEdit.SetWindowText(levelTags);
-    settings.m_nameEdit.SetWindowText(nameKeys);
+    static_cast<ChunkOptions&>(g_testSettings) = ChunkOptions::Defaults();
+    g_testSettings.levelTags = levelTags;
+    g_testSettings.nameKeys = nameKeys;
+}
+
+Chunker NewChunker() {
+    return Chunker(g_testSettings, g_testSettings.levelTags, g_testSettings.nameKeys);
 }
 
 CString EngineTest::Run(const CString& source) {
     WriteBytes(m_source, source);
     fs::create_directories(m_out);
-    Chunker chunker;
+    Chunker chunker = NewChunker();
     return chunker.Process(m_source, m_out);
 }

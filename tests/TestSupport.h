@@ -1,6 +1,7 @@
 // Shared helpers of the engine tests: scratch folders, file bytes, and a clean settings record.
 #pragma once
 
+#include "engine/Chunker.h"
 #include "platform/FileSystem.h"
 #include "platform/StringTypes.h"
 
@@ -46,9 +47,15 @@ CString Crlf(const CString& text);
 // The log as a list of lines (CR LF removed), without the header line and its empty line.
 std::vector<CString> LogBody(const CString& log);
 
-// Resets the settings record to the defaults of a fresh start, with the given key texts in the
-// toolbar fields.
+// The options and key texts the engine tests run with.
+struct TestSettings : ChunkOptions {
+    CString levelTags, nameKeys; // as typed into the toolbar fields
+};
+TestSettings& Settings();
+// Resets the test settings to the defaults of a fresh start, with the given key texts.
 void ResetSettings(const CString& levelTags = "topic", const CString& nameKeys = "title");
+// A Chunker with the test settings as they are now.
+Chunker NewChunker();
 
 // A test that runs the engine in a scratch folder holding "out" and the source "src.xml".
 class EngineTest : public ::testing::Test {

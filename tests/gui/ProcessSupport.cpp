@@ -4,6 +4,7 @@
 #include <vector>
 
 #include "engine/Chunker.h"
+#include "settings/ChunkSettings.h"
 
 namespace gui {
 
@@ -166,7 +167,8 @@ std::string SelectAndWaitForLog(HWND* phLog) {
 }
 
 std::string ReferenceRun(const std::string& source, const std::string& folder) {
-    Chunker chunker;
+    const ChunkSettings& settings = *GetChunkSettings();
+    Chunker chunker(settings, settings.GetLevelTagText(), settings.GetNameKeyText());
     return chunker.Process(source, folder);
 }
 

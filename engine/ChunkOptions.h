@@ -1,0 +1,70 @@
+// ChunkOptions: the twelve options of a run as a plain value, and the one table that lists them.
+// Everything that names or stores the options (the profile load and the Settings dialog's write
+// back, brevix-cli's -s and its help, the tests' reference) is written from BREVIX_CHUNK_OPTIONS.
+#pragma once
+
+#include "platform/StringTypes.h"
+
+// One row per option, in the order the profile is read and changed values are written back:
+//   X(kind, member, accessor, profile value name, stored default, Settings dialog control, help)
+// kind is Flag (a BOOL stored as "yes" or "no") or Text (a string stored as it is). The control
+// is only a name here: the dialog that expands the table knows its value.
+#define BREVIX_CHUNK_OPTIONS(X)                                                                              \
+    X(Flag, m_bOverwrite, GetOverwrite, "overwrite", "yes", IDC_OVERWRITE,                                     \
+      "replace a chunk file left by an earlier run (otherwise make a numbered variant)")                     \
+    X(Flag, m_bSubfolders, GetSubfolders, "subfolders", "no", IDC_SUBFOLDERS,                                  \
+      "put chunk files into a sub-folder named after their chunk level tag")                                 \
+    X(Flag, m_bEmitPrefix, GetEmitPrefix, "emit_prefix", "no", IDC_EMIT_PREFIX, "give chunk file names a prefix") \
+    X(Flag, m_bUseSource, GetUseSource, "use_source", "no", IDC_USE_SOURCE,                                    \
+      "the prefix is the source file's name, dots made underscores")                                         \
+    X(Text, m_strPrefix, GetPrefix, "prefix", "", IDC_PREFIX, "the prefix text, taken as typed")               \
+    X(Flag, m_bAppendTagname, GetAppendTagname, "append_tagname", "no", IDC_APPEND_TAGNAME,                    \
+      "add the chunk level tag to the prefix")                                                               \
+    X(Text, m_strExt, GetExt, "ext", "xml", IDC_EXT, "the extension of chunk files, without the dot")         \
+    X(Flag, m_bEmitPreamble, GetEmitPreamble, "emit_preamble", "yes", IDC_EMIT_PREAMBLE,                       \
+      "begin every chunk file with the preamble")                                                            \
+    X(Flag, m_bUseLine1, GetUseLine1, "use_line1", "no", IDC_USE_LINE1,                                        \
+      "the preamble is line 1 of the source instead of the preamble text")                                   \
+    X(Text, m_strPreamble, GetPreamble, "preamble", kDefaultPreamble, IDC_PREAMBLE,                            \
+      "the preamble text (default: the XML declaration and a line feed)")                                    \
+    X(Flag, m_bEmitPostamble, GetEmitPostamble, "emit_postamble", "no", IDC_EMIT_POSTAMBLE,                    \
+      "end every chunk file with the postamble text")                                                        \
+    X(Text, m_strPostamble, GetPostamble, "postamble", "", IDC_POSTAMBLE, "the postamble text")
+
+// The default preamble: the XML declaration and a line feed.
+constexpr const char* kDefaultPreamble = "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n";
+
+// The stored form of each kind of option, and its reading: a flag is true only for exactly "yes".
+using FlagValue = BOOL;
+using TextValue = CString;
+inline CString EncodeFlag(BOOL value) {
+    return value ? "yes" : "no";
+}
+inline BOOL DecodeFlag(const CString& text) {
+    return text == "yes" ? 1 : 0;
+}
+inline const CString& EncodeText(const CString& text) {
+    return text;
+}
+inline const CString& DecodeText(const CString& text) {
+    return text;
+}
+
+// The options of a run. Constructed empty and false, as the settings record is before it loads;
+// Defaults() gives what a fresh profile holds.
+struct ChunkOptions {
+#define BREVIX_OPTION_MEMBER(kind, member, accessor, name, stored, control, help)                            \
+    kind##Value member{};                                                                                  \
+    kind##Value accessor() const { return member; }
+    BREVIX_CHUNK_OPTIONS(BREVIX_OPTION_MEMBER)
+#undef BREVIX_OPTION_MEMBER
+
+    static ChunkOptions Defaults() {
+        ChunkOptions options;
+#define BREVIX_OPTION_DEFAULT(kind, member, accessor, name, stored, control, help) \
+    options.member = Decode##kind(stored);
+        BREVIX_CHUNK_OPTIONS(BREVIX_OPTION_DEFAULT)
+#undef BREVIX_OPTION_DEFAULT
+        return options;
+    }
+};
