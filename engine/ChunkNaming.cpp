@@ -113,7 +113,7 @@ Chunker::ChunkPath Chunker::MakeChunkPath(const CString& outputFolder, const CSt
     if (name.empty())
         name = FormatNumber("%04d", ++m_unnamedCount);
     else
-        duplicate = !m_usedNames.Insert(name);
+        duplicate = !m_usedNames.insert(name).second;
 
     ChunkPath chunkPath;
     chunkPath.base = folderPart + MakePrefix(tag) + name;
@@ -133,7 +133,7 @@ Chunker::ChunkPath Chunker::MakeChunkPath(const CString& outputFolder, const CSt
 // The plain path is opened for replacing unless a numbered variant is needed anyway, it was given
 // out before in this run, or the open finds the source there (under any name or link).
 CString Chunker::OpenChunkFile(const ChunkPath& chunkPath, TextOutStream& stream) {
-    if (!chunkPath.numbered && m_givenPaths.Insert(PathCompareKey(chunkPath.path))) {
+    if (!chunkPath.numbered && m_givenPaths.insert(PathCompareKey(chunkPath.path)).second) {
         OpenResult result =
             stream.Open(chunkPath.path, WriteOpen::Replace, m_bSourceIdentity ? &m_sourceIdentity : nullptr);
         if (result != OpenResult::IsSpare) return chunkPath.path;
@@ -160,7 +160,7 @@ CString Chunker::CreateFreeVariant(const ChunkPath& chunkPath, TextOutStream& st
     for (;; ++number) {
         CString candidate = NumberedVariant(chunkPath, number);
         if (FindExists(candidate) || IsReservedDeviceName(candidate) ||
-            !m_givenPaths.Insert(PathCompareKey(candidate)))
+            !m_givenPaths.insert(PathCompareKey(candidate)).second)
             continue;
         if (stream.Open(candidate, WriteOpen::CreateNew) != OpenResult::Exists) return candidate;
     }

@@ -10,9 +10,9 @@ CString Chunker::Process(const CString& sourcePath, const CString& outputFolder)
     m_bFailed = false;
     LogLine("Process Log - " + FormatLocalTime("%x %X"));
     LogLine();
-    m_usedNames.Clear();
+    m_usedNames.clear();
     m_unnamedCount = 0;
-    m_givenPaths.Clear();
+    m_givenPaths.clear();
     m_nextNumber.clear();
 
     SetChunkLevelTags(m_strLevelTagText);

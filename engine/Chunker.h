@@ -3,7 +3,6 @@
 #pragma once
 
 #include "ChunkOptions.h"
-#include "StringSet.h"
 #include "TextSearch.h"
 #include "platform/FileSystem.h"
 #include "platform/StdioFile.h"
@@ -11,6 +10,7 @@
 #include "platform/TextOutStream.h"
 
 #include <unordered_map>
+#include <unordered_set>
 #include <vector>
 
 class Chunker {
@@ -116,12 +116,12 @@ private:
     CString m_strProcessLog; // lines, each ended by CR LF
     CStringList m_levelTags; // element names at which a chunk begins
     CStringList m_nameKeys;  // element and attribute names that name a chunk file
-    StringSet m_usedNames;   // chunk names given out in this run
+    std::unordered_set<CString> m_usedNames; // chunk names given out in this run
     int m_unnamedCount = 0;  // chunks of this run that found no name
     CStdioFile m_source;     // the source file, open during a run
 
     bool m_bFailed = false;                        // this run logged a failure
-    StringSet m_givenPaths;                        // compare keys of the paths given out in this run
+    std::unordered_set<CString> m_givenPaths;      // compare keys of the paths given out in this run
     std::unordered_map<CString, int> m_nextNumber; // plain candidate -> number to probe first
     bool m_bSourceIdentity = false;                // m_sourceIdentity holds the open source's identity
     FileIdentity m_sourceIdentity;
