@@ -4,6 +4,7 @@
 
 #include <vector>
 
+#include "FrameworkIds.h"
 #include "WinWnd.h"
 
 class CFrameWnd;
@@ -17,7 +18,7 @@ public:
 class CToolBar : public CControlBar {
 public:
     // Creates the toolbar window at the top of pParent with id nID.
-    BOOL CreateEx(CFrameWnd* pParent, UINT nID = 59392);
+    BOOL CreateEx(CFrameWnd* pParent, UINT nID = AFX_IDW_TOOLBAR);
     // Loads the buttons and images of toolbar resource nIDResource.
     BOOL LoadToolBar(UINT nIDResource);
 
@@ -38,7 +39,7 @@ private:
 
 class CStatusBar : public CControlBar {
 public:
-    BOOL Create(CFrameWnd* pParent, UINT nID = 59393);
+    BOOL Create(CFrameWnd* pParent, UINT nID = AFX_IDW_STATUS_BAR);
     // Pane 0 is the message pane (ID_SEPARATOR), the others indicators with their string's text.
     BOOL SetIndicators(const UINT* pIDArray, int nIDCount);
     void SetPaneText(int nIndex, const CString& text);

@@ -2,7 +2,7 @@
 
 #include "FrameWnd.h"
 #include "WinApp.h"
-#include "resources/resource.h"
+#include "FrameworkIds.h"
 
 BOOL CEditView::PreCreateWindow(CREATESTRUCTA& cs) {
     cs.lpszClass = "EDIT";

@@ -12,7 +12,7 @@
 #include "Preview.h"
 #include "View.h"
 #include "WinApp.h"
-#include "resources/resource.h"
+#include "FrameworkIds.h"
 
 namespace {
 // The prompt (text before "\n") or the tooltip (text after it) of a command's string.

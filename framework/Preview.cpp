@@ -2,7 +2,7 @@
 
 #include "FrameWnd.h"
 #include "WinApp.h"
-#include "resources/resource.h"
+#include "FrameworkIds.h"
 
 namespace {
 struct PreviewButton {

@@ -6,7 +6,7 @@
 #include "FrameWnd.h"
 #include "Preview.h"
 #include "WinApp.h"
-#include "resources/resource.h"
+#include "FrameworkIds.h"
 
 CView::~CView() {
     if (m_pDocument != nullptr) m_pDocument->RemoveView(this);

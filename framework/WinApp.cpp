@@ -13,7 +13,7 @@
 #include "platform/FileException.h"
 #include "FrameWnd.h"
 #include "RecentFileList.h"
-#include "resources/resource.h"
+#include "FrameworkIds.h"
 
 namespace {
 CWinApp* g_pApp = nullptr;
