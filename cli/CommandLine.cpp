@@ -160,7 +160,13 @@ int RunCommandLine(const CStringList& args, const ProfileStore& profile, std::os
     }
 
     ChunkSettings& settings = *GetChunkSettings();
-    settings.LoadSettings(options.noProfile ? static_cast<const ProfileStore&>(MemoryProfile()) : profile);
+    if (options.noProfile) {
+        settings.LoadSettings(MemoryProfile());
+    } else {
+        settings.LoadSettings(profile);
+        for (const CString& unusable : profile.GetUnusableLines())
+            err << "brevix-cli: " << unusable << "\n";
+    }
     for (const CString& assignment : options.sets) {
         if (!ApplySetting(settings, assignment)) {
             err << "brevix-cli: unknown setting '" << assignment << "' (expected NAME=VALUE)\n"

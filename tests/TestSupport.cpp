@@ -5,6 +5,7 @@
 #include "settings/ChunkSettings.h"
 
 #include <algorithm>
+#include <cstdlib>
 #include <fstream>
 #include <random>
 #include <sstream>
@@ -83,6 +84,17 @@ std::vector<CString> LogBody(const CString& log) {
     }
     if (lines.size() >= 2) lines.erase(lines.begin(), lines.begin() + 2);
     return lines;
+}
+
+UserProfile ScratchProfile([[maybe_unused]] const ScratchFolder& folder) {
+#ifndef _WIN32
+    ::setenv("XDG_CONFIG_HOME", (folder / "config").c_str(), 1);
+#endif
+    UserProfile profile("VellacorTest" + std::to_string(std::random_device{}()), "Brevix");
+#ifndef _WIN32
+    ::unsetenv("XDG_CONFIG_HOME");
+#endif
+    return profile;
 }
 
 void ResetSettings(const CString& levelTags, const CString& nameKeys) {

@@ -2,6 +2,7 @@
 #pragma once
 
 #include "framework/FileSystem.h"
+#include "framework/ProfileStore.h"
 #include "framework/StringTypes.h"
 
 #include <gtest/gtest.h>
@@ -45,6 +46,10 @@ std::vector<CString> ListFolder(const CString& folder);
 CString Crlf(const CString& text);
 // The log as a list of lines (CR LF removed), without the header line and its empty line.
 std::vector<CString> LogBody(const CString& log);
+
+// A user profile of a test's own: its INI file below folder (POSIX), or a registry key under a
+// company name of this run's own (Windows), so that nothing stored leaks between runs.
+UserProfile ScratchProfile(const ScratchFolder& folder);
 
 // Resets the settings record to the defaults of a fresh start, with the given key texts in the
 // toolbar fields.
