@@ -6,6 +6,7 @@
 #include "settings/ChunkSettings.h"
 
 #include <new>
+#include <stdexcept>
 
 namespace {
 
@@ -134,6 +135,25 @@ bool ParseArguments(const CStringList& args, Options& options, CString& message,
     return true;
 }
 
+// Runs one Process; a failure it raises is a message on err and false.
+bool RunChunker(Chunker& chunker, const CString& source, const CString& folder, CString& log,
+                std::ostream& err) {
+    try {
+        log = chunker.Process(source, folder);
+        return true;
+    } catch (const CFileException& e) {
+        err << "brevix-cli: " << e.what() << "\n";
+    } catch (const std::bad_alloc&) {
+        err << "brevix-cli: not enough memory to read " << source << "\n";
+    } catch (const std::length_error&) {
+        // A text longer than a string can hold in this address space.
+        err << "brevix-cli: not enough memory to read " << source << " (it is too large)\n";
+    } catch (const std::exception& e) {
+        err << "brevix-cli: the run on " << source << " stopped: " << e.what() << "\n";
+    }
+    return false;
+}
+
 } // namespace
 
 int RunCommandLine(const CStringList& args, const ProfileStore& profile, std::ostream& out,
@@ -186,15 +206,7 @@ int RunCommandLine(const CStringList& args, const ProfileStore& profile, std::os
 
     Chunker chunker;
     CString log;
-    try {
-        log = chunker.Process(source, folder);
-    } catch (const CFileException& e) {
-        err << "brevix-cli: " << e.what() << "\n";
-        return kCliFailed;
-    } catch (const std::bad_alloc&) {
-        err << "brevix-cli: not enough memory to read " << source << "\n";
-        return kCliFailed;
-    }
+    if (!RunChunker(chunker, source, folder, log, err)) return kCliFailed;
     bool failed = chunker.HadFailure();
     if (!(options.quiet && !failed)) out.write(log.data(), static_cast<std::streamsize>(log.size()));
     out.flush();

@@ -1,7 +1,7 @@
 #include "IoFaults.h"
 
 namespace {
-constexpr int kKinds = 5;
+constexpr int kKinds = static_cast<int>(IoOp::Grow) + 1;
 bool g_armed = false;
 long g_counts[kKinds] = {};
 long g_failAt[kKinds] = {};

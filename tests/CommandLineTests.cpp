@@ -81,11 +81,20 @@ TEST_F(CommandLine, FailuresInTheRunGiveStatusOne) {
     EXPECT_NE(Out().find("Unable to open file: "), CString::npos);
 }
 
-TEST_F(CommandLine, ReadErrorGoesToStandardError) {
-    IoFaults::FailAt(IoOp::Read, 1);
-    EXPECT_EQ(Cli({m_source, m_out}), 1);
-    EXPECT_EQ(Out(), "");
-    EXPECT_NE(Err().find(m_source), CString::npos);
+TEST_F(CommandLine, FailuresRaisedByTheRunGoToStandardErrorWithStatusOne) {
+    const struct {
+        IoOp op;
+        const char* message;
+    } kCases[] = {{IoOp::Read, "An error occurred while reading "},
+                  {IoOp::Grow, "not enough memory to read "}}; // a source of over 1 GiB on Windows
+    for (const auto& failure : kCases) {
+        IoFaults::FailAt(failure.op, 1);
+        EXPECT_EQ(Cli({m_source, m_out}), 1);
+        EXPECT_EQ(Out(), "");
+        EXPECT_NE(Err().find(failure.message), CString::npos) << Err();
+        EXPECT_NE(Err().find("src.xml"), CString::npos) << Err();
+        EXPECT_TRUE(ListFolder(m_out).empty());
+    }
 }
 
 // A value stored with a NUL inside ends there: the chunk files are named by the text before it,
