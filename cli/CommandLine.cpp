@@ -5,6 +5,8 @@
 #include "framework/FileSystem.h"
 #include "settings/ChunkSettings.h"
 
+#include <cerrno>
+#include <cstring>
 #include <new>
 #include <stdexcept>
 
@@ -26,8 +28,8 @@ const char kUsage[] =
     "  -h, --help             show this help\n"
     "      --version          show the version\n"
     "\n"
-    "Exit status: 0 done, 1 a failure was logged or the source could not be read,\n"
-    "2 a usage error or a missing output folder.\n";
+    "Exit status: 0 done, 1 a failure was logged, the source could not be read or the log\n"
+    "could not be written, 2 a usage error or a missing output folder.\n";
 
 const char kVersion[] = "brevix-cli 1.4\n";
 
@@ -135,6 +137,16 @@ bool ParseArguments(const CStringList& args, Options& options, CString& message,
     return true;
 }
 
+// Flushes out and returns status, or a message on err and kCliFailed when anything written to
+// out was lost (a full disk, a closed descriptor). errno is cleared before the writes.
+int Deliver(std::ostream& out, std::ostream& err, int status) {
+    if (out.flush()) return status;
+    err << "brevix-cli: cannot write to standard output";
+    if (errno != 0) err << ": " << std::strerror(errno);
+    err << "\n";
+    return kCliFailed;
+}
+
 // Runs one Process; a failure it raises is a message on err and false.
 bool RunChunker(Chunker& chunker, const CString& source, const CString& folder, CString& log,
                 std::ostream& err) {
@@ -166,13 +178,10 @@ int RunCommandLine(const CStringList& args, const ProfileStore& profile, std::os
             << "Try 'brevix-cli --help'.\n";
         return kCliUsage;
     }
-    if (help) {
-        out << kUsage;
-        return kCliDone;
-    }
-    if (version) {
-        out << kVersion;
-        return kCliDone;
+    if (help || version) {
+        errno = 0;
+        out << (help ? kUsage : kVersion);
+        return Deliver(out, err, kCliDone);
     }
     if (options.operands.size() != 2) {
         err << "brevix-cli: expected SOURCE and OUTPUT_FOLDER\n" << kUsage;
@@ -208,7 +217,7 @@ int RunCommandLine(const CStringList& args, const ProfileStore& profile, std::os
     CString log;
     if (!RunChunker(chunker, source, folder, log, err)) return kCliFailed;
     bool failed = chunker.HadFailure();
+    errno = 0;
     if (!(options.quiet && !failed)) out.write(log.data(), static_cast<std::streamsize>(log.size()));
-    out.flush();
-    return failed ? kCliFailed : kCliDone;
+    return Deliver(out, err, failed ? kCliFailed : kCliDone);
 }
