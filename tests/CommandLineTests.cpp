@@ -157,17 +157,22 @@ TEST_F(CommandLine, ProfileLinesAreReadAsPeopleWriteThemAndUnusableOnesReported)
 }
 #endif
 
-TEST_F(CommandLine, UsageErrorsGiveStatusTwo) {
-    EXPECT_EQ(Cli({m_source}), 2);
-    EXPECT_EQ(Cli({"-x", m_source, m_out}), 2);
-    EXPECT_NE(Err().find("-x"), CString::npos);
-    EXPECT_EQ(Cli({m_source, m_out, "-t"}), 2);
-    EXPECT_EQ(Cli({"-s", "colour=red", m_source, m_out}), 2);
-    EXPECT_NE(Err().find("colour=red"), CString::npos);
-    EXPECT_EQ(Cli({"-s", "overwrite", m_source, m_out}), 2);
-    CString missing = m_scratch / "nowhere";
-    EXPECT_EQ(Cli({m_source, missing}), 2);
-    EXPECT_NE(Err().find(missing), CString::npos);
+TEST_F(CommandLine, UsageErrorsGiveStatusTwoAndNameWhatIsWrong) {
+    const CString missing = m_scratch / "nowhere";
+    const struct {
+        CStringList args;
+        CString named;
+    } kCases[] = {{{m_source}, "expected SOURCE and OUTPUT_FOLDER"},
+                  {{"-x", m_source, m_out}, "unknown option -x"},
+                  {{m_source, m_out, "-t"}, "option -t needs a value"},
+                  {{"--quiet=yes", m_source, m_out}, "option --quiet takes no value"},
+                  {{"-s", "colour=red", m_source, m_out}, "'colour=red'"},
+                  {{"-s", "overwrite", m_source, m_out}, "'overwrite'"},
+                  {{m_source, missing}, "output folder not found: " + missing}};
+    for (const auto& usage : kCases) {
+        EXPECT_EQ(Cli(usage.args), 2);
+        EXPECT_NE(Err().find(usage.named), CString::npos) << Err();
+    }
     EXPECT_TRUE(ListFolder(m_out).empty());
 }
 

@@ -4,8 +4,6 @@
 #include "framework/ProfileStore.h"
 #include "settings/ChunkSettings.h"
 
-#include <cstring>
-
 namespace {
 
 // A profile that answers from a fixed table and records the order of the reads.
@@ -27,61 +25,64 @@ public:
     CStringList writes;
 };
 
-TEST(Settings, FreshStartTakesTheDefaults) {
-    ChunkSettings settings;
-    RecordingProfile profile;
-    settings.LoadSettings(profile);
-    EXPECT_EQ(settings.m_strLevelTags, "topic");
-    EXPECT_EQ(settings.m_strNameKeys, "title");
-    EXPECT_EQ(settings.GetOverwrite(), 1);
-    EXPECT_EQ(settings.GetSubfolders(), 0);
-    EXPECT_EQ(settings.GetEmitPrefix(), 0);
-    EXPECT_EQ(settings.GetUseSource(), 0);
-    EXPECT_EQ(settings.GetPrefix(), "");
-    EXPECT_EQ(settings.GetAppendTagname(), 0);
-    EXPECT_EQ(settings.GetExt(), "xml");
-    EXPECT_EQ(settings.GetEmitPreamble(), 1);
-    EXPECT_EQ(settings.GetUseLine1(), 0);
-    EXPECT_EQ(settings.GetPreamble(), "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n");
-    EXPECT_EQ(std::strlen(kDefaultPreamble), 39u);
-    EXPECT_EQ(settings.GetEmitPostamble(), 0);
-    EXPECT_EQ(settings.GetPostamble(), "");
-    EXPECT_EQ(profile.reads,
-              (CStringList{"Settings\\tag", "Settings\\attrs", "Settings\\overwrite", "Settings\\subfolders",
-                           "Settings\\emit_prefix", "Settings\\use_source", "Settings\\prefix",
-                           "Settings\\append_tagname", "Settings\\ext", "Settings\\emit_preamble",
-                           "Settings\\use_line1", "Settings\\preamble", "Settings\\emit_postamble",
-                           "Settings\\postamble"}));
-    EXPECT_TRUE(profile.writes.empty());
+// Every value of the record, in the order of loading, booleans as 0 or 1.
+CStringList Values(const ChunkSettings& s) {
+    auto flag = [](int value) { return std::to_string(value); };
+    return {s.m_strLevelTags,
+            s.m_strNameKeys,
+            flag(s.GetOverwrite()),
+            flag(s.GetSubfolders()),
+            flag(s.GetEmitPrefix()),
+            flag(s.GetUseSource()),
+            s.GetPrefix(),
+            flag(s.GetAppendTagname()),
+            s.GetExt(),
+            flag(s.GetEmitPreamble()),
+            flag(s.GetUseLine1()),
+            s.GetPreamble(),
+            flag(s.GetEmitPostamble()),
+            s.GetPostamble()};
 }
 
-TEST(Settings, StoredValuesAreTakenAsTheyAreAndOnlyYesIsTrue) {
+// Each value with its default, a stored text and what that text reads as: strings as they are
+// (an empty stored tag stays empty), booleans true only for exactly "yes".
+TEST(Settings, MissingValuesTakeTheirDefaultsAndStoredOnesAreTakenAsTheyAre) {
+    const struct {
+        const char* entry;
+        CString fresh;
+        const char* stored;
+        CString read;
+    } kValues[] = {
+        {"tag", "topic", "", ""},
+        {"attrs", "title", "id, title", "id, title"},
+        {"overwrite", "1", "Yes", "0"},
+        {"subfolders", "0", "yes", "1"},
+        {"emit_prefix", "0", "1", "0"},
+        {"use_source", "0", "true", "0"},
+        {"prefix", "", " a.b ", " a.b "},
+        {"append_tagname", "0", "yes ", "0"},
+        {"ext", "xml", "", ""},
+        {"emit_preamble", "1", "YES", "0"},
+        {"use_line1", "0", "yes", "1"},
+        {"preamble", "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n", "line 1\r\nline 2", "line 1\r\nline 2"},
+        {"emit_postamble", "0", "", "0"},
+        {"postamble", "", "yes", "yes"}};
+    CStringList reads, fresh, read;
+    RecordingProfile profile, stored;
+    for (const auto& value : kValues) {
+        reads.push_back(CString("Settings\\") + value.entry);
+        fresh.push_back(value.fresh);
+        read.push_back(value.read);
+        stored.values.emplace_back(value.entry, value.stored);
+    }
     ChunkSettings settings;
-    RecordingProfile profile;
-    profile.values = {{"tag", ""},
-                      {"attrs", "id, title"},
-                      {"overwrite", "Yes"},
-                      {"subfolders", "yes"},
-                      {"emit_prefix", "1"},
-                      {"use_source", "true"},
-                      {"prefix", " a.b "},
-                      {"ext", ""},
-                      {"emit_preamble", "YES"},
-                      {"preamble", "line 1\r\nline 2"},
-                      {"emit_postamble", "yes"}};
     settings.LoadSettings(profile);
-    EXPECT_EQ(settings.m_strLevelTags, ""); // an empty stored tag stays empty
-    EXPECT_EQ(settings.m_strNameKeys, "id, title");
-    EXPECT_EQ(settings.GetOverwrite(), 0);
-    EXPECT_EQ(settings.GetSubfolders(), 1);
-    EXPECT_EQ(settings.GetEmitPrefix(), 0);
-    EXPECT_EQ(settings.GetUseSource(), 0);
-    EXPECT_EQ(settings.GetPrefix(), " a.b ");
-    EXPECT_EQ(settings.GetExt(), "");
-    EXPECT_EQ(settings.GetEmitPreamble(), 0);
-    EXPECT_EQ(settings.GetPreamble(), "line 1\r\nline 2");
-    EXPECT_EQ(settings.GetEmitPostamble(), 1);
-    EXPECT_TRUE(profile.writes.empty());
+    EXPECT_EQ(Values(settings), fresh);
+    EXPECT_EQ(profile.reads, reads);
+    settings.LoadSettings(stored);
+    EXPECT_EQ(Values(settings), read);
+    EXPECT_TRUE(profile.writes.empty() && stored.writes.empty());
+    EXPECT_EQ(EncodeBool(1) + EncodeBool(0), "yesno");
 }
 
 TEST(Settings, LiveKeyTextsAreTheEditFieldsAndTheStoredOnesAreSavedAtExit) {
@@ -96,14 +97,6 @@ TEST(Settings, LiveKeyTextsAreTheEditFieldsAndTheStoredOnesAreSavedAtExit) {
     EXPECT_EQ(settings.m_strLevelTags, "topic");
     settings.SaveKeyTexts(profile);
     EXPECT_EQ(profile.writes, (CStringList{"Settings\\tag=topic", "Settings\\attrs=title"}));
-}
-
-TEST(Settings, BooleansAreStoredAsYesAndNo) {
-    EXPECT_EQ(EncodeBool(1), "yes");
-    EXPECT_EQ(EncodeBool(0), "no");
-    EXPECT_EQ(DecodeBool("yes"), 1);
-    EXPECT_EQ(DecodeBool("yes "), 0);
-    EXPECT_EQ(DecodeBool(""), 0);
 }
 
 } // namespace
