@@ -5,7 +5,10 @@
 #include "platform/FileSystem.h"
 #include "settings/SettingsRecord.h"
 
+#include <cerrno>
+#include <cstring>
 #include <new>
+#include <stdexcept>
 
 namespace {
 
@@ -27,8 +30,8 @@ const char kUsage[] =
 
 const char kExitStatus[] =
     "\n"
-    "Exit status: 0 done, 1 a failure was logged or the source could not be read,\n"
-    "2 a usage error or a missing output folder.\n";
+    "Exit status: 0 done, 1 a failure was logged, the source could not be read or the log\n"
+    "could not be written, 2 a usage error or a missing output folder.\n";
 
 const char kVersion[] = "brevix-cli 1.4\n";
 
@@ -115,6 +118,35 @@ bool ParseArguments(const CStringList& args, Options& options, CString& message,
     return true;
 }
 
+// Flushes out and returns status, or a message on err and kCliFailed when anything written to
+// out was lost (a full disk, a closed descriptor). errno is cleared before the writes.
+int Deliver(std::ostream& out, std::ostream& err, int status) {
+    if (out.flush()) return status;
+    err << "brevix-cli: cannot write to standard output";
+    if (errno != 0) err << ": " << std::strerror(errno);
+    err << "\n";
+    return kCliFailed;
+}
+
+// Runs one Process; a failure it raises is a message on err and false.
+bool RunChunker(Chunker& chunker, const CString& source, const CString& folder, CString& log,
+                std::ostream& err) {
+    try {
+        log = chunker.Process(source, folder);
+        return true;
+    } catch (const CFileException& e) {
+        err << "brevix-cli: " << e.what() << "\n";
+    } catch (const std::bad_alloc&) {
+        err << "brevix-cli: not enough memory to read " << source << "\n";
+    } catch (const std::length_error&) {
+        // A text longer than a string can hold in this address space.
+        err << "brevix-cli: not enough memory to read " << source << " (it is too large)\n";
+    } catch (const std::exception& e) {
+        err << "brevix-cli: the run on " << source << " stopped: " << e.what() << "\n";
+    }
+    return false;
+}
+
 } // namespace
 
 int RunCommandLine(const CStringList& args, const ProfileStore& profile, std::ostream& out,
@@ -127,13 +159,10 @@ int RunCommandLine(const CStringList& args, const ProfileStore& profile, std::os
             << "Try 'brevix-cli --help'.\n";
         return kCliUsage;
     }
-    if (help) {
-        out << HelpText();
-        return kCliDone;
-    }
-    if (version) {
-        out << kVersion;
-        return kCliDone;
+    if (help || version) {
+        errno = 0;
+        out << (help ? HelpText() : CString(kVersion));
+        return Deliver(out, err, kCliDone);
     }
     if (options.operands.size() != 2) {
         err << "brevix-cli: expected SOURCE and OUTPUT_FOLDER\n" << HelpText();
@@ -141,7 +170,13 @@ int RunCommandLine(const CStringList& args, const ProfileStore& profile, std::os
     }
 
     SettingsRecord settings;
-    settings.LoadSettings(options.noProfile ? static_cast<const ProfileStore&>(MemoryProfile()) : profile);
+    if (options.noProfile) {
+        settings.LoadSettings(MemoryProfile());
+    } else {
+        settings.LoadSettings(profile);
+        for (const CString& unusable : profile.GetUnusableLines())
+            err << "brevix-cli: " << unusable << "\n";
+    }
     for (const CString& assignment : options.sets) {
         if (!ApplySetting(settings, assignment)) {
             err << "brevix-cli: unknown setting '" << assignment << "' (expected NAME=VALUE)\n"
@@ -160,17 +195,9 @@ int RunCommandLine(const CStringList& args, const ProfileStore& profile, std::os
     Chunker chunker(settings, options.tagsGiven ? options.tags : settings.m_strLevelTags,
                     options.keysGiven ? options.keys : settings.m_strNameKeys);
     CString log;
-    try {
-        log = chunker.Process(source, folder);
-    } catch (const CFileException& e) {
-        err << "brevix-cli: " << e.what() << "\n";
-        return kCliFailed;
-    } catch (const std::bad_alloc&) {
-        err << "brevix-cli: not enough memory to read " << source << "\n";
-        return kCliFailed;
-    }
+    if (!RunChunker(chunker, source, folder, log, err)) return kCliFailed;
     bool failed = chunker.HadFailure();
+    errno = 0;
     if (!(options.quiet && !failed)) out.write(log.data(), static_cast<std::streamsize>(log.size()));
-    out.flush();
-    return failed ? kCliFailed : kCliDone;
+    return Deliver(out, err, failed ? kCliFailed : kCliDone);
 }

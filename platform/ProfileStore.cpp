@@ -23,8 +23,10 @@ bool MemoryProfile::WriteProfileString(const CString& section, const CString& en
 CString EscapeProfileValue(const CString& value) {
     CString text;
     text.reserve(value.size());
-    for (char c : value) {
+    for (size_t i = 0; i < value.size(); ++i) {
+        char c = value[i];
         switch (c) {
+        case ' ': text += i == 0 ? "\\s" : " "; break;
         case '\n': text += "\\n"; break;
         case '\r': text += "\\r"; break;
         case '\t': text += "\\t"; break;
@@ -45,6 +47,7 @@ CString UnescapeProfileValue(const CString& text) {
             case 'n': c = '\n'; break;
             case 'r': c = '\r'; break;
             case 't': c = '\t'; break;
+            case 's': c = ' '; break;
             case '\\': c = '\\'; break;
             default: value += '\\'; c = text[i];
             }

@@ -1,8 +1,12 @@
 // The per-user profile: string values by section and value name.
 //   Windows: HKEY_CURRENT_USER\Software\<company>\<application>\<section>, REG_SZ values.
 //   Elsewhere: ${XDG_CONFIG_HOME:-~/.config}/<company>/<application>.ini, one [section] per
-//   section, value=text lines with "\n", "\r", "\t" and "\\" escaped; every write replaces the
-//   file through a temporary file and a rename, so a crash never leaves a torn profile.
+//   section, value=text lines with "\n", "\r", "\t" and "\\" escaped (and a leading space as
+//   "\s"); every write replaces the file through a temporary file and a rename, so a crash never
+//   leaves a torn profile. The file is read as people write INI files: section and value names in
+//   any letter case, blanks around them and after "=" ignored, ";" and "#" comment lines, a UTF-8
+//   byte-order mark skipped; the first of two values of one name counts.
+// On both, a value ends at its first NUL byte.
 #pragma once
 
 #include "StringTypes.h"
@@ -16,6 +20,9 @@ public:
                                      const CString& def) const = 0;
     // Stores value; false when it could not be written.
     virtual bool WriteProfileString(const CString& section, const CString& entry, const CString& value) = 0;
+    // Each stored line that a read passes over because it cannot be used, as "where: why: text",
+    // and a stored profile that cannot be read at all; empty when everything can be used.
+    virtual CStringList GetUnusableLines() const { return {}; }
 };
 
 // The platform's user profile of one application.
@@ -25,6 +32,7 @@ public:
 
     CString GetProfileString(const CString& section, const CString& entry, const CString& def) const override;
     bool WriteProfileString(const CString& section, const CString& entry, const CString& value) override;
+    CStringList GetUnusableLines() const override;
 
     // Where the profile lives: the registry key path, or the INI file's path.
     CString GetLocation() const { return m_strLocation; }
@@ -46,6 +54,7 @@ private:
     CStringList m_writes;
 };
 
-// Escaping of the INI form: LF, CR, tab and backslash as "\n", "\r", "\t" and "\\".
+// Escaping of the INI form: LF, CR, tab and backslash as "\n", "\r", "\t" and "\\", and a
+// leading space as "\s" (blanks after "=" are not read as part of the value).
 CString EscapeProfileValue(const CString& value);
 CString UnescapeProfileValue(const CString& text);

@@ -4,8 +4,15 @@
 
 #include "Win32.h"
 
+#include <algorithm>
+
 UserProfile::UserProfile(const CString& company, const CString& application)
     : m_strLocation("Software\\" + company + "\\" + application) {}
+
+// Registry values have no lines that a read could pass over.
+CStringList UserProfile::GetUnusableLines() const {
+    return {};
+}
 
 CString UserProfile::GetProfileString(const CString& section, const CString& entry,
                                       const CString& def) const {
@@ -20,10 +27,10 @@ CString UserProfile::GetProfileString(const CString& section, const CString& ent
         CString data(size, '\0');
         if (RegQueryValueExA(key, entry.c_str(), nullptr, &type, reinterpret_cast<BYTE*>(&data[0]), &size) ==
             ERROR_SUCCESS) {
-            data.resize(size);
-            while (!data.empty() && data.back() == '\0')
-                data.pop_back();
-            value = data;
+            // The value ends at its first NUL: a string stored with a NUL inside, or without
+            // its terminating NUL, reads as far as a C string of it would.
+            data.resize(std::min<size_t>(size, data.size()));
+            value = data.c_str();
         }
     }
     RegCloseKey(key);

@@ -6,9 +6,16 @@
 #include "TextMode.h"
 
 #include <cstring>
+#include <stdexcept>
 
 namespace {
 constexpr size_t kReadBlock = 1 << 16;
+
+// Counts one growth of a text read whole. The fault seam can make it fail as a growth beyond
+// what a string can hold does (a source of over 1 GiB in a 32-bit process): std::length_error.
+void CountGrowth() {
+    if (IoFaults::ShouldFail(IoOp::Grow)) throw std::length_error("basic_string::_M_create");
+}
 } // namespace
 
 CStdioFile::~CStdioFile() {
@@ -88,11 +95,15 @@ CString CStdioFile::ReadText() {
     // Read straight into the result, sized by what the file holds now plus one byte, so that a
     // file that did not grow meanwhile is read without reallocating (conversion only shrinks).
     size_t have = text.size();
+    CountGrowth();
     text.reserve(have + RemainingBytes(m_pStream) + 1);
     AdviseLargeBuffer(&text[0], text.capacity());
     text.resize(text.capacity());
     for (;;) {
-        if (have == text.size()) text.resize(have + have / 2 + kReadBlock);
+        if (have == text.size()) {
+            CountGrowth();
+            text.resize(have + have / 2 + kReadBlock);
+        }
         size_t got = ReadBlock(&text[have], text.size() - have);
         if (got == 0) break;
         have += got;

@@ -1,6 +1,9 @@
 # Runs brevix-cli on the bundled sample and checks what reaches standard output: the log byte for
-# byte (every line ended by CR LF, never CR CR LF), exit status 0, and the chunk files.
-#   cmake -DCLI=<exe> [-DEMULATOR=<runner>] -DSAMPLE=<xml> -DOUT=<folder> -P CliLogBytes.cmake
+# byte (every line ended by CR LF, never CR CR LF), exit status 0, and the chunk files. With
+# STDOUT_FAILURES, also that a log lost on a full device or a closed standard output is a message
+# and exit status 1.
+#   cmake -DCLI=<exe> [-DEMULATOR=<runner>] [-DSTDOUT_FAILURES=ON] -DSAMPLE=<xml> -DOUT=<folder>
+#         -P CliLogBytes.cmake
 file(REMOVE_RECURSE "${OUT}")
 file(MAKE_DIRECTORY "${OUT}")
 set(command ${CLI} --no-profile "${SAMPLE}" "${OUT}")
@@ -27,4 +30,14 @@ string(HEX "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\r\n<topic id=\"install-re
 string(FIND "${chunk}" "${head}" at)
 if(NOT at EQUAL 0)
     message(FATAL_ERROR "unexpected chunk bytes: ${chunk}")
+endif()
+
+if(STDOUT_FAILURES)
+    foreach(redirect ">/dev/full" ">&-")
+        execute_process(COMMAND sh -c "\"$0\" --no-profile \"$1\" \"$2\" ${redirect}" "${CLI}" "${SAMPLE}" "${OUT}"
+                        RESULT_VARIABLE status ERROR_VARIABLE errors)
+        if(NOT status EQUAL 1 OR NOT errors MATCHES "^brevix-cli: cannot write to standard output: [^\n]+\n$")
+            message(FATAL_ERROR "standard output ${redirect}: exit status ${status}: ${errors}")
+        endif()
+    endforeach()
 endif()

@@ -17,10 +17,10 @@ protected:
         WriteBytes(m_source, "<topic title=\"A\">a</topic><section id=\"s\">b</section>");
     }
     void TearDown() override { IoFaults::Reset(); }
-    int Cli(CStringList args) {
+    int Cli(CStringList args, const ProfileStore* profile = nullptr) {
         m_stdout.str("");
         m_stderr.str("");
-        return RunCommandLine(args, m_profile, m_stdout, m_stderr);
+        return RunCommandLine(args, profile != nullptr ? *profile : m_profile, m_stdout, m_stderr);
     }
     CString Out() const { return m_stdout.str(); }
     CString Err() const { return m_stderr.str(); }
@@ -81,24 +81,98 @@ TEST_F(CommandLine, FailuresInTheRunGiveStatusOne) {
     EXPECT_NE(Out().find("Unable to open file: "), CString::npos);
 }
 
-TEST_F(CommandLine, ReadErrorGoesToStandardError) {
-    IoFaults::FailAt(IoOp::Read, 1);
-    EXPECT_EQ(Cli({m_source, m_out}), 1);
-    EXPECT_EQ(Out(), "");
-    EXPECT_NE(Err().find(m_source), CString::npos);
+TEST_F(CommandLine, FailuresRaisedByTheRunGoToStandardErrorWithStatusOne) {
+    const struct {
+        IoOp op;
+        const char* message;
+    } kCases[] = {{IoOp::Read, "An error occurred while reading "},
+                  {IoOp::Grow, "not enough memory to read "}}; // a source of over 1 GiB on Windows
+    for (const auto& failure : kCases) {
+        IoFaults::FailAt(failure.op, 1);
+        EXPECT_EQ(Cli({m_source, m_out}), 1);
+        EXPECT_EQ(Out(), "");
+        EXPECT_NE(Err().find(failure.message), CString::npos) << Err();
+        EXPECT_NE(Err().find("src.xml"), CString::npos) << Err();
+        EXPECT_TRUE(ListFolder(m_out).empty());
+    }
 }
 
-TEST_F(CommandLine, UsageErrorsGiveStatusTwo) {
-    EXPECT_EQ(Cli({m_source}), 2);
-    EXPECT_EQ(Cli({"-x", m_source, m_out}), 2);
-    EXPECT_NE(Err().find("-x"), CString::npos);
-    EXPECT_EQ(Cli({m_source, m_out, "-t"}), 2);
-    EXPECT_EQ(Cli({"-s", "colour=red", m_source, m_out}), 2);
-    EXPECT_NE(Err().find("colour=red"), CString::npos);
-    EXPECT_EQ(Cli({"-s", "overwrite", m_source, m_out}), 2);
-    CString missing = m_scratch / "nowhere";
-    EXPECT_EQ(Cli({m_source, missing}), 2);
-    EXPECT_NE(Err().find(missing), CString::npos);
+// A value stored with a NUL inside ends there: the chunk files are named by the text before it,
+// and a run that numbers variants of existing names ends.
+TEST_F(CommandLine, ProfileValuesEndAtTheirFirstNul) {
+    UserProfile profile = ScratchProfile(m_scratch);
+    profile.WriteProfileString("Settings", "prefix", Bytes("p\0q"));
+    profile.WriteProfileString("Settings", "emit_prefix", "yes");
+    const std::vector<CString> expected = {"p_A.xml", "p_s.xml"};
+    ASSERT_EQ(Cli({"-t", "topic section", "-k", "title id", m_source, m_out}, &profile), 0);
+    ASSERT_EQ(ListFolder(m_out), expected);
+    EXPECT_EQ(LogBody(Out()).back(), m_out + kPathSeparator + "p_s.xml");
+    CString fresh = m_scratch / "fresh";
+    std::filesystem::create_directories(fresh);
+    EXPECT_EQ(Cli({"-t", "topic section", "-k", "title id", "-s", "overwrite=no", m_source, fresh}, &profile),
+              0);
+    EXPECT_EQ(ListFolder(fresh), expected);
+    EXPECT_EQ(Err(), "");
+}
+
+#ifndef _WIN32
+// The INI file as people write it: {file text, the "ext" value read, the lines reported}.
+TEST_F(CommandLine, ProfileLinesAreReadAsPeopleWriteThemAndUnusableOnesReported) {
+    const struct {
+        CString ini;
+        const char* ext;
+        std::vector<int> reported;
+    } kCases[] = {
+        {"[Settings]\next=txt\n", "txt", {}},
+        {Bytes("[Settings]\next=t\0xt\n"), "t", {}},
+        {"\xEF\xBB\xBF[Settings]\r\next=txt\r\n", "txt", {}},
+        {"[ settings ]\n  EXT  =\t txt \n", "txt ", {}},
+        {"; a note\n# a note\n\n[Settings]\next=txt\nExt=sec\n", "txt", {6}},
+        {"[Other]\next=sec\n[Settings]\n[Other]\next=txt\n", "xml", {5}},
+        {"ext=txt\n[Settings]\n", "xml", {1}},
+        {"[Settings]\next txt\n=txt\n", "xml", {2, 3}},
+        {Bytes("[Settings]\ne\0xt=txt\n"), "xml", {2}},
+        {"[Settings\next=txt\n[Settings]\n", "xml", {1, 2}},
+    };
+    UserProfile profile = ScratchProfile(m_scratch);
+    std::filesystem::create_directories(std::filesystem::path(profile.GetLocation()).parent_path());
+    for (const auto& each : kCases) {
+        SCOPED_TRACE(each.ini);
+        WriteBytes(profile.GetLocation(), each.ini);
+        std::filesystem::remove_all(m_out);
+        std::filesystem::create_directories(m_out);
+        EXPECT_EQ(Cli({"-q", m_source, m_out}, &profile), 0);
+        EXPECT_EQ(ListFolder(m_out), (std::vector<CString>{CString("A.") + each.ext}));
+        // One message a line: "brevix-cli: <file>:<line>: ignored, <why>: <text>".
+        std::istringstream err(Err());
+        size_t count = 0;
+        for (CString message; std::getline(err, message); ++count) {
+            ASSERT_LT(count, each.reported.size()) << Err();
+            CString where = "brevix-cli: " + profile.GetLocation() + ":" +
+                            std::to_string(each.reported[count]) + ": ignored, ";
+            EXPECT_EQ(message.substr(0, where.size()), where);
+        }
+        EXPECT_EQ(count, each.reported.size()) << Err();
+    }
+}
+#endif
+
+TEST_F(CommandLine, UsageErrorsGiveStatusTwoAndNameWhatIsWrong) {
+    const CString missing = m_scratch / "nowhere";
+    const struct {
+        CStringList args;
+        CString named;
+    } kCases[] = {{{m_source}, "expected SOURCE and OUTPUT_FOLDER"},
+                  {{"-x", m_source, m_out}, "unknown option -x"},
+                  {{m_source, m_out, "-t"}, "option -t needs a value"},
+                  {{"--quiet=yes", m_source, m_out}, "option --quiet takes no value"},
+                  {{"-s", "colour=red", m_source, m_out}, "'colour=red'"},
+                  {{"-s", "overwrite", m_source, m_out}, "'overwrite'"},
+                  {{m_source, missing}, "output folder not found: " + missing}};
+    for (const auto& usage : kCases) {
+        EXPECT_EQ(Cli(usage.args), 2);
+        EXPECT_NE(Err().find(usage.named), CString::npos) << Err();
+    }
     EXPECT_TRUE(ListFolder(m_out).empty());
 }
 

@@ -8,6 +8,10 @@
 #include "platform/StdioFile.h"
 #include "platform/TextOutStream.h"
 
+#ifdef _WIN32
+#include "platform/Win32.h"
+#endif
+
 #include <algorithm>
 #include <cstdlib>
 #include <filesystem>
@@ -262,34 +266,55 @@ TEST(LocalTime, FormatsWithStrftime) {
     EXPECT_EQ(FormatLocalTime(""), "");
 }
 
-TEST(Profile, ValuesSurviveAWriteAndAFreshRead) {
+TEST(Profile, ValuesSurviveAWriteAndAReadUpToTheirFirstNul) {
     ScratchFolder scratch;
-#ifndef _WIN32
-    ::setenv("XDG_CONFIG_HOME", (scratch / "config").c_str(), 1);
-#endif
-    // A company name of this run's own, so that a stored registry key cannot leak between runs.
-    const CString company = "VellacorTest" + std::to_string(std::random_device{}());
-    UserProfile profile(company, "Brevix");
+    UserProfile profile = ScratchProfile(scratch);
     EXPECT_EQ(profile.GetProfileString("Settings", "tag", "topic"), "topic");
     const CString multiLine = "<?xml?>\r\n\tline \\n two\n";
     EXPECT_TRUE(profile.WriteProfileString("Settings", "preamble", multiLine));
     EXPECT_TRUE(profile.WriteProfileString("Settings", "tag", ""));
     EXPECT_TRUE(profile.WriteProfileString("Other", "tag", "other"));
     EXPECT_TRUE(profile.WriteProfileString("Settings", "tag", "section"));
-    UserProfile fresh(company, "Brevix");
-    EXPECT_EQ(fresh.GetProfileString("Settings", "preamble", ""), multiLine);
-    EXPECT_EQ(fresh.GetProfileString("Settings", "tag", "topic"), "section");
-    EXPECT_EQ(fresh.GetProfileString("Other", "tag", ""), "other");
-    EXPECT_EQ(fresh.GetProfileString("Settings", "missing", "default"), "default");
-#ifndef _WIN32
-    EXPECT_EQ(fresh.GetLocation(), scratch / "config" + "/" + company + "/Brevix.ini");
-    ::unsetenv("XDG_CONFIG_HOME");
+    EXPECT_TRUE(profile.WriteProfileString("Settings", "prefix", Bytes(" p\0q")));
+    EXPECT_EQ(profile.GetProfileString("Settings", "preamble", ""), multiLine);
+    EXPECT_EQ(profile.GetProfileString("Settings", "tag", "topic"), "section");
+    EXPECT_EQ(profile.GetProfileString("Other", "tag", ""), "other");
+    EXPECT_EQ(profile.GetProfileString("Settings", "missing", "default"), "default");
+    EXPECT_EQ(profile.GetProfileString("Settings", "prefix", ""), " p");
+    EXPECT_EQ(profile.GetUnusableLines(), CStringList());
+#ifdef _WIN32
+    // Strings stored without their terminating NUL, one with a NUL inside.
+    HKEY key;
+    ASSERT_EQ(RegOpenKeyExA(HKEY_CURRENT_USER, (profile.GetLocation() + "\\Settings").c_str(), 0,
+                            KEY_SET_VALUE, &key),
+              ERROR_SUCCESS);
+    RegSetValueExA(key, "ext", 0, REG_SZ, reinterpret_cast<const BYTE*>("ab\0c"), 4);
+    RegSetValueExA(key, "postamble", 0, REG_SZ, reinterpret_cast<const BYTE*>("abc"), 3);
+    RegCloseKey(key);
+    EXPECT_EQ(profile.GetProfileString("Settings", "ext", ""), "ab");
+    EXPECT_EQ(profile.GetProfileString("Settings", "postamble", ""), "abc");
+#else
+    EXPECT_EQ(profile.GetLocation().compare(0, (scratch / "config/").size(), scratch / "config/"), 0);
+    // A hand-written file keeps its byte-order mark, comments and unusable lines through a write,
+    // and a value of another spelling is replaced, not repeated.
+    const CString ini = "\xEF\xBB\xBF; mine\n[settings]\r\n Tag = topic\nbroken\n\n[Other]\nx=1\n";
+    WriteBytes(profile.GetLocation(), ini);
+    EXPECT_TRUE(profile.WriteProfileString("Settings", "tag", "a"));
+    EXPECT_TRUE(profile.WriteProfileString("Settings", "attrs", "b"));
+    EXPECT_EQ(ReadBytes(profile.GetLocation()),
+              "\xEF\xBB\xBF; mine\n[settings]\ntag=a\nbroken\nattrs=b\n\n[Other]\nx=1\n");
+    // A profile that cannot be read is reported and never replaced.
+    fs::remove(profile.GetLocation());
+    fs::create_directory(profile.GetLocation());
+    EXPECT_FALSE(profile.WriteProfileString("Settings", "tag", "a"));
+    EXPECT_EQ(profile.GetUnusableLines().size(), 1u);
+    EXPECT_TRUE(fs::is_directory(profile.GetLocation()));
 #endif
 }
 
 TEST(Profile, EscapingRoundTrips) {
-    const CString value = "a\\b\nc\rd\te\\n";
-    EXPECT_EQ(EscapeProfileValue(value), "a\\\\b\\nc\\rd\\te\\\\n");
+    const CString value = " a\\b\nc\rd\te\\n ";
+    EXPECT_EQ(EscapeProfileValue(value), "\\sa\\\\b\\nc\\rd\\te\\\\n ");
     EXPECT_EQ(UnescapeProfileValue(EscapeProfileValue(value)), value);
 }
 

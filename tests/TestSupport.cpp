@@ -4,6 +4,7 @@
 #include "platform/ProfileStore.h"
 
 #include <algorithm>
+#include <cstdlib>
 #include <fstream>
 #include <random>
 #include <sstream>
@@ -90,6 +91,17 @@ TestSettings g_testSettings;
 
 TestSettings& Settings() {
     return g_testSettings;
+}
+
+UserProfile ScratchProfile([[maybe_unused]] const ScratchFolder& folder) {
+#ifndef _WIN32
+    ::setenv("XDG_CONFIG_HOME", (folder / "config").c_str(), 1);
+#endif
+    UserProfile profile("VellacorTest" + std::to_string(std::random_device{}()), "Brevix");
+#ifndef _WIN32
+    ::unsetenv("XDG_CONFIG_HOME");
+#endif
+    return profile;
 }
 
 void ResetSettings(const CString& levelTags, const CString& nameKeys) {

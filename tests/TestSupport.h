@@ -3,6 +3,7 @@
 
 #include "engine/Chunker.h"
 #include "platform/FileSystem.h"
+#include "platform/ProfileStore.h"
 #include "platform/StringTypes.h"
 
 #include <gtest/gtest.h>
@@ -46,6 +47,10 @@ std::vector<CString> ListFolder(const CString& folder);
 CString Crlf(const CString& text);
 // The log as a list of lines (CR LF removed), without the header line and its empty line.
 std::vector<CString> LogBody(const CString& log);
+
+// A user profile of a test's own: its INI file below folder (POSIX), or a registry key under a
+// company name of this run's own (Windows), so that nothing stored leaks between runs.
+UserProfile ScratchProfile(const ScratchFolder& folder);
 
 // The options and key texts the engine tests run with.
 struct TestSettings : ChunkOptions {
