@@ -14,21 +14,34 @@ const char kUsage[] =
     "Cuts the XML text file SOURCE into one file per chunk in OUTPUT_FOLDER and prints the\n"
     "process log.\n"
     "\n"
+    "Options:\n"
     "  -t, --tags TEXT        chunk level tag text (default: the stored \"tag\", fresh: \"topic\")\n"
     "  -k, --keys TEXT        chunk name key text (default: the stored \"attrs\", fresh: \"title\")\n"
-    "  -s, --set NAME=VALUE   an option for this run only, by its profile value name: overwrite,\n"
-    "                         subfolders, ext, emit_prefix, use_source, prefix, append_tagname,\n"
-    "                         emit_preamble, use_line1, preamble, emit_postamble, postamble\n"
-    "                         (booleans read exactly as stored ones: true only for \"yes\")\n"
+    "  -s, --set NAME=VALUE   an option for this run only, by its profile value name (below);\n"
+    "                         booleans read exactly as stored ones: true only for \"yes\"\n"
     "      --no-profile       ignore the stored profile and start from the defaults\n"
     "  -q, --quiet            print nothing when the run logged no failure\n"
     "  -h, --help             show this help\n"
     "      --version          show the version\n"
     "\n"
+    "Settings (NAME for -s, with its default):\n"
+    "  overwrite              replace an existing chunk file; \"no\" makes a numbered variant (yes)\n"
+    "  subfolders             put each chunk file into a sub-folder named after its tag (no)\n"
+    "  emit_prefix            start every chunk file name with the prefix and \"_\" (no)\n"
+    "  use_source             the prefix is the source file's name, dots made \"_\" (no)\n"
+    "  prefix                 the prefix text, used as typed (empty)\n"
+    "  append_tagname         append \"_\" and the chunk level tag to the prefix (no)\n"
+    "  ext                    the chunk files' extension, without the dot (xml)\n"
+    "  emit_preamble          write the preamble before each chunk (yes)\n"
+    "  use_line1              the preamble is line 1 of the source (no)\n"
+    "  preamble               the preamble text (the XML declaration, version 1.0, UTF-8)\n"
+    "  emit_postamble         write the postamble after each chunk (no)\n"
+    "  postamble              the postamble text (empty)\n"
+    "\n"
     "Exit status: 0 done, 1 a failure was logged or the source could not be read,\n"
     "2 a usage error or a missing output folder.\n";
 
-const char kVersion[] = "brevix-cli 1.4\n";
+const char kVersion[] = "brevix-cli " BREVIX_VERSION "\n";
 
 struct Options {
     bool tagsGiven = false, keysGiven = false, noProfile = false, quiet = false;
