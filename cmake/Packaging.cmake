@@ -42,8 +42,8 @@ if(WIN32)
     set(CPACK_NSIS_EXECUTABLE makensis)
     # The installer script is ours (packaging/NSIS.template.in); CPack fills in the file lists.
     list(PREPEND CMAKE_MODULE_PATH ${BREVIX_PACKAGING_DIR})
-    set(BREVIX_ICON ${CMAKE_SOURCE_DIR}/resources/Brevix.ico)
-    set(BREVIX_VERSION_QUAD ${PROJECT_VERSION_MAJOR}.${PROJECT_VERSION_MINOR}.0.0)
+    set(CPACK_BREVIX_ICON ${CMAKE_SOURCE_DIR}/resources/Brevix.ico)
+    set(CPACK_BREVIX_VERSION_QUAD ${PROJECT_VERSION_MAJOR}.${PROJECT_VERSION_MINOR}.0.0)
     # Each generator's own file name.
     set(CPACK_PROJECT_CONFIG_FILE ${CMAKE_BINARY_DIR}/packaging/FileNames.cmake)
     file(WRITE ${CPACK_PROJECT_CONFIG_FILE}
@@ -88,13 +88,10 @@ elseif(NOT CMAKE_CROSSCOMPILING)
     set(CPACK_DEBIAN_PACKAGE_SECTION text)
     set(CPACK_DEBIAN_PACKAGE_MAINTAINER "Vellacor <packages@vellacor.example>")
     set(CPACK_PACKAGE_DESCRIPTION_SUMMARY "cut a large XML text file into one file per chunk")
-    set(CPACK_DEBIAN_PACKAGE_DESCRIPTION
-        "cut a large XML text file into one file per chunk\n"
-        "brevix-cli cuts one large XML text file into many small files, one per chunk.\n"
-        "A chunk begins at a start tag whose name is one of the chunk level tags and\n"
-        "ends at the next closing chunk level tag; each chunk file is named from the\n"
-        "values of the chunk name keys, element or attribute names such as title.")
-    string(REPLACE ";" "" CPACK_DEBIAN_PACKAGE_DESCRIPTION "${CPACK_DEBIAN_PACKAGE_DESCRIPTION}")
+    set(CPACK_DEBIAN_PACKAGE_DESCRIPTION "brevix-cli cuts one large XML text file into many small files, \
+one per\nchunk. A chunk begins at a start tag whose name is one of the chunk level\ntags and ends \
+at the next closing chunk level tag. Each chunk file is named\nfrom the values of the chunk name \
+keys, element or attribute names such as\ntitle.")
     set(CPACK_DEBIAN_PACKAGE_CONTROL_STRICT_PERMISSION ON)
 endif()
 
