@@ -101,7 +101,7 @@ endif()
 
 # The packages as a user meets them: their file lists, the Debian checks and, under Wine, the
 # installer, the installed programs and the uninstaller.
-if(BREVIX_TESTS AND (WIN32 OR NOT CMAKE_CROSSCOMPILING))
+if(BREVIX_TESTS AND (WIN32 OR NOT CMAKE_CROSSCOMPILING) AND NOT CMAKE_CXX_FLAGS MATCHES "sanitize")
     add_test(NAME packages COMMAND ${CMAKE_SOURCE_DIR}/tests/packages.sh ${CMAKE_BINARY_DIR})
     set_tests_properties(packages PROPERTIES TIMEOUT 900 RUN_SERIAL ON)
 endif()
