@@ -10,8 +10,9 @@ export WINEDEBUG=-all WINEARCH=win32
 # Saves the window whose title matches $1 as $2.png once it has shown.
 shot() {
     local window
-    window=$(timeout 60 xdotool search --sync --onlyvisible --name "$1" | head -1) ||
+    window=$(timeout 60 xdotool search --sync --onlyvisible --name "$1") ||
         { echo "no window '$1' for $2" >&2; return 1; }
+    window=${window%%$'\n'*}
     sleep 1.5
     eval "$(xdotool getwindowgeometry --shell "$window")"
     import -window root -crop "${WIDTH}x${HEIGHT}+${X}+${Y}" +repage "$out/$2.png"

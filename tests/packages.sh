@@ -12,19 +12,16 @@ fail() { echo "FAIL: $*" >&2; exit 1; }
 same() { [ "$1" = "$2" ] || fail "$3: expected [$2], got [$1]"; }
 [ -n "${BREVIX_IN_XVFB:-}" ] || cmake --build "$build" --target package >/dev/null
 
-if [ -f "$build/packages/brevix-cli_${version}_$(dpkg --print-architecture).deb" ]; then
-    deb="$build/packages/brevix-cli_${version}_$(dpkg --print-architecture).deb"
+deb="$build/packages/brevix-cli_${version}_$(dpkg --print-architecture).deb"
+if [ -f "$deb" ]; then
     same "$(dpkg-deb -c "$deb" | awk '$1 !~ /^d/ {print $NF}' | sort | tr '\n' ' ')" \
         "./usr/bin/brevix-cli ./usr/share/doc/brevix-cli/changelog.gz ./usr/share/doc/brevix-cli/copyright ./usr/share/man/man1/brevix-cli.1.gz " "deb files"
-    dpkg-deb --info "$deb" | grep -Eq '^ Depends: .*libc6 \(>= [0-9.]+\)' || fail "no libc6 dependency"
+    grep -Eq '^ Depends: .*libc6 \(>= [0-9.]+\)' <<<"$(dpkg-deb --info "$deb")" || fail "no libc6 dependency"
     lintian --fail-on error "$deb" || fail "lintian"
-    scratch=$(mktemp -d)
-    trap 'rm -rf "$scratch"' EXIT
-    dpkg-deb -x "$deb" "$scratch"
+    scratch=$(mktemp -d) && trap 'rm -rf "$scratch"' EXIT && dpkg-deb -x "$deb" "$scratch"
     man=$scratch/usr/share/man/man1/brevix-cli.1.gz
-    lexgrog "$man" | grep -q 'brevix-cli - ' || fail "lexgrog finds no NAME"
-    warnings=$(LC_ALL=C.UTF-8 MANROFFSEQ='' MANWIDTH=80 man --warnings -l "$man" 2>&1 >/dev/null)
-    same "$warnings" "" "man --warnings"
+    grep -q 'brevix-cli - ' <<<"$(lexgrog "$man")" || fail "lexgrog finds no NAME"
+    same "$(LC_ALL=C.UTF-8 MANWIDTH=80 man --warnings -l "$man" 2>&1 >/dev/null)" "" "man --warnings"
     # Every option and setting of --help is an item of the manual page.
     page=$(LC_ALL=C.UTF-8 MANWIDTH=200 man -l "$man" 2>/dev/null | sed 's/^ *//')
     while read -r term; do
@@ -40,7 +37,7 @@ setup="$build/packages/Brevix-$version-setup.exe"
 files="Brevix.chm Brevix.exe LICENSE.txt README.txt brevix-cli.exe"
 if [ -z "${BREVIX_IN_XVFB:-}" ]; then
     same "$(unzip -Z1 "$zip" | sort | tr '\n' ' ')" "$files " "zip files"
-    ! unzip -p "$zip" README.txt | grep -qv $'\r$' || fail "README.txt has a line without CR LF"
+    ! grep -qv $'\r$' <<<"$(unzip -p "$zip" README.txt)" || fail "README.txt has a line without CR LF"
     echo "zip: $(stat -c %s "$zip") bytes, setup: $(stat -c %s "$setup") bytes"
     export BREVIX_IN_XVFB=1
     exec xvfb-run -a -s "-screen 0 1024x768x24" "$0" "$build"
@@ -49,10 +46,9 @@ fi
 export WINEDEBUG=-all WINEARCH=win32 WINEPREFIX="$build/package-prefix"
 "$root/scripts/wine-prefix.sh" "$root/build/gui-wineprefix" "$WINEPREFIX"
 trap 'wineserver -k 2>/dev/null || true' EXIT
-user_dir=$(echo "$WINEPREFIX"/drive_c/users/*/AppData | sed 's|/AppData$||' | grep -v Public | head -1)
-[ -d "$user_dir/AppData" ] || user_dir="$WINEPREFIX/drive_c/users/$USER"
-dir="$user_dir/AppData/Local/Programs/Brevix"
-link="$user_dir/AppData/Roaming/Microsoft/Windows/Start Menu/Programs/Brevix.lnk"
+app_data="$WINEPREFIX/drive_c/users/$(id -un)/AppData"
+dir="$app_data/Local/Programs/Brevix"
+link="$app_data/Roaming/Microsoft/Windows/Start Menu/Programs/Brevix.lnk"
 key='HKCU\Software\Microsoft\Windows\CurrentVersion\Uninstall\Brevix'
 query() { wine reg query "$@" 2>/dev/null | tr -d '\r'; }
 
@@ -71,13 +67,13 @@ grep -q "DisplayVersion    REG_SZ    $version\$" <<<"$entry" || fail "version: $
 # The installed program opens the sample in its window and F1 opens the help file.
 cp "$root/samples/user-guide.xml" "$WINEPREFIX/drive_c/user-guide.xml"
 wine "$dir/Brevix.exe" 'C:\user-guide.xml' &
-timeout 60 xdotool search --sync --onlyvisible --name '^user-guide.xml - Brevix$'  >/dev/null || fail "the installed program showed no window with the sample"
-window=$(xdotool search --onlyvisible --name '^user-guide.xml - Brevix$' | head -1)
-xdotool windowfocus --sync "$window" key F1
+main=$(timeout 60 xdotool search --sync --onlyvisible --name '^user-guide.xml - Brevix$' || true)
+main=${main%%$'\n'*}
+[ -n "$main" ] || fail "the installed program showed no window with the sample"
+xdotool windowfocus --sync "$main" key F1
 timeout 30 xdotool search --sync --onlyvisible --name '^Brevix Help$' >/dev/null || fail "F1 opened no help window"
-wineserver -k
-wineserver -w
-query 'HKCR\Brevix.Document' | grep -q 'Brevix Document' || fail "the program wrote no shell entries"
+wineserver -k; wineserver -w
+grep -q 'Brevix Document' <<<"$(query 'HKCR\Brevix.Document')" || fail "the program wrote no shell entries"
 
 # The installed brevix-cli.exe cuts the sample as the native one does.
 native="$root/build/native/cli/brevix-cli"
@@ -93,7 +89,7 @@ diff -r "$build/package-cuts/native" "$build/package-cuts/win32" || fail "the tw
 wine reg add 'HKCU\Software\Vellacor\Brevix\Settings' /v ext /d htm /f >/dev/null 2>&1
 wine "$setup" /S
 wineserver -w
-query 'HKCU\Software\Vellacor\Brevix\Settings' /v ext | grep -q 'REG_SZ    htm$' || fail "upgrade lost the settings"
+grep -q 'REG_SZ    htm$' <<<"$(query 'HKCU\Software\Vellacor\Brevix\Settings' /v ext)" || fail "upgrade lost the settings"
 wine "$dir/Uninstall.exe" /S
 wineserver -w
 [ ! -e "$dir" ] || fail "left behind: $(ls -A "$dir")"
