@@ -1,5 +1,6 @@
 #include "CommandLine.h"
 
+#include "BrevixVersion.h"
 #include "engine/Chunker.h"
 #include "platform/FileException.h"
 #include "platform/FileSystem.h"
@@ -17,6 +18,7 @@ const char kUsage[] =
     "Cuts the XML text file SOURCE into one file per chunk in OUTPUT_FOLDER and prints the\n"
     "process log.\n"
     "\n"
+    "Options:\n"
     "  -t, --tags TEXT        chunk level tag text (default: the stored \"tag\", fresh: \"topic\")\n"
     "  -k, --keys TEXT        chunk name key text (default: the stored \"attrs\", fresh: \"title\")\n"
     "  -s, --set NAME=VALUE   an option for this run only, by its profile value name (below);\n"
@@ -26,14 +28,14 @@ const char kUsage[] =
     "  -h, --help             show this help\n"
     "      --version          show the version\n"
     "\n"
-    "Options for -s:\n";
+    "Settings (NAME for -s, with its default):\n";
 
 const char kExitStatus[] =
     "\n"
     "Exit status: 0 done, 1 a failure was logged, the source could not be read or the log\n"
     "could not be written, 2 a usage error or a missing output folder.\n";
 
-const char kVersion[] = "brevix-cli 1.4\n";
+const char kVersion[] = "brevix-cli " BREVIX_VERSION_TEXT "\n";
 
 struct Options {
     bool tagsGiven = false, keysGiven = false, noProfile = false, quiet = false;
@@ -51,7 +53,7 @@ bool ApplySetting(ChunkOptions& options, const CString& assignment) {
 
 // The whole help text: the usage, every option of the table, the exit statuses.
 CString HelpText() {
-    return kUsage + DescribeOptions("  ") + kExitStatus;
+    return kUsage + DescribeOptions(2, 25) + kExitStatus;
 }
 
 // Parses args into options; on a usage error returns false with message set.

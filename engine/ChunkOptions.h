@@ -11,24 +11,24 @@
 // is only a name here: the dialog that expands the table knows its value.
 #define BREVIX_CHUNK_OPTIONS(X)                                                                              \
     X(Flag, m_bOverwrite, GetOverwrite, "overwrite", "yes", IDC_OVERWRITE,                                     \
-      "replace a chunk file left by an earlier run (otherwise make a numbered variant)")                     \
+      "replace an earlier run's chunk file; no: number anew")                     \
     X(Flag, m_bSubfolders, GetSubfolders, "subfolders", "no", IDC_SUBFOLDERS,                                  \
-      "put chunk files into a sub-folder named after their chunk level tag")                                 \
+      "a sub-folder per chunk level tag")                                 \
     X(Flag, m_bEmitPrefix, GetEmitPrefix, "emit_prefix", "no", IDC_EMIT_PREFIX, "give chunk file names a prefix") \
     X(Flag, m_bUseSource, GetUseSource, "use_source", "no", IDC_USE_SOURCE,                                    \
-      "the prefix is the source file's name, dots made underscores")                                         \
+      "the prefix is the source's file name, dots as \"_\"")                                         \
     X(Text, m_strPrefix, GetPrefix, "prefix", "", IDC_PREFIX, "the prefix text, taken as typed")               \
     X(Flag, m_bAppendTagname, GetAppendTagname, "append_tagname", "no", IDC_APPEND_TAGNAME,                    \
       "add the chunk level tag to the prefix")                                                               \
-    X(Text, m_strExt, GetExt, "ext", "xml", IDC_EXT, "the extension of chunk files, without the dot")         \
+    X(Text, m_strExt, GetExt, "ext", "xml", IDC_EXT, "the chunk files' extension, without the dot")         \
     X(Flag, m_bEmitPreamble, GetEmitPreamble, "emit_preamble", "yes", IDC_EMIT_PREAMBLE,                       \
       "begin every chunk file with the preamble")                                                            \
     X(Flag, m_bUseLine1, GetUseLine1, "use_line1", "no", IDC_USE_LINE1,                                        \
-      "the preamble is line 1 of the source instead of the preamble text")                                   \
+      "the preamble is line 1 of the source")                                   \
     X(Text, m_strPreamble, GetPreamble, "preamble", kDefaultPreamble, IDC_PREAMBLE,                            \
-      "the preamble text (default: the XML declaration and a line feed)")                                    \
+      "the preamble text")                                    \
     X(Flag, m_bEmitPostamble, GetEmitPostamble, "emit_postamble", "no", IDC_EMIT_POSTAMBLE,                    \
-      "end every chunk file with the postamble text")                                                        \
+      "end every chunk file with the postamble")                                                        \
     X(Text, m_strPostamble, GetPostamble, "postamble", "", IDC_POSTAMBLE, "the postamble text")
 
 // The default preamble: the XML declaration and a line feed.

@@ -1,10 +1,10 @@
 #!/usr/bin/env bash
 # Installs the Debian packages the build needs, only those that are missing.
-#   scripts/install-deps.sh          everything: native build, cross build, Wine and Xvfb
-#   scripts/install-deps.sh native   only what the native build and its tests need
+#   scripts/install-deps.sh          everything: native build, cross build, Wine and Xvfb, packaging
+#   scripts/install-deps.sh native   only what the native build, its tests and its package need
 set -euo pipefail
-native=(cmake ninja-build g++ googletest libgtest-dev)
-cross=(g++-mingw-w64-i686 wine wine32:i386 wine64 fonts-wine xvfb xauth imagemagick)
+native=(cmake ninja-build g++ googletest libgtest-dev dpkg-dev file lintian man-db)
+cross=(g++-mingw-w64-i686 wine wine32:i386 wine64 fonts-wine xvfb xauth imagemagick xdotool nsis fp-utils unzip)
 wanted=("${native[@]}")
 [ "${1:-all}" = native ] || wanted+=("${cross[@]}")
 

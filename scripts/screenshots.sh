@@ -1,14 +1,16 @@
 #!/usr/bin/env bash
 # Saves PNG screenshots of the Windows program with the bundled sample open, under Xvfb in a
 # scratch Wine prefix: the main window, the open File menu, print preview, the About box, the
-# output folder picker, the Process Log after a run and the Settings dialog, in build/screenshots/.
+# output folder picker, the Process Log after a run and the Settings dialog, in build/screenshots/
+# at 96 dots per inch and again at 144 in build/screenshots/144/; then the installer's pages, the
+# installed program and its help window at both (scripts/package-shots.sh).
 set -euo pipefail
 cd "$(dirname "${BASH_SOURCE[0]}")/.."
 root="$PWD"
 if [ -z "${BREVIX_IN_XVFB:-}" ]; then
     scripts/install-deps.sh
     cmake --preset win32 >/dev/null
-    cmake --build --preset win32 --target brevix-gui-tests brevix-process-tests
+    cmake --build --preset win32 --target brevix-gui-tests brevix-process-tests package
     export BREVIX_IN_XVFB=1
     exec xvfb-run -a -s "-screen 0 1280x800x24" "$root/scripts/screenshots.sh" "$@"
 fi
@@ -53,3 +55,15 @@ shoot "$root/build/win32/tests/gui/process/brevix-process-tests.exe" "$out/proce
     folder-picker process-log settings
 wineserver -k || true
 wineserver -w || true
+# The same poses at 144 dots per inch.
+wine reg add 'HKCU\Control Panel\Desktop' /v LogPixels /t REG_DWORD /d 144 /f >/dev/null 2>&1
+wineserver -w || true
+out="$root/build/screenshots/144"
+mkdir -p "$out"
+rm -rf "$shots"
+shoot "$root/build/win32/tests/gui/brevix-gui-tests.exe" "$out/run.log" main-window file-menu print-preview about-box
+shoot "$root/build/win32/tests/gui/process/brevix-process-tests.exe" "$out/process-run.log" \
+    folder-picker process-log settings
+wineserver -k || true
+wineserver -w || true
+scripts/package-shots.sh

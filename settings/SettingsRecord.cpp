@@ -1,5 +1,7 @@
 #include "SettingsRecord.h"
 
+#include <cstring>
+
 void SettingsRecord::LoadSettings(const ProfileStore& profile) {
     m_strLevelTags = profile.GetProfileString(kSettingsSection, "tag", "topic");
     m_strNameKeys = profile.GetProfileString(kSettingsSection, "attrs", "title");
@@ -33,9 +35,10 @@ bool SetOptionByName(ChunkOptions& options, const CString& name, const CString& 
 }
 
 namespace {
-// How a default reads in a help text: flags as stored, texts quoted, line feeds as "\n".
+// How a default reads in a help text: flags as stored, texts quoted with line feeds as "\n".
 CString ShowDefault(const char* kind, const CString& stored) {
     if (CString(kind) == "Flag") return stored;
+    if (stored.empty()) return "empty";
     CString shown = "\"";
     for (char c : stored)
         shown += c == '\n' ? CString("\\n") : CString(1, c);
@@ -43,10 +46,12 @@ CString ShowDefault(const char* kind, const CString& stored) {
 }
 } // namespace
 
-CString DescribeOptions(const char* indent) {
+CString DescribeOptions(size_t indent, size_t width) {
     CString text;
-#define BREVIX_DESCRIBE_OPTION(kind, member, accessor, name, stored, control, help) \
-    text += indent + CString(name) + ": " + help + " (default " + ShowDefault(#kind, stored) + ")\n";
+#define BREVIX_DESCRIBE_OPTION(kind, member, accessor, name, stored, control, help)                        \
+    text += CString(indent, ' ') + name;                                                                  \
+    text += CString(width > indent + std::strlen(name) ? width - indent - std::strlen(name) : 1, ' ');    \
+    text += CString(help) + " (" + ShowDefault(#kind, stored) + ")\n";
     BREVIX_CHUNK_OPTIONS(BREVIX_DESCRIBE_OPTION)
 #undef BREVIX_DESCRIBE_OPTION
     return text;

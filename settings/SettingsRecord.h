@@ -30,5 +30,6 @@ public:
 // Sets the option whose profile value name is name from its stored form; false for no such name.
 bool SetOptionByName(ChunkOptions& options, const CString& name, const CString& value);
 
-// One line per option: its profile value name, what it does and its default, for help texts.
-CString DescribeOptions(const char* indent);
+// One line per option for help texts: its profile value name indented by indent, then from
+// column width on what it does and, in parentheses, its default.
+CString DescribeOptions(size_t indent, size_t width);

@@ -1,0 +1,99 @@
+#!/usr/bin/env bash
+# The packages as a user meets them. Native build: the .deb's files, dependencies, lintian and the
+# manual page. Windows build: the zip's files, then under Xvfb in a private Wine prefix the silent
+# installer, the installed programs, an upgrade over it and the silent uninstaller.
+#   tests/packages.sh BUILD_DIR
+set -euo pipefail
+export LC_ALL=C
+build="$(cd "$1" && pwd)"
+root="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
+version=$(sed -n 's/^CMAKE_PROJECT_VERSION:STATIC=//p' "$build/CMakeCache.txt")
+fail() { echo "FAIL: $*" >&2; exit 1; }
+same() { [ "$1" = "$2" ] || fail "$3: expected [$2], got [$1]"; }
+[ -n "${BREVIX_IN_XVFB:-}" ] || cmake --build "$build" --target package >/dev/null
+
+deb="$build/packages/brevix-cli_${version}_$(dpkg --print-architecture).deb"
+if [ -f "$deb" ]; then
+    same "$(dpkg-deb -c "$deb" | awk '$1 !~ /^d/ {print $NF}' | sort | tr '\n' ' ')" \
+        "./usr/bin/brevix-cli ./usr/share/doc/brevix-cli/changelog.gz ./usr/share/doc/brevix-cli/copyright ./usr/share/man/man1/brevix-cli.1.gz " "deb files"
+    grep -Eq '^ Depends: .*libc6 \(>= [0-9.]+\)' <<<"$(dpkg-deb --info "$deb")" || fail "no libc6 dependency"
+    lintian --fail-on error "$deb" || fail "lintian"
+    scratch=$(mktemp -d) && trap 'rm -rf "$scratch"' EXIT && dpkg-deb -x "$deb" "$scratch"
+    man=$scratch/usr/share/man/man1/brevix-cli.1.gz
+    grep -q 'brevix-cli - ' <<<"$(lexgrog "$man")" || fail "lexgrog finds no NAME"
+    same "$(LC_ALL=C.UTF-8 MANWIDTH=80 man --warnings -l "$man" 2>&1 >/dev/null)" "" "man --warnings"
+    # Every option and setting of --help is an item of the manual page.
+    page=$(LC_ALL=C.UTF-8 MANWIDTH=200 man -l "$man" 2>/dev/null | sed 's/^ *//')
+    while read -r term; do
+        awk -v t="$term" 'index($0, t " ") == 1 || $0 == t {found = 1} END {exit !found}' <<<"$page" ||
+            fail "--help item missing in the manual page: $term"
+    done < <("$scratch/usr/bin/brevix-cli" --help | cut -c1-25 | sed -n 's/^  *\([-a-z_].*[^ ]\) *$/\1/p')
+    echo "deb: $(stat -c %s "$deb") bytes, files, dependencies, lintian and manual page as intended"
+    exit 0
+fi
+
+zip="$build/packages/Brevix-$version-win32.zip"
+setup="$build/packages/Brevix-$version-setup.exe"
+files="Brevix.chm Brevix.exe LICENSE.txt README.txt brevix-cli.exe"
+if [ -z "${BREVIX_IN_XVFB:-}" ]; then
+    same "$(unzip -Z1 "$zip" | sort | tr '\n' ' ')" "$files " "zip files"
+    ! grep -qv $'\r$' <<<"$(unzip -p "$zip" README.txt)" || fail "README.txt has a line without CR LF"
+    echo "zip: $(stat -c %s "$zip") bytes, setup: $(stat -c %s "$setup") bytes"
+    export BREVIX_IN_XVFB=1
+    exec xvfb-run -a -s "-screen 0 1024x768x24" "$0" "$build"
+fi
+
+export WINEDEBUG=-all WINEARCH=win32 WINEPREFIX="$build/package-prefix"
+"$root/scripts/wine-prefix.sh" "$root/build/gui-wineprefix" "$WINEPREFIX"
+trap 'wineserver -k 2>/dev/null || true' EXIT
+app_data="$WINEPREFIX/drive_c/users/$(id -un)/AppData"
+dir="$app_data/Local/Programs/Brevix"
+link="$app_data/Roaming/Microsoft/Windows/Start Menu/Programs/Brevix.lnk"
+key='HKCU\Software\Microsoft\Windows\CurrentVersion\Uninstall\Brevix'
+query() { wine reg query "$@" 2>/dev/null | tr -d '\r'; }
+
+wine "$setup" /S
+wineserver -w
+same "$(cd "$dir" && ls | sort | tr '\n' ' ')" "$(printf "%s\n" $files Uninstall.exe | sort | tr "\n" " ")" "installed files"
+[ -f "$link" ] || fail "no Start-menu shortcut"
+entry=$(query "$key")
+for value in DisplayName DisplayVersion Publisher DisplayIcon InstallLocation EstimatedSize \
+    UninstallString QuietUninstallString; do
+    grep -q "^    $value " <<<"$entry" || fail "uninstall entry without $value"
+done
+grep -q 'Publisher    REG_SZ    Vellacor$' <<<"$entry" || fail "publisher: $entry"
+grep -q "DisplayVersion    REG_SZ    $version\$" <<<"$entry" || fail "version: $entry"
+
+# The installed program opens the sample in its window and F1 opens the help file.
+cp "$root/samples/user-guide.xml" "$WINEPREFIX/drive_c/user-guide.xml"
+wine "$dir/Brevix.exe" 'C:\user-guide.xml' &
+main=$(timeout 60 xdotool search --sync --onlyvisible --name '^user-guide.xml - Brevix$' || true)
+main=${main%%$'\n'*}
+[ -n "$main" ] || fail "the installed program showed no window with the sample"
+xdotool windowfocus --sync "$main" key F1
+timeout 30 xdotool search --sync --onlyvisible --name '^Brevix Help$' >/dev/null || fail "F1 opened no help window"
+wineserver -k; wineserver -w
+grep -q 'Brevix Document' <<<"$(query 'HKCR\Brevix.Document')" || fail "the program wrote no shell entries"
+
+# The installed brevix-cli.exe cuts the sample as the native one does.
+native="$root/build/native/cli/brevix-cli"
+[ -x "$native" ] || fail "build the native preset first: $native is missing"
+rm -rf "$build/package-cuts" && mkdir -p "$build/package-cuts/"{native,win32}
+"$native" --no-profile -t topic -k title "$root/samples/user-guide.xml" "$build/package-cuts/native" >/dev/null
+wine "$dir/brevix-cli.exe" --no-profile -t topic -k title 'C:\user-guide.xml' \
+    "Z:${build//\//\\}\\package-cuts\\win32" >/dev/null
+diff -r "$build/package-cuts/native" "$build/package-cuts/win32" || fail "the two cuts differ"
+[ -n "$(ls "$build/package-cuts/win32")" ] || fail "no chunk files"
+
+# An upgrade (the same setup again) keeps the user's settings; the uninstaller leaves nothing.
+wine reg add 'HKCU\Software\Vellacor\Brevix\Settings' /v ext /d htm /f >/dev/null 2>&1
+wine "$setup" /S
+wineserver -w
+grep -q 'REG_SZ    htm$' <<<"$(query 'HKCU\Software\Vellacor\Brevix\Settings' /v ext)" || fail "upgrade lost the settings"
+wine "$dir/Uninstall.exe" /S
+wineserver -w
+[ ! -e "$dir" ] || fail "left behind: $(ls -A "$dir")"
+[ ! -e "$link" ] || fail "the shortcut is left"
+! query "$key" >/dev/null || fail "the uninstall entry is left"
+! query 'HKCR\Brevix.Document' >/dev/null || fail "the shell entries are left"
+echo "installer, installed programs, upgrade and uninstaller as intended"
