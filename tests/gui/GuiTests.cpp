@@ -656,51 +656,61 @@ Register help({"help", nullptr,
                nullptr});
 
 // Printing lays the text out page by page; preview shows it and keeps its page count.
-Register
-    print({"print", nullptr,
-           [] {
-               std::string text;
-               for (int i = 1; i <= 150; ++i)
-                   text += "<p>line " + std::to_string(i) + "</p>\n";
-               CHECK(OpenWithDialog(WriteFile("print.xml", text)));
-               CHECK(TitleIs("print.xml - Brevix"));
-               UINT pages = 0;
-               std::string page1 = PrintPageToMetafile(1, &pages);
-               CHECK(pages >= 2);
-               CHECK_EQ(page1.substr(0, 32), "<p>line 1</p>\n<p>line 2</p>\n<p>l");
-               std::string page2 = PrintPageToMetafile(2, &pages);
-               // Page 2 goes on where page 1 stopped.
-               size_t lines1 = static_cast<size_t>(std::count(page1.begin(), page1.end(), '\n'));
-               CHECK_EQ(page2.substr(0, page2.find('\n')), "<p>line " + std::to_string(lines1 + 1) + "</p>");
+Register print(
+    {"print", nullptr,
+     [] {
+         std::string text;
+         for (int i = 1; i <= 150; ++i)
+             text += "<p>line " + std::to_string(i) + "</p>\n";
+         CHECK(OpenWithDialog(WriteFile("print.xml", text)));
+         CHECK(TitleIs("print.xml - Brevix"));
+         UINT pages = 0;
+         std::string page1 = PrintPageToMetafile(1, &pages);
+         CHECK(pages >= 2);
+         CHECK_EQ(page1.substr(0, 32), "<p>line 1</p>\n<p>line 2</p>\n<p>l");
+         std::string page2 = PrintPageToMetafile(2, &pages);
+         // Page 2 goes on where page 1 stopped.
+         size_t lines1 = static_cast<size_t>(std::count(page1.begin(), page1.end(), '\n'));
+         CHECK_EQ(page2.substr(0, page2.find('\n')), "<p>line " + std::to_string(lines1 + 1) + "</p>");
 
-               PostCommand(ID_FILE_PRINT_PREVIEW);
-               HWND hPreview = nullptr;
-               CHECK(WaitFor([&] {
-                   return (hPreview = FindChildByClass(MainFrame(), "BrevixPreview")) != nullptr &&
-                          IsWindowVisible(hPreview);
-               }));
-               CHECK(!IsWindowVisible(ViewEdit()));
-               HWND hPages = GetDlgItem(hPreview, AFX_ID_PREVIEW_NUMPAGE);
-               CHECK_EQ(Text(hPages), "&Two Page");
-               CHECK(!IsWindowEnabled(GetDlgItem(hPreview, AFX_ID_PREVIEW_PREV)));
-               CHECK(IsWindowEnabled(GetDlgItem(hPreview, AFX_ID_PREVIEW_NEXT)));
-               CHECK_EQ(Text(GetDlgItem(hPreview, AFX_ID_PREVIEW_PRINT)), "&Print...");
-               PostMessageA(hPages, BM_CLICK, 0, 0);
-               CHECK(WaitFor([&] { return Text(hPages) == "&One Page"; }));
-               PostMessageA(GetDlgItem(hPreview, AFX_ID_PREVIEW_CLOSE), BM_CLICK, 0, 0);
-               CHECK(WaitFor([&] { return !IsWindow(hPreview) || !IsWindowVisible(hPreview); }));
-               CHECK(WaitFor([] { return IsWindowVisible(ViewEdit()) != 0; }));
-           },
-           [](int) {
-               HKEY hKey = nullptr;
-               DWORD value = 0, size = sizeof value, type = 0;
-               if (RegOpenKeyExA(HKEY_CURRENT_USER, kSettings.c_str(), 0, KEY_READ, &hKey) == ERROR_SUCCESS) {
-                   RegQueryValueExA(hKey, "PreviewPages", nullptr, &type, reinterpret_cast<BYTE*>(&value),
-                                    &size);
-                   RegCloseKey(hKey);
-               }
-               CHECK(type == REG_DWORD && value == 2);
-           }});
+         PostCommand(ID_FILE_PRINT_PREVIEW);
+         HWND hPreview = nullptr;
+         CHECK(WaitFor([&] {
+             return (hPreview = FindChildByClass(MainFrame(), "BrevixPreview")) != nullptr &&
+                    IsWindowVisible(hPreview);
+         }));
+         // The preview takes the whole client area: the frame's bars are hidden, and its
+         // buttons answer the real mouse, not whatever frame window lay under them.
+         CHECK(!IsWindowVisible(ViewEdit()) && !IsWindowVisible(ToolBar()) && !IsWindowVisible(StatusBar()));
+         HWND hPages = GetDlgItem(hPreview, AFX_ID_PREVIEW_NUMPAGE);
+         HWND hPrev = GetDlgItem(hPreview, AFX_ID_PREVIEW_PREV);
+         CHECK_EQ(Text(hPages), "&Two Page");
+         CHECK(!IsWindowEnabled(hPrev) && IsWindowEnabled(GetDlgItem(hPreview, AFX_ID_PREVIEW_NEXT)));
+         CHECK_EQ(Text(GetDlgItem(hPreview, AFX_ID_PREVIEW_PRINT)), "&Print...");
+         Click(GetDlgItem(hPreview, AFX_ID_PREVIEW_NEXT));
+         CHECK(WaitFor([&] { return IsWindowEnabled(hPrev) != 0; }));
+         Click(hPages);
+         CHECK(WaitFor([&] { return Text(hPages) == "&One Page"; }));
+         Click(GetDlgItem(hPreview, AFX_ID_PREVIEW_CLOSE));
+         CHECK(WaitFor([&] { return !IsWindow(hPreview) || !IsWindowVisible(hPreview); }));
+         CHECK(WaitFor([] { return IsWindowVisible(ViewEdit()) && IsWindowVisible(ToolBar()); }));
+         CHECK(IsWindowVisible(StatusBar()));
+         // Nothing under the buttons fired: no dialog, the same document, the view focused.
+         GUITHREADINFO info = {};
+         info.cbSize = sizeof info;
+         GetGUIThreadInfo(GetWindowThreadProcessId(MainFrame(), nullptr), &info);
+         CHECK(GetForegroundWindow() == MainFrame() && info.hwndFocus == ViewEdit());
+         CHECK_EQ(Text(MainFrame()), "print.xml - Brevix");
+     },
+     [](int) {
+         HKEY hKey = nullptr;
+         DWORD value = 0, size = sizeof value, type = 0;
+         if (RegOpenKeyExA(HKEY_CURRENT_USER, kSettings.c_str(), 0, KEY_READ, &hKey) == ERROR_SUCCESS) {
+             RegQueryValueExA(hKey, "PreviewPages", nullptr, &type, reinterpret_cast<BYTE*>(&value), &size);
+             RegCloseKey(hKey);
+         }
+         CHECK(type == REG_DWORD && value == 2);
+     }});
 
 // The About box: template 100 with its texts, in MS Sans Serif; OK and Escape close it.
 Register about(

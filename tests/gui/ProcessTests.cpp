@@ -26,16 +26,7 @@ void ClickToolbarButton(UINT nID) {
     RECT rc = {};
     int index = static_cast<int>(SendMessageA(ToolBar(), TB_COMMANDTOINDEX, nID, 0));
     SendMessageA(ToolBar(), TB_GETITEMRECT, static_cast<WPARAM>(index), reinterpret_cast<LPARAM>(&rc));
-    POINT center = {(rc.left + rc.right) / 2, (rc.top + rc.bottom) / 2};
-    ClientToScreen(ToolBar(), &center);
-    SetForegroundWindow(MainFrame());
-    SetCursorPos(center.x, center.y);
-    Sleep(50);
-    INPUT inputs[2] = {};
-    inputs[0].type = inputs[1].type = INPUT_MOUSE;
-    inputs[0].mi.dwFlags = MOUSEEVENTF_LEFTDOWN;
-    inputs[1].mi.dwFlags = MOUSEEVENTF_LEFTUP;
-    SendInput(2, inputs, sizeof(INPUT));
+    Click(ToolBar(), &rc);
 }
 
 void SetLevelField(const std::string& text) {
