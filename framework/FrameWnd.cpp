@@ -321,8 +321,9 @@ void CFrameWnd::OnDropFiles(HDROP hDrop) {
     UINT count = DragQueryFileA(hDrop, 0xFFFFFFFF, nullptr, 0);
     CWinApp* app = AfxGetApp();
     for (UINT i = 0; i < count && app != nullptr; ++i) {
-        char path[MAX_PATH] = "";
-        DragQueryFileA(hDrop, i, path, sizeof path);
+        // Whole, however long: a name cut short could be another file's.
+        CString path(DragQueryFileA(hDrop, i, nullptr, 0) + 1, '\0');
+        path.resize(DragQueryFileA(hDrop, i, &path[0], static_cast<UINT>(path.size())));
         app->OpenDocumentFile(path);
     }
     DragFinish(hDrop);

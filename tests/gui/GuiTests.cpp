@@ -383,6 +383,14 @@ Register openClose({"open-close", nullptr,
                             CHECK_EQ(item, "Brevix Files (*.xml)");
                             SendMessageA(hTypes, CB_GETLBTEXT, 1, reinterpret_cast<LPARAM>(item));
                             CHECK_EQ(item, "All Files (*.*)");
+                            // A path too long for the dialog is refused with a message; it stays open.
+                            std::string tooLong = TempDir() + "\\" + std::string(267, 'c'); // 287 characters
+                            SendMessageA(GetDlgItem(hOpen, 1148), WM_SETTEXT, 0,
+                                         reinterpret_cast<LPARAM>(tooLong.c_str()));
+                            PostMessageA(hOpen, WM_COMMAND, IDOK, 0);
+                            CHECK_EQ(AnswerMessageBox(),
+                                     "This path is too long. Choose a shorter file name or a "
+                                     "folder with a shorter path.");
                             // A name that does not exist is refused by the dialog itself.
                             SendMessageA(GetDlgItem(hOpen, 1148), WM_SETTEXT, 0,
                                          reinterpret_cast<LPARAM>("C:\\no-such-file.xml"));
@@ -548,12 +556,15 @@ Register recent({"recent",
                      CHECK(!exists);
                  }});
 
-// Two files dropped together open in turn; the second stays open and heads the list.
+// Files dropped together open in turn; the last that opens stays open and heads the list. A
+// name too long to open is reported, not cut short to another file's name.
 Register drop({"drop", nullptr,
                [] {
                    std::string first = WriteFile("first.xml", "<first/>\n");
                    std::string second = WriteFile("second.xml", "<second/>\n");
-                   DropFiles({first, second});
+                   std::string other = WriteFile(std::string(259 - TempDir().size() - 1, 'o'), "<other/>\n");
+                   DropFiles({first, second, other + "x"});
+                   CHECK_EQ(AnswerMessageBox(), other + "x was not found.");
                    CHECK(TitleIs("second.xml - Brevix"));
                    CHECK_EQ(Text(ViewEdit()), "<second/>\r\n");
                    CHECK_EQ(MenuItemText(0, 9), "&1 " + second);
@@ -693,8 +704,8 @@ Register print(
          CHECK(WaitFor([&] { return Text(hPages) == "&One Page"; }));
          Click(GetDlgItem(hPreview, AFX_ID_PREVIEW_CLOSE));
          CHECK(WaitFor([&] { return !IsWindow(hPreview) || !IsWindowVisible(hPreview); }));
-         CHECK(WaitFor([] { return IsWindowVisible(ViewEdit()) && IsWindowVisible(ToolBar()); }));
-         CHECK(IsWindowVisible(StatusBar()));
+         CHECK(WaitFor([] { return IsWindowVisible(ViewEdit()) && IsWindowVisible(ToolBar()); }) &&
+               IsWindowVisible(StatusBar()));
          // Nothing under the buttons fired: no dialog, the same document, the view focused.
          GUITHREADINFO info = {};
          info.cbSize = sizeof info;
@@ -818,8 +829,7 @@ Register shots({"shots", [] { return std::vector<std::string>(); },
                     PostCommand(ID_FILE_PRINT_PREVIEW);
                     WaitFor([] { return FindChildByClass(MainFrame(), "BrevixPreview") != nullptr; });
                     Pose("print-preview");
-                    HWND hPreview = FindChildByClass(MainFrame(), "BrevixPreview");
-                    PostMessageA(GetDlgItem(hPreview, AFX_ID_PREVIEW_CLOSE), BM_CLICK, 0, 0);
+                    Click(GetDlgItem(FindChildByClass(MainFrame(), "BrevixPreview"), AFX_ID_PREVIEW_CLOSE));
                     WaitFor([] { return IsWindowVisible(ViewEdit()) != 0; });
                     PostCommand(ID_APP_ABOUT);
                     HWND hAbout = WaitForDialog("About Brevix");
