@@ -16,7 +16,9 @@ CString CleanPath(const char* path) {
     if (quote != CString::npos) text.erase(quote, 1);
     char full[MAX_PATH] = "";
     char* filePart = nullptr;
-    if (GetFullPathNameA(text.c_str(), sizeof full, full, &filePart) != 0) text = full;
+    // A path too long for the buffer stays as given, and its opening fails with its message.
+    DWORD length = GetFullPathNameA(text.c_str(), sizeof full, full, &filePart);
+    if (length != 0 && length < sizeof full) text = full;
     size_t dot = text.find_last_of('.');
     if (dot != CString::npos && lstrcmpiA(text.c_str() + dot, ".lnk") == 0) {
         const bool bCom = SUCCEEDED(CoInitialize(nullptr)); // S_FALSE too: it must be balanced

@@ -1,5 +1,9 @@
 #include "FileDialog.h"
 
+#include <commctrl.h>
+#include <dlgs.h>
+
+#include <algorithm>
 #include <cstring>
 
 #include "FrameWnd.h"
@@ -46,13 +50,34 @@ CString CFileDialog::GetFolderPath() const {
     char path[MAX_PATH] = "";
     LRESULT length =
         ::SendMessageA(GetDialogHwnd(), CDM_GETFOLDERPATH, sizeof path, reinterpret_cast<LPARAM>(path));
-    if (length <= 0 || length > static_cast<LRESULT>(sizeof path)) return CString();
+    // A path that fills the buffer may have been cut short to fit it: it is no path.
+    if (length <= 0 || length >= static_cast<LRESULT>(sizeof path)) return CString();
     // A shell place without a path comes as "::{clsid}"; it and anything that is no folder on
     // disk has no file-system path.
     if (std::strncmp(path, "::", 2) == 0) return CString();
     DWORD attributes = GetFileAttributesA(path);
     if (attributes == INVALID_FILE_ATTRIBUTES || !(attributes & FILE_ATTRIBUTE_DIRECTORY)) return CString();
     return path;
+}
+
+BOOL CFileDialog::IsPathTooLong() const {
+    HWND hDlg = GetDialogHwnd();
+    // The name box of current dialogs, or of the old layout.
+    HWND hName = GetDlgItem(hDlg, cmb13);
+    if (hName == nullptr) hName = GetDlgItem(hDlg, edt1);
+    if (hName == nullptr) return FALSE;
+    char start[3] = "";
+    ::SendMessageA(hName, WM_GETTEXT, sizeof start, reinterpret_cast<LPARAM>(start));
+    LRESULT length = ::SendMessageA(hName, WM_GETTEXTLENGTH, 0, 0);
+    if (length <= 0) return FALSE; // nothing to join: OK only browses
+    // A full path ("C:..." or "\\server...") stands alone; one from the root gets the drive
+    // before it; any other name is joined to the folder with a backslash.
+    const bool bFull = start[1] == ':' || (start[0] == '\\' && start[1] == '\\');
+    if (!bFull && (start[0] == '\\' || start[0] == '/'))
+        length += 2;
+    else if (!bFull)
+        length += std::max<LRESULT>(::SendMessageA(hDlg, CDM_GETFOLDERPATH, 0, 0), 1); // with its NUL
+    return length >= MAX_PATH;
 }
 
 void CFileDialog::OnInitDone() {
@@ -86,6 +111,7 @@ UINT_PTR CALLBACK CFileDialog::HookProc(HWND hWnd, UINT message, WPARAM wParam, 
         pDlg = reinterpret_cast<CFileDialog*>(ofn->lCustData);
         SetWindowLongPtrA(hWnd, DWLP_USER, ofn->lCustData);
         pDlg->m_hWnd = hWnd;
+        SetWindowSubclass(::GetParent(hWnd), PlatformDialogProc, 0, reinterpret_cast<DWORD_PTR>(pDlg));
         return TRUE;
     }
     pDlg = reinterpret_cast<CFileDialog*>(GetWindowLongPtrA(hWnd, DWLP_USER));
@@ -102,4 +128,18 @@ UINT_PTR CALLBACK CFileDialog::HookProc(HWND hWnd, UINT message, WPARAM wParam, 
     }
     if (message == WM_NCDESTROY) SetWindowLongPtrA(hWnd, DWLP_USER, 0);
     return result;
+}
+
+// Ahead of the platform dialog's own procedure: some platforms join the folder and the name of
+// OK in a buffer of MAX_PATH characters without a bound and crash on a longer path, so such an
+// OK is answered here with a message and the dialog stays open.
+LRESULT CALLBACK CFileDialog::PlatformDialogProc(HWND hWnd, UINT message, WPARAM wParam, LPARAM lParam,
+                                                 UINT_PTR, DWORD_PTR dwRefData) {
+    if (message == WM_COMMAND && LOWORD(wParam) == IDOK &&
+        reinterpret_cast<const CFileDialog*>(dwRefData)->IsPathTooLong()) {
+        AfxMessageBox(kPathTooLong, MB_OK | MB_ICONEXCLAMATION);
+        return 0;
+    }
+    if (message == WM_NCDESTROY) RemoveWindowSubclass(hWnd, PlatformDialogProc, 0);
+    return DefSubclassProc(hWnd, message, wParam, lParam);
 }

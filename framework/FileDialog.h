@@ -1,6 +1,8 @@
 // CFileDialog: the platform's Explorer-style open/save dialog with a hook, whose notifications
 // (initialised, selection changed, folder changed, name accepted) become virtual calls. The
 // object is bound to the hook's child dialog; the platform dialog is that window's parent.
+// OK on a path longer than the platform can take is refused with a message before the
+// platform sees it.
 #pragma once
 
 #include "WinWnd.h"
@@ -24,7 +26,8 @@ public:
     // Hides control nID of the platform dialog.
     void HideControl(int nID);
     // The folder the platform dialog shows; empty when it is no file-system folder (a shell
-    // place such as My Computer, or a path that names no existing folder).
+    // place such as My Computer, a path that names no existing folder, or one too long for
+    // the platform to give whole).
     CString GetFolderPath() const;
     // The platform dialog: the parent of the hook window.
     HWND GetDialogHwnd() const { return m_hWnd != nullptr ? ::GetParent(m_hWnd) : nullptr; }
@@ -46,7 +49,12 @@ protected:
 
 private:
     static UINT_PTR CALLBACK HookProc(HWND hWnd, UINT message, WPARAM wParam, LPARAM lParam);
+    static LRESULT CALLBACK PlatformDialogProc(HWND hWnd, UINT message, WPARAM wParam, LPARAM lParam,
+                                               UINT_PTR uIdSubclass, DWORD_PTR dwRefData);
     BOOL OnNotify(const OFNOTIFYA* pNotify);
+    // Whether the path that OK makes of the folder shown and the name typed would not fit in
+    // MAX_PATH characters.
+    BOOL IsPathTooLong() const;
 
     BOOL m_bOpenFileDialog;
     CWinWnd* m_pParentWnd;

@@ -241,8 +241,9 @@ void CFrameWnd::OnBarCheck(UINT nID) {
 }
 
 void CFrameWnd::OnUpdateControlBarMenu(CCmdUI* pCmdUI) {
+    // While the preview shows, the bars stay hidden.
     CControlBar* pBar = GetControlBar(pCmdUI->m_nID);
-    pCmdUI->Enable(pBar != nullptr);
+    pCmdUI->Enable(pBar != nullptr && !m_pPreview);
     pCmdUI->SetCheck(pBar != nullptr && pBar->IsWindowVisible());
 }
 
@@ -320,8 +321,9 @@ void CFrameWnd::OnDropFiles(HDROP hDrop) {
     UINT count = DragQueryFileA(hDrop, 0xFFFFFFFF, nullptr, 0);
     CWinApp* app = AfxGetApp();
     for (UINT i = 0; i < count && app != nullptr; ++i) {
-        char path[MAX_PATH] = "";
-        DragQueryFileA(hDrop, i, path, sizeof path);
+        // Whole, however long: a name cut short could be another file's.
+        CString path(DragQueryFileA(hDrop, i, nullptr, 0) + 1, '\0');
+        path.resize(DragQueryFileA(hDrop, i, &path[0], static_cast<UINT>(path.size())));
         app->OpenDocumentFile(path);
     }
     DragFinish(hDrop);
@@ -367,6 +369,12 @@ void CFrameWnd::OnDdeExecute(HWND hClient, LPARAM lParam) {
 void CFrameWnd::BeginPreview(std::unique_ptr<CPreviewWnd> pPreview) {
     m_pPreview = std::move(pPreview);
     if (m_pViewActive != nullptr) m_pViewActive->ShowWindow(SW_HIDE);
+    // The bars would lie over the preview's own button bar and take its clicks.
+    for (CControlBar* pBar : m_bars) {
+        if (!pBar->IsWindowVisible()) continue;
+        pBar->ShowWindow(SW_HIDE);
+        m_barsHidden.push_back(pBar);
+    }
     RecalcLayout();
     m_pPreview->ShowWindow(SW_SHOW);
     SetFocus(m_pPreview->GetSafeHwnd());
@@ -378,6 +386,9 @@ void CFrameWnd::EndPreview() {
     CPreviewWnd* pPreview = m_pPreview.release();
     pPreview->ShowWindow(SW_HIDE);
     pPreview->PostMessage(WM_CLOSE);
+    for (CControlBar* pBar : m_barsHidden)
+        pBar->ShowWindow(SW_SHOW);
+    m_barsHidden.clear();
     if (m_pViewActive != nullptr) {
         m_pViewActive->ShowWindow(SW_SHOW);
         SetFocus(m_pViewActive->GetSafeHwnd());

@@ -50,7 +50,7 @@ public:
     void SetMessageText(const CString& text);
     void SetIdleMessage();
 
-    // Print preview: shown over the client area until closed.
+    // Print preview: shown over the whole client area, the bars hidden, until closed.
     void BeginPreview(std::unique_ptr<CPreviewWnd> pPreview);
     void EndPreview();
     CPreviewWnd* GetPreview() const { return m_pPreview.get(); }
@@ -82,5 +82,6 @@ private:
     CView* m_pViewActive = nullptr; // owned
     std::vector<CControlBar*> m_bars;
     std::unique_ptr<CPreviewWnd> m_pPreview;
-    BOOL m_bPromptShown = FALSE; // a menu or button prompt is in the message pane
+    std::vector<CControlBar*> m_barsHidden; // the bars that showed when the preview began
+    BOOL m_bPromptShown = FALSE;            // a menu or button prompt is in the message pane
 };

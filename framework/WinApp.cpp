@@ -10,6 +10,7 @@
 
 #include "DocTemplate.h"
 #include "Document.h"
+#include "FileDialog.h"
 #include "platform/FileException.h"
 #include "FrameWnd.h"
 #include "RecentFileList.h"
@@ -321,18 +322,12 @@ void CWinApp::OnFileOpen() {
         m_pDocTemplate->GetDocString(filterExt, CSingleDocTemplate::filterExt);
     }
     CString filter;
-    if (!filterName.empty() && !filterExt.empty()) filter += filterName + '\0' + "*" + filterExt + '\0';
-    filter += CString("All Files (*.*)") + '\0' + "*.*" + '\0' + '\0';
-    char file[MAX_PATH] = "";
-    OPENFILENAMEA ofn = {};
-    ofn.lStructSize = sizeof ofn;
-    ofn.hwndOwner = m_pMainWnd != nullptr ? m_pMainWnd->GetSafeHwnd() : nullptr;
-    ofn.lpstrFilter = filter.c_str();
-    ofn.lpstrFile = file;
-    ofn.nMaxFile = sizeof file;
-    ofn.lpstrTitle = "Open";
-    ofn.Flags = OFN_EXPLORER | OFN_HIDEREADONLY | OFN_FILEMUSTEXIST | OFN_PATHMUSTEXIST;
-    if (GetOpenFileNameA(&ofn)) OpenDocumentFile(file);
+    if (!filterName.empty() && !filterExt.empty()) filter += filterName + "|*" + filterExt + "|";
+    filter += "All Files (*.*)|*.*||";
+    CFileDialog dlg(TRUE, nullptr, nullptr, OFN_HIDEREADONLY | OFN_FILEMUSTEXIST | OFN_PATHMUSTEXIST,
+                    filter.c_str());
+    dlg.m_ofn.lpstrTitle = "Open";
+    if (dlg.DoModal() == IDOK) OpenDocumentFile(dlg.GetPathName());
 }
 
 void CWinApp::OnFilePrintSetup() {

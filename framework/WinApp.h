@@ -142,6 +142,8 @@ constexpr const char* kFailedCreateDoc = "Failed to create empty document.";
 constexpr const char* kFailedOpenDoc = "Failed to open document.";
 constexpr const char* kFileTooLarge = "The file is too large to open.";
 constexpr const char* kUnexpectedFormat = "Unexpected file format.";
+constexpr const char* kPathTooLong =
+    "This path is too long. Choose a shorter file name or a folder with a shorter path.";
 constexpr const char* kCommandFailed = "Command failed.";
 constexpr const char* kInternalError = "Internal application error.";
 constexpr const char* kUnregistered =

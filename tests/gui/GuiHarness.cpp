@@ -211,6 +211,23 @@ void PressKeys(const std::vector<WORD>& keys) {
     Settle();
 }
 
+void Click(HWND hWnd, const RECT* rc) {
+    RECT area = {};
+    GetClientRect(hWnd, &area);
+    if (rc != nullptr) area = *rc;
+    POINT center = {(area.left + area.right) / 2, (area.top + area.bottom) / 2};
+    ClientToScreen(hWnd, &center);
+    SetForegroundWindow(MainFrame());
+    SetCursorPos(center.x, center.y);
+    Sleep(50);
+    INPUT inputs[2] = {};
+    inputs[0].type = inputs[1].type = INPUT_MOUSE;
+    inputs[0].mi.dwFlags = MOUSEEVENTF_LEFTDOWN;
+    inputs[1].mi.dwFlags = MOUSEEVENTF_LEFTUP;
+    SendInput(2, inputs, sizeof(INPUT));
+    Settle();
+}
+
 void Settle() {
     // A posted message makes the loop idle again after it; a sent one returns once the
     // thread is back in its loop, which is after the idle update.

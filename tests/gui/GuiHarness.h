@@ -50,6 +50,9 @@ std::string MenuItemText(int nMenu, int index);
 bool ButtonEnabled(UINT nID);
 // Presses keys (virtual-key codes held in order, then let go) with the frame in front.
 void PressKeys(const std::vector<WORD>& keys);
+// Clicks the middle of rc (hWnd's client coordinates; its whole client area when null) with the
+// real mouse, the frame in front: whatever window lies there on screen gets the click.
+void Click(HWND hWnd, const RECT* rc = nullptr);
 // Lets the application run its idle update and waits until it has.
 void Settle();
 // Opens path with File > Open, typing it into the Open dialog.

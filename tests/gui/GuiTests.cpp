@@ -383,6 +383,14 @@ Register openClose({"open-close", nullptr,
                             CHECK_EQ(item, "Brevix Files (*.xml)");
                             SendMessageA(hTypes, CB_GETLBTEXT, 1, reinterpret_cast<LPARAM>(item));
                             CHECK_EQ(item, "All Files (*.*)");
+                            // A path too long for the dialog is refused with a message; it stays open.
+                            std::string tooLong = TempDir() + "\\" + std::string(267, 'c'); // 287 characters
+                            SendMessageA(GetDlgItem(hOpen, 1148), WM_SETTEXT, 0,
+                                         reinterpret_cast<LPARAM>(tooLong.c_str()));
+                            PostMessageA(hOpen, WM_COMMAND, IDOK, 0);
+                            CHECK_EQ(AnswerMessageBox(),
+                                     "This path is too long. Choose a shorter file name or a "
+                                     "folder with a shorter path.");
                             // A name that does not exist is refused by the dialog itself.
                             SendMessageA(GetDlgItem(hOpen, 1148), WM_SETTEXT, 0,
                                          reinterpret_cast<LPARAM>("C:\\no-such-file.xml"));
@@ -548,12 +556,15 @@ Register recent({"recent",
                      CHECK(!exists);
                  }});
 
-// Two files dropped together open in turn; the second stays open and heads the list.
+// Files dropped together open in turn; the last that opens stays open and heads the list. A
+// name too long to open is reported, not cut short to another file's name.
 Register drop({"drop", nullptr,
                [] {
                    std::string first = WriteFile("first.xml", "<first/>\n");
                    std::string second = WriteFile("second.xml", "<second/>\n");
-                   DropFiles({first, second});
+                   std::string other = WriteFile(std::string(259 - TempDir().size() - 1, 'o'), "<other/>\n");
+                   DropFiles({first, second, other + "x"});
+                   CHECK_EQ(AnswerMessageBox(), other + "x was not found.");
                    CHECK(TitleIs("second.xml - Brevix"));
                    CHECK_EQ(Text(ViewEdit()), "<second/>\r\n");
                    CHECK_EQ(MenuItemText(0, 9), "&1 " + second);
@@ -656,51 +667,61 @@ Register help({"help", nullptr,
                nullptr});
 
 // Printing lays the text out page by page; preview shows it and keeps its page count.
-Register
-    print({"print", nullptr,
-           [] {
-               std::string text;
-               for (int i = 1; i <= 150; ++i)
-                   text += "<p>line " + std::to_string(i) + "</p>\n";
-               CHECK(OpenWithDialog(WriteFile("print.xml", text)));
-               CHECK(TitleIs("print.xml - Brevix"));
-               UINT pages = 0;
-               std::string page1 = PrintPageToMetafile(1, &pages);
-               CHECK(pages >= 2);
-               CHECK_EQ(page1.substr(0, 32), "<p>line 1</p>\n<p>line 2</p>\n<p>l");
-               std::string page2 = PrintPageToMetafile(2, &pages);
-               // Page 2 goes on where page 1 stopped.
-               size_t lines1 = static_cast<size_t>(std::count(page1.begin(), page1.end(), '\n'));
-               CHECK_EQ(page2.substr(0, page2.find('\n')), "<p>line " + std::to_string(lines1 + 1) + "</p>");
+Register print(
+    {"print", nullptr,
+     [] {
+         std::string text;
+         for (int i = 1; i <= 150; ++i)
+             text += "<p>line " + std::to_string(i) + "</p>\n";
+         CHECK(OpenWithDialog(WriteFile("print.xml", text)));
+         CHECK(TitleIs("print.xml - Brevix"));
+         UINT pages = 0;
+         std::string page1 = PrintPageToMetafile(1, &pages);
+         CHECK(pages >= 2);
+         CHECK_EQ(page1.substr(0, 32), "<p>line 1</p>\n<p>line 2</p>\n<p>l");
+         std::string page2 = PrintPageToMetafile(2, &pages);
+         // Page 2 goes on where page 1 stopped.
+         size_t lines1 = static_cast<size_t>(std::count(page1.begin(), page1.end(), '\n'));
+         CHECK_EQ(page2.substr(0, page2.find('\n')), "<p>line " + std::to_string(lines1 + 1) + "</p>");
 
-               PostCommand(ID_FILE_PRINT_PREVIEW);
-               HWND hPreview = nullptr;
-               CHECK(WaitFor([&] {
-                   return (hPreview = FindChildByClass(MainFrame(), "BrevixPreview")) != nullptr &&
-                          IsWindowVisible(hPreview);
-               }));
-               CHECK(!IsWindowVisible(ViewEdit()));
-               HWND hPages = GetDlgItem(hPreview, AFX_ID_PREVIEW_NUMPAGE);
-               CHECK_EQ(Text(hPages), "&Two Page");
-               CHECK(!IsWindowEnabled(GetDlgItem(hPreview, AFX_ID_PREVIEW_PREV)));
-               CHECK(IsWindowEnabled(GetDlgItem(hPreview, AFX_ID_PREVIEW_NEXT)));
-               CHECK_EQ(Text(GetDlgItem(hPreview, AFX_ID_PREVIEW_PRINT)), "&Print...");
-               PostMessageA(hPages, BM_CLICK, 0, 0);
-               CHECK(WaitFor([&] { return Text(hPages) == "&One Page"; }));
-               PostMessageA(GetDlgItem(hPreview, AFX_ID_PREVIEW_CLOSE), BM_CLICK, 0, 0);
-               CHECK(WaitFor([&] { return !IsWindow(hPreview) || !IsWindowVisible(hPreview); }));
-               CHECK(WaitFor([] { return IsWindowVisible(ViewEdit()) != 0; }));
-           },
-           [](int) {
-               HKEY hKey = nullptr;
-               DWORD value = 0, size = sizeof value, type = 0;
-               if (RegOpenKeyExA(HKEY_CURRENT_USER, kSettings.c_str(), 0, KEY_READ, &hKey) == ERROR_SUCCESS) {
-                   RegQueryValueExA(hKey, "PreviewPages", nullptr, &type, reinterpret_cast<BYTE*>(&value),
-                                    &size);
-                   RegCloseKey(hKey);
-               }
-               CHECK(type == REG_DWORD && value == 2);
-           }});
+         PostCommand(ID_FILE_PRINT_PREVIEW);
+         HWND hPreview = nullptr;
+         CHECK(WaitFor([&] {
+             return (hPreview = FindChildByClass(MainFrame(), "BrevixPreview")) != nullptr &&
+                    IsWindowVisible(hPreview);
+         }));
+         // The preview takes the whole client area: the frame's bars are hidden, and its
+         // buttons answer the real mouse, not whatever frame window lay under them.
+         CHECK(!IsWindowVisible(ViewEdit()) && !IsWindowVisible(ToolBar()) && !IsWindowVisible(StatusBar()));
+         HWND hPages = GetDlgItem(hPreview, AFX_ID_PREVIEW_NUMPAGE);
+         HWND hPrev = GetDlgItem(hPreview, AFX_ID_PREVIEW_PREV);
+         CHECK_EQ(Text(hPages), "&Two Page");
+         CHECK(!IsWindowEnabled(hPrev) && IsWindowEnabled(GetDlgItem(hPreview, AFX_ID_PREVIEW_NEXT)));
+         CHECK_EQ(Text(GetDlgItem(hPreview, AFX_ID_PREVIEW_PRINT)), "&Print...");
+         Click(GetDlgItem(hPreview, AFX_ID_PREVIEW_NEXT));
+         CHECK(WaitFor([&] { return IsWindowEnabled(hPrev) != 0; }));
+         Click(hPages);
+         CHECK(WaitFor([&] { return Text(hPages) == "&One Page"; }));
+         Click(GetDlgItem(hPreview, AFX_ID_PREVIEW_CLOSE));
+         CHECK(WaitFor([&] { return !IsWindow(hPreview) || !IsWindowVisible(hPreview); }));
+         CHECK(WaitFor([] { return IsWindowVisible(ViewEdit()) && IsWindowVisible(ToolBar()); }) &&
+               IsWindowVisible(StatusBar()));
+         // Nothing under the buttons fired: no dialog, the same document, the view focused.
+         GUITHREADINFO info = {};
+         info.cbSize = sizeof info;
+         GetGUIThreadInfo(GetWindowThreadProcessId(MainFrame(), nullptr), &info);
+         CHECK(GetForegroundWindow() == MainFrame() && info.hwndFocus == ViewEdit());
+         CHECK_EQ(Text(MainFrame()), "print.xml - Brevix");
+     },
+     [](int) {
+         HKEY hKey = nullptr;
+         DWORD value = 0, size = sizeof value, type = 0;
+         if (RegOpenKeyExA(HKEY_CURRENT_USER, kSettings.c_str(), 0, KEY_READ, &hKey) == ERROR_SUCCESS) {
+             RegQueryValueExA(hKey, "PreviewPages", nullptr, &type, reinterpret_cast<BYTE*>(&value), &size);
+             RegCloseKey(hKey);
+         }
+         CHECK(type == REG_DWORD && value == 2);
+     }});
 
 // The About box: template 100 with its texts, in MS Sans Serif; OK and Escape close it.
 Register about(
@@ -808,8 +829,7 @@ Register shots({"shots", [] { return std::vector<std::string>(); },
                     PostCommand(ID_FILE_PRINT_PREVIEW);
                     WaitFor([] { return FindChildByClass(MainFrame(), "BrevixPreview") != nullptr; });
                     Pose("print-preview");
-                    HWND hPreview = FindChildByClass(MainFrame(), "BrevixPreview");
-                    PostMessageA(GetDlgItem(hPreview, AFX_ID_PREVIEW_CLOSE), BM_CLICK, 0, 0);
+                    Click(GetDlgItem(FindChildByClass(MainFrame(), "BrevixPreview"), AFX_ID_PREVIEW_CLOSE));
                     WaitFor([] { return IsWindowVisible(ViewEdit()) != 0; });
                     PostCommand(ID_APP_ABOUT);
                     HWND hAbout = WaitForDialog("About Brevix");

@@ -12,37 +12,6 @@
 using namespace gui;
 
 namespace {
-// Presses and lets go of one key, to whatever window has the focus now.
-void TapKey(WORD key) {
-    INPUT inputs[2] = {};
-    inputs[0].type = inputs[1].type = INPUT_KEYBOARD;
-    inputs[0].ki.wVk = inputs[1].ki.wVk = key;
-    inputs[1].ki.dwFlags = KEYEVENTF_KEYUP;
-    SendInput(2, inputs, sizeof(INPUT));
-}
-
-// Clicks the toolbar button of nID with the mouse.
-void ClickToolbarButton(UINT nID) {
-    RECT rc = {};
-    int index = static_cast<int>(SendMessageA(ToolBar(), TB_COMMANDTOINDEX, nID, 0));
-    SendMessageA(ToolBar(), TB_GETITEMRECT, static_cast<WPARAM>(index), reinterpret_cast<LPARAM>(&rc));
-    POINT center = {(rc.left + rc.right) / 2, (rc.top + rc.bottom) / 2};
-    ClientToScreen(ToolBar(), &center);
-    SetForegroundWindow(MainFrame());
-    SetCursorPos(center.x, center.y);
-    Sleep(50);
-    INPUT inputs[2] = {};
-    inputs[0].type = inputs[1].type = INPUT_MOUSE;
-    inputs[0].mi.dwFlags = MOUSEEVENTF_LEFTDOWN;
-    inputs[1].mi.dwFlags = MOUSEEVENTF_LEFTUP;
-    SendInput(2, inputs, sizeof(INPUT));
-}
-
-void SetLevelField(const std::string& text) {
-    SendMessageA(ToolbarChild(IDC_LEVEL_EDIT), WM_SETTEXT, 0, reinterpret_cast<LPARAM>(text.c_str()));
-    Settle();
-}
-
 std::string ComboItem(HWND hCombo, int index) {
     char text[256] = "";
     SendMessageA(hCombo, CB_GETLBTEXT, static_cast<WPARAM>(index), reinterpret_cast<LPARAM>(text));
@@ -53,6 +22,31 @@ std::string ComboItem(HWND hCombo, int index) {
 HWND NameBox(HWND hPicker) {
     HWND h = GetDlgItem(hPicker, 1148);
     return h != nullptr ? h : GetDlgItem(hPicker, 1152);
+}
+
+// The picker's list of folders and files, once it shows exactly one item.
+HWND ListOfOne(HWND hPicker) {
+    HWND hView = FindWindowExA(hPicker, nullptr, "SHELLDLL_DefView", nullptr);
+    HWND hList = FindWindowExA(hView, nullptr, "SysListView32", nullptr);
+    CHECK(WaitFor([&] { return SendMessageA(hList, LVM_GETITEMCOUNT, 0, 0) == 1; }));
+    return hList;
+}
+
+// Double-clicks the one folder the picker lists; true once the picker shows it.
+bool EnterOnlyFolder(HWND hPicker, const std::string& name) {
+    HWND hList = ListOfOne(hPicker);
+    RECT item = {};
+    WaitFor([&] {
+        item.left = LVIR_LABEL;
+        SendMessageA(hList, LVM_GETITEMRECT, 0, reinterpret_cast<LPARAM>(&item));
+        return item.right > item.left;
+    });
+    LPARAM at = MAKELPARAM(item.left + 8, (item.top + item.bottom) / 2); // a long label runs past the list
+    PostMessageA(hList, WM_LBUTTONDOWN, MK_LBUTTON, at);
+    PostMessageA(hList, WM_LBUTTONUP, 0, at);
+    PostMessageA(hList, WM_LBUTTONDBLCLK, MK_LBUTTON, at);
+    PostMessageA(hList, WM_LBUTTONUP, 0, at);
+    return WaitFor([&] { return Text(GetDlgItem(hPicker, 1137)) == name; });
 }
 
 std::vector<std::string> Args() {
@@ -66,7 +60,7 @@ Register fromMenu({"process-menu", Args,
                    [] {
                        std::string folder = EnterFreshFolder("menu");
                        PressKeys({VK_MENU, 'F'});
-                       TapKey('S');
+                       PressKeys({'S'});
                        HWND hPicker = WaitForPicker();
                        if (!CHECK(hPicker != nullptr)) return;
                        CHECK_EQ(Text(GetDlgItem(hPicker, 1091)), "Output:");
@@ -150,7 +144,11 @@ Register fromToolbar(
          std::string folder = FreshFolder("toolbar");
          CreateDirectoryA((folder + "\\inner").c_str(), nullptr);
          SetCurrentDirectoryA(folder.c_str());
-         ClickToolbarButton(ID_FILE_PROCESS);
+         RECT button = {};
+         SendMessageA(ToolBar(), TB_GETITEMRECT,
+                      SendMessageA(ToolBar(), TB_COMMANDTOINDEX, ID_FILE_PROCESS, 0),
+                      reinterpret_cast<LPARAM>(&button));
+         Click(ToolBar(), &button);
          HWND hPicker = WaitForPicker();
          if (!CHECK(hPicker != nullptr)) return;
          SendMessageA(NameBox(hPicker), WM_SETTEXT, 0, reinterpret_cast<LPARAM>("inner"));
@@ -184,9 +182,7 @@ Register pickAfterFile({"picker-all-files", Args,
                             SendMessageA(hFilter, CB_SETCURSEL, 1, 0);
                             SendMessageA(hPicker, WM_COMMAND, MAKEWPARAM(1136, CBN_SELENDOK),
                                          reinterpret_cast<LPARAM>(hFilter));
-                            HWND hView = FindWindowExA(hPicker, nullptr, "SHELLDLL_DefView", nullptr);
-                            HWND hList = FindWindowExA(hView, nullptr, "SysListView32", nullptr);
-                            CHECK(WaitFor([&] { return SendMessageA(hList, LVM_GETITEMCOUNT, 0, 0) == 1; }));
+                            HWND hList = ListOfOne(hPicker);
                             LVITEMA item = {};
                             item.stateMask = LVIS_SELECTED | LVIS_FOCUSED;
                             item.state = LVIS_SELECTED | LVIS_FOCUSED;
@@ -205,52 +201,52 @@ Register pickAfterFile({"picker-all-files", Args,
                         nullptr});
 
 // A folder entered by double-clicking it in the list, then Select; in a folder with a long name
-// the log's lines are wider than its box, which scrolls sideways instead of wrapping them.
-Register doubleClick({"picker-double-click", Args,
-                      [] {
-                          std::string parent = FreshFolder("double");
-                          std::string name = "a-folder-with-a-long-name-" + std::string(110, 'x');
-                          std::string folder = parent + "\\" + name;
-                          CreateDirectoryA(folder.c_str(), nullptr);
-                          SetCurrentDirectoryA(parent.c_str());
-                          PostCommand(ID_FILE_PROCESS);
-                          HWND hPicker = WaitForPicker();
-                          if (!CHECK(hPicker != nullptr)) return;
-                          HWND hView = FindWindowExA(hPicker, nullptr, "SHELLDLL_DefView", nullptr);
-                          HWND hList = FindWindowExA(hView, nullptr, "SysListView32", nullptr);
-                          CHECK(WaitFor([&] { return SendMessageA(hList, LVM_GETITEMCOUNT, 0, 0) == 1; }));
-                          RECT item = {};
-                          item.left = LVIR_LABEL;
-                          SendMessageA(hList, LVM_GETITEMRECT, 0, reinterpret_cast<LPARAM>(&item));
-                          LPARAM at = MAKELPARAM((item.left + item.right) / 2, (item.top + item.bottom) / 2);
-                          PostMessageA(hList, WM_LBUTTONDOWN, MK_LBUTTON, at);
-                          PostMessageA(hList, WM_LBUTTONUP, 0, at);
-                          PostMessageA(hList, WM_LBUTTONDBLCLK, MK_LBUTTON, at);
-                          PostMessageA(hList, WM_LBUTTONUP, 0, at);
-                          HWND hLookIn = GetDlgItem(hPicker, 1137);
-                          CHECK(WaitFor([&] { return Text(hLookIn) == name; }));
-                          Sleep(300);
-                          CHECK_EQ(Text(NameBox(hPicker)), "_placebo_");
-                          CHECK(PressSelect(hPicker));
-                          HWND hLog = nullptr;
-                          std::string log = WaitForLogText(&hLog);
-                          CHECK(log.find("\r\noutput folder: " + folder + "\r\n") != std::string::npos);
-                          HWND hEdit = GetDlgItem(hLog, 1005);
-                          size_t lines = 0;
-                          for (size_t at = log.find("\r\n"); at != std::string::npos;
-                               at = log.find("\r\n", at + 2))
-                              ++lines;
-                          CHECK_EQ(std::to_string(SendMessageA(hEdit, EM_GETLINECOUNT, 0, 0)),
-                                   std::to_string(lines + 1));
-                          SCROLLINFO info = {};
-                          info.cbSize = sizeof info;
-                          info.fMask = SIF_RANGE | SIF_PAGE;
-                          CHECK(GetScrollInfo(hEdit, SB_HORZ, &info));
-                          CHECK(info.nMax - info.nMin + 1 > static_cast<int>(info.nPage));
-                          CHECK(PressButton(hLog, IDOK));
-                          CHECK(!FolderFiles(folder).empty());
-                      },
-                      nullptr});
+// the log's lines are wider than its box, which scrolls sideways instead of wrapping them. Its
+// sub-folder's path is longer than the platform's dialog can take: Select there is refused with
+// a message and the picker stays open.
+Register doubleClick(
+    {"picker-double-click", Args,
+     [] {
+         std::string parent = FreshFolder("double");
+         std::string name = "a-folder-with-a-long-name-" + std::string(110, 'x');
+         std::string folder = parent + "\\" + name;
+         CreateDirectoryA(folder.c_str(), nullptr);
+         std::string deep = std::string(130, 'd'), deepPath = "\\\\?\\" + folder + "\\" + deep;
+         CHECK(CreateDirectoryW(std::wstring(deepPath.begin(), deepPath.end()).c_str(), nullptr));
+         SetCurrentDirectoryA(parent.c_str());
+         PostCommand(ID_FILE_PROCESS);
+         HWND hPicker = WaitForPicker();
+         if (!CHECK(hPicker != nullptr)) return;
+         CHECK(EnterOnlyFolder(hPicker, name));
+         Sleep(300);
+         CHECK_EQ(Text(NameBox(hPicker)), "_placebo_");
+         CHECK(PressSelect(hPicker));
+         HWND hLog = nullptr;
+         std::string log = WaitForLogText(&hLog);
+         CHECK(log.find("\r\noutput folder: " + folder + "\r\n") != std::string::npos);
+         HWND hEdit = GetDlgItem(hLog, 1005);
+         size_t lines = 0;
+         for (size_t at = log.find("\r\n"); at != std::string::npos; at = log.find("\r\n", at + 2))
+             ++lines;
+         CHECK_EQ(std::to_string(SendMessageA(hEdit, EM_GETLINECOUNT, 0, 0)), std::to_string(lines + 1));
+         SCROLLINFO info = {};
+         info.cbSize = sizeof info;
+         info.fMask = SIF_RANGE | SIF_PAGE;
+         CHECK(GetScrollInfo(hEdit, SB_HORZ, &info));
+         CHECK(info.nMax - info.nMin + 1 > static_cast<int>(info.nPage));
+         CHECK(PressButton(hLog, IDOK));
+         CHECK(!FolderFiles(folder).empty());
+         // Again: the picker opens where the last one ended and lists folders only.
+         PostCommand(ID_FILE_PROCESS);
+         hPicker = WaitForPicker();
+         if (!CHECK(hPicker != nullptr) || !CHECK(EnterOnlyFolder(hPicker, deep))) return;
+         PostMessageA(GetDlgItem(hPicker, IDOK), BM_CLICK, 0, 0);
+         CHECK_EQ(AnswerMessageBox(), "This path is too long. Choose a shorter file name or a "
+                                      "folder with a shorter path.");
+         CHECK(IsWindow(hPicker) && PressButton(hPicker, IDCANCEL));
+         CHECK(WaitForDialog("Process Log", 1000) == nullptr);
+     },
+     nullptr});
 
 // Cancel in the picker: no log, no file, no profile change, the main window usable again.
 Register cancel({"process-cancel", Args,
@@ -304,7 +300,9 @@ Register noPath({"picker-no-path", Args,
 Register blankTags({"process-blank-tags", Args,
                     [] {
                         std::string folder = EnterFreshFolder("blank");
-                        SetLevelField(" , ,");
+                        SendMessageA(ToolbarChild(IDC_LEVEL_EDIT), WM_SETTEXT, 0,
+                                     reinterpret_cast<LPARAM>(" , ,"));
+                        Settle();
                         CHECK(ButtonEnabled(ID_FILE_PROCESS));
                         PostCommand(ID_FILE_PROCESS);
                         HWND hLog = nullptr;
