@@ -32,6 +32,20 @@ public:
     void SetChunkLevelTags(const CString& text) { SplitKeyText(text, m_levelTags); }
     void SetChunkNameKeys(const CString& text) { SplitKeyText(text, m_nameKeys); }
 
+    // The sanitised value of key in text, or an empty string. Reads no member.
+    static CString ReadKeyValue(const CString& text, const CString& key);
+    static CString ReadKeyValue(const char* begin, const char* end, const CString& key);
+
+    // True when the last run logged a failure (bad input, or a file or folder not made).
+    bool HadFailure() const { return m_bFailed; }
+
+    const CStringList& GetLevelTags() const { return m_levelTags; }
+    const CStringList& GetNameKeys() const { return m_nameKeys; }
+
+    Chunker(const Chunker&) = delete;
+    Chunker& operator=(const Chunker&) = delete;
+
+private:
     // Opens the source; on failure logs "Unable to open file: " and the path.
     bool OpenSource(const CString& path);
     // Reads the open source whole and scans it.
@@ -60,20 +74,6 @@ public:
     // numbered variant is only ever created new. Returns the path, also when the open failed.
     CString OpenChunkFile(const ChunkPath& chunkPath, TextOutStream& stream);
 
-    // The sanitised value of key in text, or an empty string. Reads no member.
-    static CString ReadKeyValue(const CString& text, const CString& key);
-    static CString ReadKeyValue(const char* begin, const char* end, const CString& key);
-
-    // True when the last run logged a failure (bad input, or a file or folder not made).
-    bool HadFailure() const { return m_bFailed; }
-
-    const CStringList& GetLevelTags() const { return m_levelTags; }
-    const CStringList& GetNameKeys() const { return m_nameKeys; }
-
-    Chunker(const Chunker&) = delete;
-    Chunker& operator=(const Chunker&) = delete;
-
-private:
     // A chunk open now: its file's path, and its stream (closed when the file did not open).
     struct ChunkFile {
         CString path;
