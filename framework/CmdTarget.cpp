@@ -23,13 +23,6 @@ void CCmdUI::SetCheck(int nCheck) {
         SendMessageA(m_pOther, TB_CHECKBUTTON, m_nID, MAKELONG(nCheck ? TRUE : FALSE, 0));
 }
 
-void CCmdUI::SetText(const CString& text) {
-    if (m_pMenu == nullptr) return;
-    UINT id = GetMenuItemID(m_pMenu, m_nIndex);
-    UINT state = GetMenuState(m_pMenu, m_nIndex, MF_BYPOSITION) & (MF_GRAYED | MF_DISABLED | MF_CHECKED);
-    ModifyMenuA(m_pMenu, m_nIndex, MF_BYPOSITION | MF_STRING | state, id, text.c_str());
-}
-
 void CCmdUI::DoUpdate(CCmdTarget* pTarget) {
     m_bEnableChanged = FALSE;
     if (pTarget->OnCmdMsg(m_nID, CmdCode::Update, this) && m_bEnableChanged) return;

@@ -70,15 +70,13 @@ public:
 };
 
 // The enabling state of one command's menu item or toolbar button. Enabling handlers call
-// Enable/SetCheck/SetText; the owner then applies what they asked.
+// Enable/SetCheck; the owner then applies what they asked.
 class CCmdUI {
 public:
     explicit CCmdUI(UINT nID) : m_nID(nID) {}
-    virtual ~CCmdUI() = default;
 
-    virtual void Enable(BOOL bOn = TRUE);
-    virtual void SetCheck(int nCheck = 1);
-    virtual void SetText(const CString& text);
+    void Enable(BOOL bOn = TRUE);
+    void SetCheck(int nCheck = 1);
 
     // Runs the enabling handlers along the route of pTarget. Without one, the command is
     // enabled exactly when some command handler exists (a placeholder with none stays off).

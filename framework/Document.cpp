@@ -19,12 +19,6 @@ UINT CArchive::Read(void* pBuffer, UINT nCount) {
     return read;
 }
 
-void CArchive::Write(const void* pBuffer, UINT nCount) {
-    DWORD written = 0;
-    if (!WriteFile(m_hFile, pBuffer, nCount, &written, nullptr) || written != nCount)
-        throw CArchiveException("An unexpected error occurred while writing " + m_strPath + ".");
-}
-
 BOOL CDocument::OnNewDocument() {
     DeleteContents();
     m_strPathName.clear();
@@ -62,7 +56,7 @@ BOOL CDocument::OnOpenDocument(const CString& path) {
     SetModifiedFlag(TRUE); // for the load: a failure from here on leaves an empty document
     BOOL bDone = TRUE;
     try {
-        CArchive ar(hFile, CArchive::load, path);
+        CArchive ar(hFile, path);
         Serialize(ar);
     } catch (const CArchiveException& e) {
         if (!e.m_strMessage.empty()) AfxMessageBox(AfxFormatString1(e.m_strMessage, path));

@@ -11,24 +11,19 @@
 class CSingleDocTemplate;
 class CView;
 
-// An open file for reading or writing by a document's Serialize.
+// An open file for reading by a document's Serialize (documents here are only ever loaded).
 class CArchive {
 public:
-    enum Mode { load, store };
-    CArchive(HANDLE hFile, Mode mode, const CString& path) : m_hFile(hFile), m_mode(mode), m_strPath(path) {}
+    CArchive(HANDLE hFile, const CString& path) : m_hFile(hFile), m_strPath(path) {}
 
-    BOOL IsLoading() const { return m_mode == load; }
-    BOOL IsStoring() const { return m_mode == store; }
     // The file's length in bytes.
     unsigned long long GetLength() const;
     // Reads up to nCount bytes; the number read.
     UINT Read(void* pBuffer, UINT nCount);
-    void Write(const void* pBuffer, UINT nCount);
     const CString& GetPath() const { return m_strPath; }
 
 private:
     HANDLE m_hFile;
-    Mode m_mode;
     CString m_strPath;
 };
 
@@ -57,7 +52,6 @@ public:
     void AddView(CView* pView);
     void RemoveView(CView* pView);
     CView* GetFirstView() const { return m_viewList.empty() ? nullptr : m_viewList.front(); }
-    const std::vector<CView*>& GetViews() const { return m_viewList; }
 
     CSingleDocTemplate* m_pDocTemplate = nullptr;
 

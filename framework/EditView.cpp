@@ -25,11 +25,6 @@ BOOL CEditView::Create(CFrameWnd* pParent, UINT nID) {
 }
 
 void CEditView::SerializeRaw(CArchive& ar) {
-    if (ar.IsStoring()) {
-        CString text = GetWindowText();
-        ar.Write(text.data(), static_cast<UINT>(text.size()));
-        return;
-    }
     unsigned long long length = ar.GetLength();
     if (length > kMaxSize) throw CArchiveException(kFileTooLarge);
     CString text(static_cast<size_t>(length), '\0');

@@ -18,7 +18,6 @@ public:
 
     // Reads the whole file as the text (at most kMaxSize bytes), or writes the text.
     void SerializeRaw(CArchive& ar);
-    HWND GetEditCtrl() const { return m_hWnd; }
 
     // Printing of the text: laid out in the printer's font, page by page.
     void OnBeginPrinting(HDC hdc, CPrintInfo* pInfo) override;
@@ -26,7 +25,6 @@ public:
     void OnPrint(HDC hdc, CPrintInfo* pInfo) override;
     void OnEndPrinting(HDC hdc, CPrintInfo* pInfo) override;
     // The pages of the last layout: the text index where each begins.
-    const std::vector<size_t>& GetPageStarts() const { return m_aPageStart; }
 
     BOOL OnCmdMsg(UINT nID, CmdCode code, CCmdUI* pCmdUI) override;
 

@@ -46,10 +46,10 @@ CString AbbreviatePath(const CString& path, int nMax) {
     return name;
 }
 
-CRecentFileList::CRecentFileList(unsigned int nStart, const CString& section, const CString& entryFormat,
-                                 int nSize, int nMaxDispLen)
-    : m_nStart(nStart), m_strSectionName(section), m_strEntryFormat(entryFormat),
-      m_nMaxDisplayLength(nMaxDispLen), m_arrNames(static_cast<size_t>(nSize)) {}
+CRecentFileList::CRecentFileList(const CString& section, const CString& entryFormat, int nSize,
+                                 int nMaxDispLen)
+    : m_strSectionName(section), m_strEntryFormat(entryFormat), m_nMaxDisplayLength(nMaxDispLen),
+      m_arrNames(static_cast<size_t>(nSize)) {}
 
 int CRecentFileList::GetCount() const {
     return static_cast<int>(

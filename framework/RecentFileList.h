@@ -8,8 +8,7 @@ class CWinApp;
 
 class CRecentFileList {
 public:
-    CRecentFileList(unsigned int nStart, const CString& section, const CString& entryFormat, int nSize,
-                    int nMaxDispLen);
+    CRecentFileList(const CString& section, const CString& entryFormat, int nSize, int nMaxDispLen);
 
     int GetSize() const { return static_cast<int>(m_arrNames.size()); }
     const CString& operator[](int nIndex) const { return m_arrNames[nIndex]; }
@@ -25,7 +24,6 @@ public:
     void ReadList(const CWinApp& app);
     void WriteList(CWinApp& app) const;
 
-    unsigned int m_nStart;
     CString m_strSectionName;
     CString m_strEntryFormat; // with one "%d", numbered from 1
     int m_nMaxDisplayLength;

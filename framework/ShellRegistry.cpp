@@ -57,7 +57,7 @@ CString ModuleShortPath() {
 }
 } // namespace
 
-void CWinApp::RegisterShellFileTypes(BOOL) {
+void CWinApp::RegisterShellFileTypes() {
     CSingleDocTemplate* pTemplate = GetDocTemplate();
     CString fileTypeId, fileTypeName, filterExt;
     if (pTemplate == nullptr || !pTemplate->GetDocString(fileTypeId, CSingleDocTemplate::regFileTypeId) ||

@@ -101,8 +101,6 @@ void CCommandLineInfo::ParseParam(const char* pszParam, BOOL bFlag, BOOL bLast) 
             m_nShellCommand = FileDDE;
         else if (EqualsNoCase(pszParam, "Embedding"))
             m_bRunEmbedded = TRUE;
-        else if (EqualsNoCase(pszParam, "Automation"))
-            m_bRunAutomated = TRUE;
     } else if (m_strFileName.empty()) {
         m_strFileName = pszParam;
     } else if (m_nShellCommand == FilePrintTo && m_strPrinterName.empty()) {
@@ -233,7 +231,7 @@ BOOL CWinApp::DeleteProfileValue(const CString& section, const CString& entry) {
 
 void CWinApp::LoadStdProfileSettings(UINT nMaxMRU) {
     if (nMaxMRU != 0) {
-        m_pRecentFileList = std::make_unique<CRecentFileList>(0, kRecentFileSection, kRecentFileEntry,
+        m_pRecentFileList = std::make_unique<CRecentFileList>(kRecentFileSection, kRecentFileEntry,
                                                               static_cast<int>(nMaxMRU), 30);
         m_pRecentFileList->ReadList(*this);
     }

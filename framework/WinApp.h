@@ -22,9 +22,8 @@ class CCommandLineInfo {
 public:
     enum ShellCommand { FileNew, FileOpen, FilePrint, FilePrintTo, FileDDE, AppUnregister, FileNothing = -1 };
 
-    virtual ~CCommandLineInfo() = default;
     // One argument: bFlag when it began with "/" or "-" (which is then cut off); bLast for the last.
-    virtual void ParseParam(const char* pszParam, BOOL bFlag, BOOL bLast);
+    void ParseParam(const char* pszParam, BOOL bFlag, BOOL bLast);
 
     ShellCommand m_nShellCommand = FileNew;
     CString m_strFileName;
@@ -32,7 +31,6 @@ public:
     CString m_strDriverName;
     CString m_strPortName;
     BOOL m_bRunEmbedded = FALSE;
-    BOOL m_bRunAutomated = FALSE;
 };
 
 class CWinApp : public CCmdTarget {
@@ -69,7 +67,7 @@ public:
     CSingleDocTemplate* GetDocTemplate() const { return m_pDocTemplate.get(); }
     void EnableShellOpen();
     // Writes the document type's shell entries under HKEY_CLASSES_ROOT (see ShellRegistry.cpp).
-    void RegisterShellFileTypes(BOOL bCompat = FALSE);
+    void RegisterShellFileTypes();
     BOOL UnregisterShellFileTypes();
     // Removes the profile key (and the company key when nothing else is left in it).
     BOOL Unregister();

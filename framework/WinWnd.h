@@ -24,7 +24,6 @@ public:
     BOOL ShowWindow(int nCmdShow) { return ::ShowWindow(m_hWnd, nCmdShow); }
     BOOL IsWindowVisible() const { return ::IsWindowVisible(m_hWnd); }
     BOOL EnableWindow(BOOL bEnable = TRUE) { return ::EnableWindow(m_hWnd, bEnable); }
-    BOOL IsWindowEnabled() const { return ::IsWindowEnabled(m_hWnd); }
     void SetFont(HFONT hFont, BOOL bRedraw = TRUE) { SendMessage(WM_SETFONT, (WPARAM)hFont, bRedraw); }
     HFONT GetFont() const { return (HFONT)::SendMessageA(m_hWnd, WM_GETFONT, 0, 0); }
     int GetDlgCtrlID() const { return ::GetDlgCtrlID(m_hWnd); }

@@ -77,7 +77,7 @@ BOOL CBrevixApp::InitInstance() {
     AddDocTemplate(new CSingleDocTemplate(IDR_MAINFRAME, NewObject<CBrevixDoc, CDocument>,
                                           NewObject<CMainFrame, CFrameWnd>, NewObject<CBrevixView, CView>));
     EnableShellOpen();
-    RegisterShellFileTypes(TRUE);
+    RegisterShellFileTypes();
     // 8-9. The command line.
     static CCommandLineInfo cmdInfo;
     cmdInfo = CCommandLineInfo();
