@@ -117,43 +117,61 @@ size_t MaxTextWriteStreams() {
     return static_cast<size_t>(-1);
 }
 
-std::FILE* OpenForTextWrite(const CString& path, WriteOpen how, const FileIdentity* spare, OpenResult& result) {
-    result = OpenResult::Failed;
-    // Non-blocking, so that a FIFO is refused below instead of waited on (the flag means nothing
-    // to a regular file); a new file is created by the open itself, and an existing one is
-    // emptied only after it passed the checks.
-    const int flags = O_RDWR | O_NONBLOCK | O_NOCTTY | O_CLOEXEC;
-    int fd = -1;
-    if (how == WriteOpen::CreateNew) {
-        fd = open(path.c_str(), flags | O_CREAT | O_EXCL, 0666);
-        if (fd < 0 && errno == EEXIST) result = OpenResult::Exists;
-    } else {
-        // An existing file is opened as it is; a missing one is created new, so that a link
-        // that leads nowhere is refused rather than followed out of the folder. A name that
-        // appears or goes between the two opens is tried once more.
-        for (int attempt = 0; fd < 0 && attempt < 2; ++attempt) {
-            fd = open(path.c_str(), flags);
-            if (fd < 0 && errno == ENOENT) fd = open(path.c_str(), flags | O_CREAT | O_EXCL, 0666);
-            if (fd < 0 && errno != EEXIST) break;
-        }
-    }
-    if (fd < 0) return nullptr;
-    struct stat info;
-    bool regular = fstat(fd, &info) == 0 && S_ISREG(info.st_mode);
-    if (regular && how == WriteOpen::Replace && spare != nullptr &&
-        FileIdentity{static_cast<uint64_t>(info.st_dev), static_cast<uint64_t>(info.st_ino)} == *spare) {
-        close(fd);
-        result = OpenResult::IsSpare;
-        return nullptr;
-    }
-    std::FILE* stream = nullptr;
-    if (regular && (info.st_size == 0 || ftruncate(fd, 0) == 0)) stream = fdopen(fd, "w+");
+namespace {
+
+// The stream on a descriptor of a file that passed the checks; null (descriptor closed) on failure.
+std::FILE* StreamOn(int fd, OpenResult& result) {
+    std::FILE* stream = fdopen(fd, "w+");
     if (stream == nullptr) {
         close(fd);
         return nullptr;
     }
     result = OpenResult::Opened;
     return stream;
+}
+
+} // namespace
+
+std::FILE* OpenForTextWrite(const CString& path, WriteOpen how, const FileIdentity* spare, OpenResult& result) {
+    result = OpenResult::Failed;
+    // Non-blocking, so that a FIFO is refused below instead of waited on (the flag means nothing
+    // to a regular file).
+    const int flags = O_RDWR | O_NONBLOCK | O_NOCTTY | O_CLOEXEC;
+    // A missing file is created new, and then is the regular file just made; an existing entry
+    // is never created over. A name that goes between the two opens below is tried once more.
+    for (int attempt = 0; attempt < 2; ++attempt) {
+        int fd = open(path.c_str(), flags | O_CREAT | O_EXCL, 0666);
+        if (fd >= 0) return StreamOn(fd, result);
+        if (errno != EEXIST) return nullptr;
+        if (how == WriteOpen::CreateNew) {
+            result = OpenResult::Exists;
+            return nullptr;
+        }
+        // Replace: the entry is opened as it is (through a link) and checked through the handle
+        // before it is emptied. A link that leads nowhere is refused, not followed out of the folder.
+        fd = open(path.c_str(), flags);
+        if (fd < 0) {
+            if (errno == ENOENT) continue;
+            return nullptr;
+        }
+        struct stat info;
+        if (fstat(fd, &info) != 0 || !S_ISREG(info.st_mode)) {
+            close(fd);
+            return nullptr;
+        }
+        if (spare != nullptr &&
+            FileIdentity{static_cast<uint64_t>(info.st_dev), static_cast<uint64_t>(info.st_ino)} == *spare) {
+            close(fd);
+            result = OpenResult::IsSpare;
+            return nullptr;
+        }
+        if (info.st_size != 0 && ftruncate(fd, 0) != 0) {
+            close(fd);
+            return nullptr;
+        }
+        return StreamOn(fd, result);
+    }
+    return nullptr;
 }
 
 bool WriteTextMode(std::FILE* stream, const char* data, size_t size) {

@@ -52,8 +52,10 @@ std::FILE* OpenForTextWrite(const CString& path, WriteOpen how, const FileIdenti
         return nullptr;
     }
     BY_HANDLE_FILE_INFORMATION info;
+    // A hidden or system file is refused as the runtime's own truncating open refuses it.
     bool regular = GetFileType(file) == FILE_TYPE_DISK && GetFileInformationByHandle(file, &info) &&
-                   (info.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) == 0;
+                   (info.dwFileAttributes &
+                    (FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM)) == 0;
     if (regular && how == WriteOpen::Replace && spare != nullptr &&
         FileIdentity{info.dwVolumeSerialNumber,
                      (static_cast<uint64_t>(info.nFileIndexHigh) << 32) | info.nFileIndexLow} == *spare) {
