@@ -12,7 +12,8 @@ if [ -z "${BREVIX_IN_XVFB:-}" ]; then
     cmake --preset win32 >/dev/null
     cmake --build --preset win32 --target brevix-gui-tests brevix-process-tests package
     export BREVIX_IN_XVFB=1
-    exec xvfb-run -a -s "-screen 0 1280x800x24" "$root/scripts/screenshots.sh" "$@"
+    # 1280 x 800 at 150 %: at 144 dpi the Settings dialog alone is 819 pixels tall.
+    exec xvfb-run -a -s "-screen 0 1920x1200x24" "$root/scripts/screenshots.sh" "$@"
 fi
 
 export WINEDEBUG=-all WINEARCH=win32
@@ -24,6 +25,7 @@ rm -rf "$out"
 mkdir -p "$out"
 shots="$WINEPREFIX/drive_c/shots"
 
+read -r screen_width screen_height <<<"$(xdotool getdisplaygeometry)"
 wineserver -p
 wine cmd /c exit >/dev/null 2>&1 || true
 export BREVIX_SAMPLE="Z:${root//\//\\}\\samples\\user-guide.xml"
@@ -44,7 +46,17 @@ shoot() {
             wineserver -k || true
             exit 1
         fi
-        import -window root -crop "$(cat "$shots/$pose.ready")" +repage "$out/$pose.png"
+        # A window that runs past the screen would be cut in the picture too.
+        IFS='x+' read -r width height left top <<<"$(cat "$shots/$pose.ready")"
+        if ((left < 0 || top < 0 || left + width > screen_width || top + height > screen_height)); then
+            echo "$pose: the window ($(cat "$shots/$pose.ready")) runs past the screen" >&2
+            wineserver -k || true
+            exit 1
+        fi
+        # Whole screen first: import's own -crop once gave the whole screen while a menu was open.
+        import -window root "$out/screen.ppm"
+        convert "$out/screen.ppm" -crop "${width}x${height}+${left}+${top}" +repage "$out/$pose.png"
+        rm -f "$out/screen.ppm"
         echo "$out/$pose.png"
         touch "$shots/$pose.done"
     done

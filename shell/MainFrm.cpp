@@ -40,15 +40,24 @@ int CMainFrame::OnCreate(CREATESTRUCTA* pcs) {
         !m_wndStatusBar.SetIndicators(kIndicators, sizeof kIndicators / sizeof kIndicators[0]))
         return -1;
 
-    // W: the average character width of the status bar's device context, less one.
+    // W: the average character width of the status bar's device context with the status bar's
+    // font in it, less one. The fields take that font, so their places grow with it at higher dpi.
     HWND hStatus = m_wndStatusBar.GetSafeHwnd();
+    HFONT hFont = m_wndStatusBar.GetFont();
     HDC hdc = GetDC(hStatus);
+    HGDIOBJ hOldFont = hFont != nullptr ? SelectObject(hdc, hFont) : nullptr;
     TEXTMETRICA tm = {};
     GetTextMetricsA(hdc, &tm);
+    if (hOldFont != nullptr) SelectObject(hdc, hOldFont);
     ReleaseDC(hStatus, hdc);
     int w = tm.tmAveCharWidth - 1;
-    HFONT hFont = m_wndStatusBar.GetFont();
+    // The buttons, and so the places, are made tall enough for an edit field in that font; at
+    // 96 dpi the 16 x 15 images already make them so.
     HWND hToolBar = m_wndToolBar.GetSafeHwnd();
+    LRESULT buttonSize = m_wndToolBar.SendMessage(TB_GETBUTTONSIZE);
+    int height = tm.tmHeight + 9;
+    if (height > HIWORD(buttonSize))
+        m_wndToolBar.SendMessage(TB_SETBUTTONSIZE, 0, MAKELPARAM(LOWORD(buttonSize), height));
     ChunkSettings* pSettings = GetChunkSettings();
 
     RECT rect = MakePlace(8, IDC_LEVEL_LABEL, w * 18);
