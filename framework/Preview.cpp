@@ -15,8 +15,19 @@ const PreviewButton kButtons[] = {
     {AFX_ID_PREVIEW_PREV, "Pre&v Page"}, {AFX_ID_PREVIEW_NUMPAGE, "&Two Page"},
     {AFX_ID_PREVIEW_CLOSE, "&Close"},
 };
-constexpr int kButtonWidth = 80;
+constexpr int kButtonWidth = 80;  // at 96 dots per inch; scaled to the screen's
 constexpr int kButtonHeight = 22;
+
+// A length in pixels at 96 dots per inch, at the screen's resolution.
+int Scaled(int pixels) {
+    static const int dpi = [] {
+        HDC hdc = GetDC(nullptr);
+        int value = hdc != nullptr ? GetDeviceCaps(hdc, LOGPIXELSY) : 96;
+        if (hdc != nullptr) ReleaseDC(nullptr, hdc);
+        return value > 0 ? value : 96;
+    }();
+    return MulDiv(pixels, dpi, 96);
+}
 } // namespace
 
 CPreviewWnd::CPreviewWnd(CView* pView, CFrameWnd* pFrame) : m_pView(pView), m_pFrame(pFrame) {}
@@ -61,14 +72,15 @@ BOOL CPreviewWnd::Create() {
                             GetModuleHandleA(nullptr), nullptr);
         ::SendMessageA(m_hButtons[i], WM_SETFONT, reinterpret_cast<WPARAM>(hFont), FALSE);
     }
-    m_nBarHeight = kButtonHeight + 8;
+    m_nBarHeight = Scaled(kButtonHeight) + 8;
     UpdateButtons();
     return TRUE;
 }
 
 void CPreviewWnd::Layout() {
     for (int i = 0; i < 5; ++i)
-        ::MoveWindow(m_hButtons[i], 4 + i * (kButtonWidth + 4), 4, kButtonWidth, kButtonHeight, TRUE);
+        ::MoveWindow(m_hButtons[i], 4 + i * (Scaled(kButtonWidth) + 4), 4, Scaled(kButtonWidth), Scaled(kButtonHeight),
+                     TRUE);
     InvalidateRect(m_hWnd, nullptr, TRUE);
 }
 
