@@ -1,7 +1,9 @@
 #include "GuiHarness.h"
 
+#include <algorithm>
 #include <cstdio>
 #include <cstring>
+
 
 #include "framework/FrameWnd.h"
 #include "framework/WinApp.h"
@@ -92,10 +94,6 @@ bool CheckEq(const std::string& actual, const std::string& expected, const char*
     return false;
 }
 
-int FailureCount() {
-    return g_failures;
-}
-
 bool WaitFor(const std::function<bool()>& condition, int timeoutMs) {
     for (int waited = 0;; waited += 20) {
         if (condition()) return true;
@@ -146,19 +144,26 @@ HWND WaitForDialog(const char* caption, int timeoutMs) {
     return search.second;
 }
 
-std::string MessageText(HWND hBox) {
-    std::string text;
-    EnumChildWindows(hBox, LongestStatic, reinterpret_cast<LPARAM>(&text));
-    return text;
+HWND FocusWindow() {
+    GUITHREADINFO info = {};
+    info.cbSize = sizeof info;
+    GetGUIThreadInfo(GetWindowThreadProcessId(MainFrame(), nullptr), &info);
+    return info.hwndFocus;
 }
 
 std::string AnswerMessageBox(int timeoutMs) {
     HWND hBox = WaitForDialog("Brevix", timeoutMs);
     if (hBox == nullptr) return "";
-    std::string text = MessageText(hBox);
+    std::string text;
+    EnumChildWindows(hBox, LongestStatic, reinterpret_cast<LPARAM>(&text));
     PostMessageA(hBox, WM_COMMAND, IDOK, 0);
     WaitFor([&] { return !IsWindow(hBox); });
     return text;
+}
+
+bool PressButton(HWND hDlg, int nID) {
+    PostMessageA(GetDlgItem(hDlg, nID), BM_CLICK, 0, 0);
+    return WaitFor([&] { return !IsWindow(hDlg); });
 }
 
 void PostCommand(UINT nID) {
@@ -188,6 +193,11 @@ std::string MenuItemText(int nMenu, int index) {
 
 bool ButtonEnabled(UINT nID) {
     return SendMessageA(ToolBar(), TB_ISBUTTONENABLED, nID, 0) != 0;
+}
+
+void SetField(int id, const std::string& text) {
+    SendMessageA(ToolbarChild(id), WM_SETTEXT, 0, reinterpret_cast<LPARAM>(text.c_str()));
+    Settle();
 }
 
 void PressKeys(const std::vector<WORD>& keys) {
@@ -228,6 +238,13 @@ void Click(HWND hWnd, const RECT* rc) {
     Settle();
 }
 
+void ClickButton(UINT nID) {
+    RECT button = {};
+    SendMessageA(ToolBar(), TB_GETITEMRECT, SendMessageA(ToolBar(), TB_COMMANDTOINDEX, nID, 0),
+                 reinterpret_cast<LPARAM>(&button));
+    Click(ToolBar(), &button);
+}
+
 void Settle() {
     // A posted message makes the loop idle again after it; a sent one returns once the
     // thread is back in its loop, which is after the idle update.
@@ -248,6 +265,18 @@ bool OpenWithDialog(const std::string& path) {
     return WaitFor([&] { return !IsWindow(hDlg); });
 }
 
+void Pose(HWND hWnd, const char* name) {
+    RECT rc = {};
+    GetWindowRect(hWnd, &rc);
+    CreateDirectoryA("C:\\shots", nullptr);
+    std::string base = std::string("C:\\shots\\") + name;
+    std::string rect = std::to_string(rc.right - rc.left) + "x" + std::to_string(rc.bottom - rc.top) + "+" +
+                       std::to_string(rc.left) + "+" + std::to_string(rc.top);
+    Sleep(700);
+    WriteFile("..\\shots\\" + std::string(name) + ".ready", rect);
+    WaitFor([&] { return GetFileAttributesA((base + ".done").c_str()) != INVALID_FILE_ATTRIBUTES; }, 30000);
+}
+
 std::string TempDir() {
     static std::string dir;
     if (dir.empty()) {
@@ -259,12 +288,116 @@ std::string TempDir() {
 
 std::string WriteFile(const std::string& name, const std::string& bytes) {
     std::string path = TempDir() + "\\" + name;
-    FILE* file = std::fopen(path.c_str(), "wb");
-    if (file != nullptr) {
+    if (FILE* file = std::fopen(path.c_str(), "wb")) {
         std::fwrite(bytes.data(), 1, bytes.size(), file);
         std::fclose(file);
     }
     return path;
+}
+
+std::string ReadBytes(const std::string& path) {
+    std::string bytes;
+    FILE* file = std::fopen(path.c_str(), "rb");
+    if (file == nullptr) return bytes;
+    char buffer[65536];
+    for (size_t got; (got = std::fread(buffer, 1, sizeof buffer, file)) > 0;)
+        bytes.append(buffer, got);
+    std::fclose(file);
+    return bytes;
+}
+
+namespace {
+// Calls visit(name, isFolder) for every entry of folder but "." and "..".
+template <typename Visit> void ForEachEntry(const std::string& folder, Visit visit) {
+    WIN32_FIND_DATAA data;
+    HANDLE h = FindFirstFileA((folder + "\\*").c_str(), &data);
+    if (h == INVALID_HANDLE_VALUE) return;
+    do {
+        std::string name = data.cFileName;
+        if (name != "." && name != "..") visit(name, (data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0);
+    } while (FindNextFileA(h, &data));
+    FindClose(h);
+}
+
+void EmptyFolder(const std::string& folder) {
+    ForEachEntry(folder, [&folder](const std::string& name, bool isFolder) {
+        std::string path = folder + "\\" + name;
+        if (isFolder) EmptyFolder(path);
+        isFolder ? RemoveDirectoryA(path.c_str()) : DeleteFileA(path.c_str());
+    });
+}
+
+void CollectFiles(const std::string& folder, const std::string& relative,
+                  std::map<std::string, std::string>& out) {
+    ForEachEntry(folder, [&](const std::string& name, bool isFolder) {
+        if (isFolder)
+            CollectFiles(folder + "\\" + name, relative + name + "\\", out);
+        else
+            out[relative + name] = ReadBytes(folder + "\\" + name);
+    });
+}
+
+void CollectValues(HKEY root, const std::string& key, const std::string& prefix, std::vector<std::string>& out) {
+    HKEY hKey = nullptr;
+    if (RegOpenKeyExA(root, key.c_str(), 0, KEY_READ, &hKey) != ERROR_SUCCESS) return;
+    char name[256];
+    std::vector<char> data(65536);
+    for (DWORD i = 0;; ++i) {
+        DWORD nameLength = sizeof name, size = static_cast<DWORD>(data.size()), type = 0;
+        if (RegEnumValueA(hKey, i, name, &nameLength, nullptr, &type, reinterpret_cast<BYTE*>(data.data()),
+                          &size) != ERROR_SUCCESS)
+            break;
+        // A string value holds its text and one NUL.
+        bool text = type == REG_SZ && size > 0 && data[size - 1] == '\0';
+        out.push_back(prefix + name + "=" + (text ? std::string(data.data(), size - 1) : "(not a string)"));
+    }
+    for (DWORD i = 0;; ++i) {
+        DWORD nameLength = sizeof name;
+        if (RegEnumKeyExA(hKey, i, name, &nameLength, nullptr, nullptr, nullptr, nullptr) != ERROR_SUCCESS)
+            break;
+        CollectValues(hKey, name, prefix + name + "\\", out);
+    }
+    RegCloseKey(hKey);
+}
+} // namespace
+
+std::string FreshFolder(const std::string& name, bool enter) {
+    std::string folder = TempDir() + "\\" + name;
+    CreateDirectoryA(folder.c_str(), nullptr);
+    EmptyFolder(folder);
+    if (enter) SetCurrentDirectoryA(folder.c_str());
+    return folder;
+}
+
+std::map<std::string, std::string> FolderFiles(const std::string& folder) {
+    std::map<std::string, std::string> files;
+    CollectFiles(folder, "", files);
+    return files;
+}
+
+std::string SamplePath() {
+    std::string path = "Z:" BREVIX_SOURCE_DIR "/samples/user-guide.xml";
+    for (char& ch : path)
+        if (ch == '/') ch = '\\';
+    return path;
+}
+
+const std::string kProfile = "Software\\Vellacor\\Brevix";
+const std::string kSettings = kProfile + "\\Settings";
+
+std::string ProfileValues() {
+    std::vector<std::string> values;
+    CollectValues(HKEY_CURRENT_USER, kProfile, "", values);
+    std::sort(values.begin(), values.end());
+    std::string text;
+    for (const std::string& value : values)
+        text += value + "\n";
+    return text;
+}
+
+void ForgetProfile() {
+    RegDeleteTreeAll(HKEY_CURRENT_USER, "Software\\Vellacor");
+    RegDeleteTreeAll(HKEY_CURRENT_USER, "Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\ComDlg32");
 }
 
 std::string RegString(HKEY root, const std::string& key, const char* value, bool* exists) {
@@ -368,6 +501,6 @@ int WINAPI WinMain(HINSTANCE hInstance, HINSTANCE, LPSTR, int nCmdShow) {
     int exitCode = AfxWinMain(hInstance, appArgs, nCmdShow);
     WaitForSingleObject(hTest, 30000);
     if (g_case->after) g_case->after(exitCode);
-    Log(std::string(FailureCount() == 0 ? "PASS " : "FAIL ") + g_case->name);
-    return FailureCount() == 0 ? 0 : 1;
+    Log(std::string(g_failures == 0 ? "PASS " : "FAIL ") + g_case->name);
+    return g_failures == 0 ? 0 : 1;
 }

@@ -1,7 +1,7 @@
-// The Settings dialog as a user works it: its template, the enabling rules for every state of
-// their check boxes, the Clear buttons, and what OK, Cancel and no change leave in the profile
-// and in the next Process.
-#include "ProcessSupport.h"
+// The Settings dialog as a user works it: the enabling rules for every state of their check
+// boxes, the Clear buttons, and what OK, Cancel and no change leave in the profile and in the
+// next Process.
+#include "GuiHarness.h"
 
 #include "resources/resource.h"
 #include "settings/ChunkSettings.h"
@@ -10,7 +10,7 @@ using namespace gui;
 
 namespace {
 std::vector<std::string> FreshArgs() {
-    ForgetProfileAndPickerFolder();
+    ForgetProfile();
     return {SamplePath()};
 }
 
@@ -20,7 +20,13 @@ HWND OpenSettings() {
     CHECK(hDlg != nullptr);
     return hDlg;
 }
-
+// Presses OK; true once the application has written what changed: it does so after the dialog
+// has closed and before it takes the next message, so a message sent to it returns after that.
+bool Confirm(HWND hDlg) {
+    bool closed = PressButton(hDlg, IDOK);
+    SendMessageA(MainFrame(), WM_NULL, 0, 0);
+    return closed;
+}
 bool Enabled(HWND hDlg, int nID) {
     return IsWindowEnabled(GetDlgItem(hDlg, nID)) != FALSE;
 }
@@ -85,80 +91,22 @@ void ExpectState(HWND hDlg, const BoxState& s) {
     CHECK_EQ(StateName(s) + ": " + Observed(hDlg), StateName(s) + ": " + Expected(s));
 }
 
-// A fresh profile: the template control by control, the defaults in it, the rules' first
-// application and the focus; OK without a change writes nothing.
-Register layout(
-    {"settings-template", FreshArgs,
-     [] {
-         std::map<std::string, std::string> before = ProfileValues();
-         HWND hDlg = OpenSettings();
-         if (hDlg == nullptr) return;
-         RECT client, size = {0, 0, 266, 314};
-         GetClientRect(hDlg, &client);
-         MapDialogRect(hDlg, &size);
-         CHECK_EQ(std::to_string(client.right) + "x" + std::to_string(client.bottom),
-                  std::to_string(size.right) + "x" + std::to_string(size.bottom));
-         const DWORD kind = 0x1F | WS_TABSTOP | WS_VISIBLE;
-         const DWORD check = BS_AUTOCHECKBOX | WS_TABSTOP | WS_VISIBLE;
-         const DWORD button = BS_PUSHBUTTON | WS_TABSTOP | WS_VISIBLE;
-         const DWORD group = BS_GROUPBOX | WS_VISIBLE;
-         const DWORD label = SS_RIGHT | WS_VISIBLE;
-         const DWORD editKind = ES_MULTILINE | ES_WANTRETURN | ES_AUTOHSCROLL | ES_AUTOVSCROLL | WS_HSCROLL |
-                                WS_VSCROLL | WS_TABSTOP | WS_VISIBLE;
-         const DWORD line = ES_AUTOHSCROLL | WS_TABSTOP | WS_VISIBLE;
-         const DWORD multi =
-             ES_MULTILINE | ES_WANTRETURN | ES_AUTOHSCROLL | ES_AUTOVSCROLL | WS_TABSTOP | WS_VISIBLE;
-         const ControlSpec controls[] = {
-             {1011, "Button", "Overwrite files", {17, 11, 60, 10}, kind, check},
-             {1014, "Button", "Output to chunk level tag-named sub-folders", {17, 26, 155, 10}, kind, check},
-             {-1, "Button", "File Naming", {7, 42, 252, 103}, kind, group},
-             {1005, "Button", "Add a prefix to each chunk filename", {17, 57, 129, 10}, kind, check},
-             {1007,
-              "Button",
-              "Use the filename of the source file as the prefix",
-              {17, 72, 163, 10},
-              kind,
-              check},
-             {1009, "Static", "Prefix:", {17, 90, 34, 8}, kind, label},
-             {1008, "Edit", "", {56, 87, 139, 14}, editKind, line},
-             {1016, "Button", "Clear", {199, 86, 50, 14}, kind, button},
-             {1015, "Button", "Append chunk level tag name to prefix", {17, 107, 137, 10}, kind, check},
-             {-1, "Static", "Extension:", {17, 126, 34, 8}, kind, label},
-             {1003, "Edit", "xml", {56, 123, 40, 14}, editKind, line},
-             {1004, "Button", "Preamble", {7, 148, 252, 85}, kind, group},
-             {1002, "Button", "Add a preamble to each chunk file", {17, 163, 124, 10}, kind, check},
-             {1006,
-              "Button",
-              "Use line 1 of the source file as the preamble",
-              {17, 178, 153, 10},
-              kind,
-              check},
-             {1017, "Button", "Clear", {199, 174, 50, 14}, kind, button},
-             {1001, "Edit", kDefaultPreamble, {17, 193, 232, 30}, editKind, multi},
-             {1013, "Button", "Postamble", {7, 236, 252, 71}, kind, group},
-             {1010, "Button", "Add a postamble to each chunk file", {17, 252, 127, 10}, kind, check},
-             {1018, "Button", "Clear", {199, 248, 50, 14}, kind, button},
-             {1012, "Edit", "", {17, 267, 232, 30}, editKind, multi},
-             {IDOK, "Button", "OK", {209, 7, 50, 14}, kind, BS_DEFPUSHBUTTON | WS_TABSTOP | WS_VISIBLE},
-             {IDCANCEL, "Button", "Cancel", {209, 24, 50, 14}, kind, button},
-         };
-         CheckTemplate(hDlg, controls, sizeof controls / sizeof controls[0]);
-         // Defaults: overwrite and preamble on, everything else off.
-         CHECK(Checked(hDlg, IDC_OVERWRITE));
-         CHECK(!Checked(hDlg, IDC_SUBFOLDERS));
-         CHECK(!Checked(hDlg, IDC_APPEND_TAGNAME));
-         ExpectState(hDlg, {false, false, true, true, false, false});
-         CHECK(FocusWindow() == GetDlgItem(hDlg, IDC_OVERWRITE));
-         CHECK(!IsWindowEnabled(MainFrame()));
-         CHECK(PressButton(hDlg, IDOK));
-         CHECK(ProfileValues() == before);
-     },
-     nullptr});
-
-// Every combination of the rules' boxes as the dialog opens with it, then clicking through
-// them: the dependent controls follow, and the prefix's Clear button keeps its quirk.
-Register enabling({"settings-enabling", FreshArgs,
+// A fresh profile: the defaults, the rules' first application and the focus; OK without a
+// change writes nothing. Then every combination of the rules' boxes as the dialog opens with
+// it, and clicking through them: the dependent controls follow, and the prefix's Clear button
+// keeps its quirk.
+Register enabling({"settings.enabling", FreshArgs,
                    [] {
+                       HWND hDlg = OpenSettings();
+                       if (hDlg == nullptr) return;
+                       CHECK(Checked(hDlg, IDC_OVERWRITE) && !Checked(hDlg, IDC_SUBFOLDERS) &&
+                             !Checked(hDlg, IDC_APPEND_TAGNAME));
+                       CHECK_EQ(Text(GetDlgItem(hDlg, IDC_EXT)) + "|" + Text(GetDlgItem(hDlg, IDC_PREAMBLE)),
+                                std::string("xml|") + kDefaultPreamble);
+                       ExpectState(hDlg, {false, false, true, true, false, false});
+                       CHECK(FocusWindow() == GetDlgItem(hDlg, IDC_OVERWRITE) && !IsWindowEnabled(MainFrame()));
+                       CHECK(Confirm(hDlg));
+                       CHECK_EQ(ProfileValues(), "");
                        ChunkSettings& settings = *GetChunkSettings();
                        for (int bits = 0; bits < 32; ++bits) {
                            BoxState s = {(bits & 1) != 0, (bits & 2) != 0, true,
@@ -168,7 +116,7 @@ Register enabling({"settings-enabling", FreshArgs,
                            settings.m_bEmitPreamble = s.emitPreamble;
                            settings.m_bUseLine1 = s.useLine1;
                            settings.m_bEmitPostamble = s.emitPostamble;
-                           HWND hDlg = OpenSettings();
+                           hDlg = OpenSettings();
                            if (hDlg == nullptr) return;
                            ExpectState(hDlg, s);
                            CHECK(PressButton(hDlg, IDCANCEL));
@@ -176,7 +124,7 @@ Register enabling({"settings-enabling", FreshArgs,
                        settings.m_bEmitPrefix = settings.m_bUseSource = settings.m_bUseLine1 =
                            settings.m_bEmitPostamble = 0;
                        settings.m_bEmitPreamble = 1;
-                       HWND hDlg = OpenSettings();
+                       hDlg = OpenSettings();
                        if (hDlg == nullptr) return;
                        BoxState s = {false, false, true, true, false, false};
                        struct Step {
@@ -212,7 +160,7 @@ Register enabling({"settings-enabling", FreshArgs,
 
 // Boxes 1005 and 1007 both on: the greyed prefix is emptied by its Clear button and saved;
 // the Clear button follows the edit again after 1007 is clicked. Greyed texts are kept.
-Register clear({"settings-clear", FreshArgs,
+Register clear({"settings.clear", FreshArgs,
                 [] {
                     ChunkSettings& settings = *GetChunkSettings();
                     settings.m_bEmitPrefix = settings.m_bUseSource = 1;
@@ -243,16 +191,8 @@ Register clear({"settings-clear", FreshArgs,
                     SetText(hDlg, IDC_PREAMBLE, "PRE2");
                     Click(hDlg, IDC_CLEAR_POSTAMBLE);
                     CHECK_EQ(Text(GetDlgItem(hDlg, IDC_POSTAMBLE)), "");
-                    CHECK(PressButton(hDlg, IDOK));
-                    std::map<std::string, std::string> values = ProfileValues();
-                    std::map<std::string, std::string> expected = {{"Settings\\prefix", "1:"},
-                                                                   {"Settings\\preamble", "1:PRE2"},
-                                                                   {"Settings\\postamble", "1:"}};
-                    for (auto& value : values)
-                        value.second.erase(value.second.find_last_not_of('\0') + 1);
-                    CHECK(values == expected);
-                    for (const auto& value : values)
-                        Log("    " + value.first + " = " + value.second);
+                    CHECK(Confirm(hDlg));
+                    CHECK_EQ(ProfileValues(), "Settings\\postamble=\nSettings\\preamble=PRE2\nSettings\\prefix=\n");
                     CHECK_EQ(settings.m_strPrefix, "");
                     CHECK_EQ(settings.m_strPreamble, "PRE2");
                     CHECK(settings.m_bUseSource == 1 && settings.m_bUseLine1 == 1);
@@ -262,7 +202,7 @@ Register clear({"settings-clear", FreshArgs,
 // Every option changed and confirmed: each in the profile at once as "yes"/"no" or its text (a
 // typed preamble with the edit's line breaks), unchanged ones absent; on and off again, and
 // Cancel, write nothing; the next Process uses the new options.
-Register write({"settings-write", FreshArgs,
+Register write({"settings.write", FreshArgs,
                 [] {
                     HWND hDlg = OpenSettings();
                     if (hDlg == nullptr) return;
@@ -275,24 +215,18 @@ Register write({"settings-write", FreshArgs,
                     Type(hDlg, IDC_PREAMBLE, "<!-- one -->\r<!-- two -->");
                     Click(hDlg, IDC_EMIT_POSTAMBLE);
                     Type(hDlg, IDC_POSTAMBLE, "<!-- end -->");
-                    CHECK(PressButton(hDlg, IDOK));
-                    std::map<std::string, std::string> values = ProfileValues();
-                    std::map<std::string, std::string> expected = {
-                        {"Settings\\overwrite", "no"},
-                        {"Settings\\subfolders", "yes"},
-                        {"Settings\\emit_prefix", "yes"},
-                        {"Settings\\prefix", "p-"},
-                        {"Settings\\append_tagname", "yes"},
-                        {"Settings\\ext", ""},
-                        {"Settings\\preamble", "<!-- one -->\r\n<!-- two -->"},
-                        {"Settings\\emit_postamble", "yes"},
-                        {"Settings\\postamble", "<!-- end -->"},
-                    };
-                    for (auto& value : expected)
-                        value.second = "1:" + value.second + '\0';
-                    CHECK(values == expected);
-                    for (const auto& value : values)
-                        Log("    " + value.first + " = " + value.second);
+                    CHECK(Confirm(hDlg));
+                    // Booleans as "yes" or "no"; the typed preamble with the edit's line breaks.
+                    std::string values = ProfileValues();
+                    CHECK_EQ(values, "Settings\\append_tagname=yes\n"
+                                     "Settings\\emit_postamble=yes\n"
+                                     "Settings\\emit_prefix=yes\n"
+                                     "Settings\\ext=\n"
+                                     "Settings\\overwrite=no\n"
+                                     "Settings\\postamble=<!-- end -->\n"
+                                     "Settings\\preamble=<!-- one -->\r\n<!-- two -->\n"
+                                     "Settings\\prefix=p-\n"
+                                     "Settings\\subfolders=yes\n");
 
                     // On and off again, then Cancel after changes: nothing more is written or kept.
                     hDlg = OpenSettings();
@@ -301,21 +235,26 @@ Register write({"settings-write", FreshArgs,
                     Click(hDlg, IDC_SUBFOLDERS);
                     Type(hDlg, IDC_EXT, "tmp");
                     Type(hDlg, IDC_EXT, "");
-                    CHECK(PressButton(hDlg, IDOK));
+                    CHECK(Confirm(hDlg));
                     hDlg = OpenSettings();
                     if (hDlg == nullptr) return;
                     Click(hDlg, IDC_OVERWRITE);
                     Type(hDlg, IDC_EXT, "zzz");
                     CHECK(PressButton(hDlg, IDCANCEL));
-                    CHECK(ProfileValues() == values);
+                    SendMessageA(MainFrame(), WM_NULL, 0, 0);
+                    CHECK_EQ(ProfileValues(), values);
                     CHECK(GetChunkSettings()->m_bOverwrite == 0);
                     CHECK_EQ(GetChunkSettings()->m_strExt, "");
 
-                    std::string folder = EnterFreshFolder("after-settings");
+                    // The next Process: sub-folders, the prefix, the preamble and postamble.
+                    std::string folder = FreshFolder("after-settings", true);
                     PostCommand(ID_FILE_PROCESS);
-                    ExpectRunLikeEngine("after-settings");
+                    HWND hPicker = WaitForDialog("Select Brevix Output Folder");
+                    CHECK(hPicker != nullptr && PressButton(hPicker, IDOK));
+                    HWND hLog = WaitForDialog("Process Log", 10000);
+                    CHECK(hLog != nullptr && PressButton(hLog, IDOK));
                     std::map<std::string, std::string> files = FolderFiles(folder);
-                    CHECK(!files.empty());
+                    CHECK_EQ(std::to_string(files.size()), "10");
                     for (const auto& file : files) {
                         CHECK_EQ(file.first.substr(0, 8), "topic\\p-");
                         CHECK(file.second.find("<!-- two -->") != std::string::npos);
