@@ -19,7 +19,8 @@ using namespace gui;
 
 namespace {
 const std::string kRecent = kProfile + "\\Recent File List";
-const char* const kTooLong = "This path is too long. Choose a shorter file name or a folder with a shorter path.";
+const char* const kTooLong =
+    "This path is too long. Choose a shorter file name or a folder with a shorter path.";
 
 bool ProcessEnabled() {
     return ButtonEnabled(ID_FILE_PROCESS) && MenuItemEnabled(ID_FILE_PROCESS);
@@ -78,19 +79,13 @@ Register startProfile(
          CHECK_EQ(Text(MainFrame()), "Untitled - Brevix");
          CHECK_EQ(Text(ToolbarChild(IDC_LEVEL_EDIT)), "chapter, section");
          CHECK_EQ(Text(ToolbarChild(IDC_NAME_EDIT)), "heading @id");
-         // The status bar: "Ready", a menu item's prompt while it is highlighted; a button's tip.
+         // The status bar: "Ready", and a menu item's prompt while it is highlighted.
          CHECK_EQ(StatusPane(0), "Ready");
          SendMessageA(MainFrame(), WM_MENUSELECT, MAKEWPARAM(ID_FILE_PROCESS, MF_HILITE),
                       reinterpret_cast<LPARAM>(GetSubMenu(GetMenu(MainFrame()), 0)));
          CHECK_EQ(StatusPane(0), "Process the active document");
          SendMessageA(MainFrame(), WM_MENUSELECT, MAKEWPARAM(0, 0xFFFF), 0);
          CHECK_EQ(StatusPane(0), "Ready");
-         NMTTDISPINFOA tip = {};
-         tip.hdr.hwndFrom = reinterpret_cast<HWND>(SendMessageA(ToolBar(), TB_GETTOOLTIPS, 0, 0));
-         tip.hdr.idFrom = ID_FILE_PROCESS;
-         tip.hdr.code = TTN_GETDISPINFOA;
-         SendMessageA(MainFrame(), WM_NOTIFY, 0, reinterpret_cast<LPARAM>(&tip));
-         CHECK_EQ(tip.lpszText != nullptr ? std::string(tip.lpszText) : "", "Process");
          // Hiding and showing the bars; the toolbar keeps the texts typed into it.
          SetField(IDC_LEVEL_EDIT, "part");
          for (auto bar : {ToolBar, StatusBar}) {
@@ -118,9 +113,7 @@ Register startProfile(
          CHECK_EQ(Text(MainFrame()), "Untitled - Brevix");
          SetField(IDC_NAME_EDIT, "heading @id, @n");
      },
-     [](int) {
-         CHECK_EQ(ProfileValues(), "Settings\\attrs=heading @id, @n\nSettings\\tag=part\n");
-     }});
+     [](int) { CHECK_EQ(ProfileValues(), "Settings\\attrs=heading @id, @n\nSettings\\tag=part\n"); }});
 
 // A start-up file that is missing: the message, no window; the key texts are stored all the same.
 Register startMissing({"start.missing-file",
@@ -136,99 +129,86 @@ Register startMissing({"start.missing-file",
                        false});
 
 // Open, view, copy, the Process and Close enabling, reopen, Close, About.
-Register openView(
-    {"open.view", Fresh,
-     [] {
-         std::string lf = WriteFile("lf.xml", "<a>\n<topic>x</topic>\n</a>\n");
-         std::string crlf = WriteFile("crlf.xml", "a\r\nb\r\n");
-         CHECK_EQ(Text(ToolbarChild(IDC_LEVEL_EDIT)) + "|" + Text(ToolbarChild(IDC_NAME_EDIT)), "topic|title");
-         CHECK_EQ(Text(ViewEdit()), "");
-         CHECK(!ProcessEnabled() && !CloseEnabled() && !ButtonEnabled(ID_EDIT_COPY));
-         CHECK(ButtonEnabled(ID_FILE_OPEN) && ButtonEnabled(ID_SETTINGS) && ButtonEnabled(ID_APP_ABOUT));
-         CHECK(MenuItemEnabled(ID_FILE_PRINT) && !MenuItemEnabled(ID_FILE_MRU_FILE1));
-         // The Open dialog: the document type's filter; a path too long for it, and a missing
-         // file, are refused and it stays open.
-         PostCommand(ID_FILE_OPEN);
-         HWND hOpen = WaitForDialog("Open");
-         if (!CHECK(hOpen != nullptr)) return;
-         char item[128] = "";
-         SendMessageA(GetDlgItem(hOpen, 1136), CB_GETLBTEXT, 0, reinterpret_cast<LPARAM>(item));
-         CHECK_EQ(item, "Brevix Files (*.xml)");
-         std::string tooLong = TempDir() + "\\" + std::string(267, 'c');
-         SendMessageA(GetDlgItem(hOpen, 1148), WM_SETTEXT, 0, reinterpret_cast<LPARAM>(tooLong.c_str()));
-         PostMessageA(hOpen, WM_COMMAND, IDOK, 0);
-         CHECK_EQ(AnswerMessageBox(), kTooLong);
-         SendMessageA(GetDlgItem(hOpen, 1148), WM_SETTEXT, 0, reinterpret_cast<LPARAM>("C:\\no-such-file.xml"));
-         PostMessageA(hOpen, WM_COMMAND, IDOK, 0);
-         Sleep(300);
-         for (int i = 0; i < 3 && IsWindow(hOpen); ++i) {
-             // Dismiss the dialog's own warning, then cancel.
-             HWND hWarning = GetLastActivePopup(hOpen);
-             CHECK(i > 0 || hWarning != hOpen);
-             if (hWarning != hOpen) PostMessageA(hWarning, WM_COMMAND, IDOK, 0);
-             Sleep(200);
-             PostMessageA(hOpen, WM_COMMAND, IDCANCEL, 0);
-             WaitFor([&] { return !IsWindow(hOpen); }, 1000);
-         }
-         CHECK(!IsWindow(hOpen) && Text(MainFrame()) == "Untitled - Brevix");
+Register openView({"open.view", Fresh,
+                   [] {
+                       std::string lf = WriteFile("lf.xml", "<a>\n<topic>x</topic>\n</a>\n");
+                       std::string crlf = WriteFile("crlf.xml", "a\r\nb\r\n");
+                       CHECK_EQ(Text(ToolbarChild(IDC_LEVEL_EDIT)) + "|" + Text(ToolbarChild(IDC_NAME_EDIT)),
+                                "topic|title");
+                       CHECK_EQ(Text(ViewEdit()), "");
+                       CHECK(!ProcessEnabled() && !CloseEnabled() && !ButtonEnabled(ID_EDIT_COPY));
+                       CHECK(ButtonEnabled(ID_FILE_OPEN) && ButtonEnabled(ID_SETTINGS) &&
+                             ButtonEnabled(ID_APP_ABOUT));
+                       CHECK(MenuItemEnabled(ID_FILE_PRINT) && !MenuItemEnabled(ID_FILE_MRU_FILE1));
+                       // A path too long for the Open dialog is refused with a message; it stays open.
+                       PostCommand(ID_FILE_OPEN);
+                       HWND hOpen = WaitForDialog("Open");
+                       std::string tooLong = TempDir() + "\\" + std::string(267, 'c');
+                       SendMessageA(GetDlgItem(hOpen, 1148), WM_SETTEXT, 0,
+                                    reinterpret_cast<LPARAM>(tooLong.c_str()));
+                       PostMessageA(hOpen, WM_COMMAND, IDOK, 0);
+                       CHECK_EQ(AnswerMessageBox(), kTooLong);
+                       CHECK(IsWindow(hOpen) && PressButton(hOpen, IDCANCEL));
+                       CHECK(OpenWithDialog(lf) && TitleIs("lf.xml - Brevix"));
+                       CHECK_EQ(Text(ViewEdit()), "<a>\r\n<topic>x</topic>\r\n</a>\r\n");
+                       LONG style = GetWindowLongA(ViewEdit(), GWL_STYLE);
+                       CHECK(!(style & WS_HSCROLL) && (style & WS_VSCROLL)); // long lines wrap
+                       Settle();
+                       CHECK(ProcessEnabled() && CloseEnabled());
+                       CHECK_EQ(FileMenuText(9), "&1 " + lf);
+                       // Copy runs only with a selection; typing changes nothing.
+                       SendMessageA(ViewEdit(), EM_SETSEL, 0, 0);
+                       Settle();
+                       CHECK(!ButtonEnabled(ID_EDIT_COPY));
+                       SendMessageA(ViewEdit(), EM_SETSEL, 0, 3);
+                       Settle();
+                       CHECK(ButtonEnabled(ID_EDIT_COPY));
+                       PressKeys({VK_CONTROL, 'C'});
+                       CHECK(WaitFor([] { return ClipboardText() == "<a>"; }));
+                       SendMessageA(ViewEdit(), WM_CHAR, 'z', 0);
+                       CHECK_EQ(Text(ViewEdit()), "<a>\r\n<topic>x</topic>\r\n</a>\r\n");
+                       // An empty chunk level field disables Process (Ctrl+S does nothing); blanks count as
+                       // text.
+                       SetField(IDC_LEVEL_EDIT, "");
+                       CHECK(!ProcessEnabled() && CloseEnabled());
+                       PressKeys({VK_CONTROL, 'S'});
+                       CHECK(WaitForDialog("Select Brevix Output Folder", 500) == nullptr);
+                       SetField(IDC_LEVEL_EDIT, "  ");
+                       SetField(IDC_NAME_EDIT, "");
+                       CHECK(ProcessEnabled());
 
-         CHECK(OpenWithDialog(lf) && TitleIs("lf.xml - Brevix"));
-         CHECK_EQ(Text(ViewEdit()), "<a>\r\n<topic>x</topic>\r\n</a>\r\n");
-         LONG style = GetWindowLongA(ViewEdit(), GWL_STYLE);
-         CHECK(!(style & WS_HSCROLL) && (style & WS_VSCROLL)); // long lines wrap
-         Settle();
-         CHECK(ProcessEnabled() && CloseEnabled());
-         CHECK_EQ(MenuItemText(0, 9), "&1 " + lf);
-         // Copy runs only with a selection; typing changes nothing.
-         SendMessageA(ViewEdit(), EM_SETSEL, 0, 0);
-         Settle();
-         CHECK(!ButtonEnabled(ID_EDIT_COPY));
-         SendMessageA(ViewEdit(), EM_SETSEL, 0, 3);
-         Settle();
-         CHECK(ButtonEnabled(ID_EDIT_COPY));
-         PressKeys({VK_CONTROL, 'C'});
-         CHECK(WaitFor([] { return ClipboardText() == "<a>"; }));
-         SendMessageA(ViewEdit(), WM_CHAR, 'z', 0);
-         CHECK_EQ(Text(ViewEdit()), "<a>\r\n<topic>x</topic>\r\n</a>\r\n");
-         // An empty chunk level field disables Process (Ctrl+S does nothing); blanks count as text.
-         SetField(IDC_LEVEL_EDIT, "");
-         CHECK(!ProcessEnabled() && CloseEnabled());
-         PressKeys({VK_CONTROL, 'S'});
-         CHECK(WaitForDialog("Select Brevix Output Folder", 500) == nullptr);
-         SetField(IDC_LEVEL_EDIT, "  ");
-         SetField(IDC_NAME_EDIT, "");
-         CHECK(ProcessEnabled());
+                       // CR LF shows as CR CR LF; opening the open file again does not reread it.
+                       CHECK(OpenWithDialog(crlf) && TitleIs("crlf.xml - Brevix"));
+                       CHECK_EQ(Text(ViewEdit()), "a\r\r\nb\r\r\n");
+                       WriteFile("crlf.xml", "changed\r\n");
+                       CHECK(OpenWithDialog(crlf));
+                       Settle();
+                       CHECK_EQ(Text(ViewEdit()), "a\r\r\nb\r\r\n");
+                       // Close from the toolbar leaves the empty document; Ctrl+N there does nothing.
+                       ClickButton(ID_FILE_NEW);
+                       CHECK(TitleIs("Untitled - Brevix"));
+                       CHECK_EQ(Text(ViewEdit()), "");
+                       CHECK(!ProcessEnabled() && !CloseEnabled());
+                       PressKeys({VK_CONTROL, 'N'});
+                       CHECK_EQ(Text(MainFrame()), "Untitled - Brevix");
+                       // Open after Close rereads; Ctrl+N closes.
+                       CHECK(OpenWithDialog(crlf) && TitleIs("crlf.xml - Brevix"));
+                       CHECK_EQ(Text(ViewEdit()), "changed\r\r\n");
+                       PressKeys({VK_CONTROL, 'N'});
+                       CHECK(TitleIs("Untitled - Brevix"));
 
-         // CR LF shows as CR CR LF; opening the open file again does not reread it.
-         CHECK(OpenWithDialog(crlf) && TitleIs("crlf.xml - Brevix"));
-         CHECK_EQ(Text(ViewEdit()), "a\r\r\nb\r\r\n");
-         WriteFile("crlf.xml", "changed\r\n");
-         CHECK(OpenWithDialog(crlf));
-         Settle();
-         CHECK_EQ(Text(ViewEdit()), "a\r\r\nb\r\r\n");
-         // Close from the toolbar leaves the empty document; Ctrl+N there does nothing.
-         ClickButton(ID_FILE_NEW);
-         CHECK(TitleIs("Untitled - Brevix"));
-         CHECK_EQ(Text(ViewEdit()), "");
-         CHECK(!ProcessEnabled() && !CloseEnabled());
-         PressKeys({VK_CONTROL, 'N'});
-         CHECK_EQ(Text(MainFrame()), "Untitled - Brevix");
-         // Open after Close rereads; Ctrl+N closes.
-         CHECK(OpenWithDialog(crlf) && TitleIs("crlf.xml - Brevix"));
-         CHECK_EQ(Text(ViewEdit()), "changed\r\r\n");
-         PressKeys({VK_CONTROL, 'N'});
-         CHECK(TitleIs("Untitled - Brevix"));
-
-         // About from the toolbar, owned by the frame; OK and Escape close it.
-         for (UINT close : {IDOK, IDCANCEL}) {
-             ClickButton(ID_APP_ABOUT);
-             HWND hAbout = WaitForDialog("About Brevix");
-             CHECK(hAbout != nullptr && GetWindow(hAbout, GW_OWNER) == MainFrame());
-             PostMessageA(hAbout, WM_COMMAND, close, 0);
-             CHECK(WaitFor([&] { return !IsWindow(hAbout); }));
-         }
-     },
-     [](int) { CHECK_EQ(RecentValues(), Recent({"crlf.xml", "lf.xml"})); }});
+                       // About from the toolbar, owned by the frame; OK and Escape close it.
+                       for (UINT close : {IDOK, IDCANCEL}) {
+                           ClickButton(ID_APP_ABOUT);
+                           HWND hAbout = WaitForDialog("About Brevix");
+                           CHECK(hAbout != nullptr && GetWindow(hAbout, GW_OWNER) == MainFrame());
+                           PostMessageA(hAbout, WM_COMMAND, close, 0);
+                           CHECK(WaitFor([&] { return !IsWindow(hAbout); }));
+                       }
+                   },
+                   [](int) {
+                       CHECK_EQ(RecentValues(), Recent({"crlf.xml", "lf.xml"}));
+                   }});
 
 // The view's limit, files it cannot show whole, and an empty file.
 Register limits({"limits.sizes", Fresh,
@@ -255,7 +235,9 @@ Register limits({"limits.sizes", Fresh,
                      Settle();
                      CHECK(ProcessEnabled() && CloseEnabled());
                  },
-                 [](int) { CHECK_EQ(RecentValues(), Recent({"empty.xml", "fits.xml"})); }});
+                 [](int) {
+                     CHECK_EQ(RecentValues(), Recent({"empty.xml", "fits.xml"}));
+                 }});
 
 // Drops files on the frame as the shell does.
 void DropFiles(const std::vector<std::string>& paths) {
@@ -286,8 +268,9 @@ void OpenByDde(const std::string& path) {
     if (CHECK(conv != nullptr)) {
         std::string command = "[open(\"" + path + "\")]";
         DWORD result = 0;
-        CHECK(DdeClientTransaction(reinterpret_cast<BYTE*>(&command[0]), static_cast<DWORD>(command.size() + 1),
-                                   conv, nullptr, 0, XTYP_EXECUTE, 5000, &result) != nullptr);
+        CHECK(DdeClientTransaction(reinterpret_cast<BYTE*>(&command[0]),
+                                   static_cast<DWORD>(command.size() + 1), conv, nullptr, 0, XTYP_EXECUTE,
+                                   5000, &result) != nullptr);
         DdeDisconnect(conv);
     }
     DdeFreeStringHandle(instance, service);
@@ -304,12 +287,12 @@ Register recent({"recent.drop-dde", Fresh,
                      std::string kept = WriteFile("kept.xml", "<kept/>\n");
                      CHECK(OpenWithDialog(gone) && OpenWithDialog(kept) && TitleIs("kept.xml - Brevix"));
                      DeleteFileA(gone.c_str());
-                     CHECK_EQ(MenuItemText(0, 10), "&2 " + gone);
+                     CHECK_EQ(FileMenuText(10), "&2 " + gone);
                      PostCommand(ID_FILE_MRU_FILE1 + 1);
                      CHECK_EQ(AnswerMessageBox(), gone + " was not found.");
                      Settle();
                      CHECK_EQ(Text(MainFrame()) + Text(ViewEdit()), "kept.xml - Brevix<kept/>\r\n");
-                     CHECK_EQ(MenuItemText(0, 9) + "|" + MenuItemText(0, 10), "&1 " + kept + "|");
+                     CHECK_EQ(FileMenuText(9) + "|" + FileMenuText(10), "&1 " + kept + "|");
                      for (int i = 1; i <= 5; ++i)
                          CHECK(OpenWithDialog(WriteFile("r" + std::to_string(i) + ".xml", "r\n")));
                      CHECK(TitleIs("r5.xml - Brevix"));
@@ -317,16 +300,19 @@ Register recent({"recent.drop-dde", Fresh,
                      CHECK(TitleIs("r2.xml - Brevix"));
                      std::string first = WriteFile("first.xml", "<first/>\n");
                      std::string second = WriteFile("second.xml", "<second/>\n");
-                     std::string other = WriteFile(std::string(259 - TempDir().size() - 1, 'o'), "<other/>\n");
+                     std::string other =
+                         WriteFile(std::string(259 - TempDir().size() - 1, 'o'), "<other/>\n");
                      DropFiles({first, second, other + "x"});
                      CHECK_EQ(AnswerMessageBox(), other + "x was not found.");
                      CHECK(TitleIs("second.xml - Brevix"));
                      CHECK_EQ(Text(ViewEdit()), "<second/>\r\n");
                      OpenByDde(WriteFile("dde.xml", "<dde/>\n"));
                      CHECK(TitleIs("dde.xml - Brevix"));
-                     CHECK_EQ(MenuItemText(0, 11), "&3 " + first);
+                     CHECK_EQ(FileMenuText(11), "&3 " + first);
                  },
-                 [](int) { CHECK_EQ(RecentValues(), Recent({"dde.xml", "second.xml", "first.xml", "r2.xml"})); }});
+                 [](int) {
+                     CHECK_EQ(RecentValues(), Recent({"dde.xml", "second.xml", "first.xml", "r2.xml"}));
+                 }});
 
 std::string ProgramShortPath() {
     char path[MAX_PATH] = "", shortPath[MAX_PATH] = "";
@@ -336,8 +322,8 @@ std::string ProgramShortPath() {
 }
 
 std::vector<std::string> WithoutXml(const char* xmlClass) {
-    RegDeleteTreeAll(HKEY_CLASSES_ROOT, ".xml");
-    RegDeleteTreeAll(HKEY_CLASSES_ROOT, "Brevix.Document");
+    RegDeleteTreeA(HKEY_CLASSES_ROOT, ".xml");
+    RegDeleteTreeA(HKEY_CLASSES_ROOT, "Brevix.Document");
     if (xmlClass != nullptr) RegSetString(HKEY_CLASSES_ROOT, ".xml", nullptr, xmlClass);
     return {};
 }
@@ -345,19 +331,21 @@ std::vector<std::string> WithoutXml(const char* xmlClass) {
 // The shell's entries, with ".xml" free: it is claimed with its ShellNew entry.
 Register shellOwn({"shell.own-xml", [] { return WithoutXml(nullptr); },
                    [] {
-                       std::string program = ProgramShortPath(), key = "Brevix.Document";
-                       CHECK_EQ(RegString(HKEY_CLASSES_ROOT, key, nullptr), "Brevix Document");
-                       CHECK_EQ(RegString(HKEY_CLASSES_ROOT, key + "\\DefaultIcon", nullptr), program + ",1");
-                       CHECK_EQ(RegString(HKEY_CLASSES_ROOT, key + "\\shell\\open\\command", nullptr),
-                                program + " \"%1\"");
-                       CHECK_EQ(RegString(HKEY_CLASSES_ROOT, key + "\\shell\\print\\command", nullptr),
-                                program + " /p \"%1\"");
-                       CHECK_EQ(RegString(HKEY_CLASSES_ROOT, key + "\\shell\\printto\\command", nullptr),
-                                program + " /pt \"%1\" \"%2\" \"%3\" \"%4\"");
-                       CHECK_EQ(RegString(HKEY_CLASSES_ROOT, ".xml", nullptr), key);
+                       std::string program = ProgramShortPath(), key = "Brevix.Document\\";
+                       const std::string entries[][2] = {
+                           {key, "Brevix Document"},
+                           {key + "DefaultIcon", program + ",1"},
+                           {key + "shell\\open\\command", program + " \"%1\""},
+                           {key + "shell\\print\\command", program + " /p \"%1\""},
+                           {key + "shell\\printto\\command", program + " /pt \"%1\" \"%2\" \"%3\" \"%4\""},
+                           {".xml", "Brevix.Document"},
+                       };
+                       for (auto& entry : entries)
+                           CHECK_EQ(entry[0] + "=" + RegString(HKEY_CLASSES_ROOT, entry[0], nullptr),
+                                    entry[0] + "=" + entry[1]);
                        bool exists = false;
-                       CHECK_EQ(RegString(HKEY_CLASSES_ROOT, ".xml\\ShellNew", "NullFile", &exists), "");
-                       CHECK(exists);
+                       CHECK(RegString(HKEY_CLASSES_ROOT, ".xml\\ShellNew", "NullFile", &exists).empty() &&
+                             exists);
                    },
                    nullptr});
 
@@ -366,7 +354,8 @@ Register shellOther({"shell.other-xml", [] { return WithoutXml("xmlfile"); },
                      [] {
                          CHECK_EQ(RegString(HKEY_CLASSES_ROOT, ".xml", nullptr), "xmlfile");
                          CHECK(!RegKeyExists(HKEY_CLASSES_ROOT, ".xml\\ShellNew"));
-                         CHECK_EQ(RegString(HKEY_CLASSES_ROOT, "Brevix.Document", nullptr), "Brevix Document");
+                         CHECK_EQ(RegString(HKEY_CLASSES_ROOT, "Brevix.Document", nullptr),
+                                  "Brevix Document");
                      },
                      nullptr});
 
@@ -393,18 +382,16 @@ Register unregister({"shell.unregister",
                      },
                      false});
 
-// Every text drawn into an enhanced metafile, in drawing order, one line each.
+// Every text drawn into an enhanced metafile, in drawing order, one line each (the view draws
+// with the wide-character calls).
 int CALLBACK CollectText(HDC, HANDLETABLE*, const ENHMETARECORD* record, int, LPARAM lParam) {
     auto* out = reinterpret_cast<std::string*>(lParam);
     if (record->iType == EMR_EXTTEXTOUTW) {
         auto* text = reinterpret_cast<const EMREXTTEXTOUTW*>(record);
-        auto* chars = reinterpret_cast<const WCHAR*>(reinterpret_cast<const BYTE*>(record) + text->emrtext.offString);
+        auto* chars =
+            reinterpret_cast<const WCHAR*>(reinterpret_cast<const BYTE*>(record) + text->emrtext.offString);
         for (DWORD i = 0; i < text->emrtext.nChars; ++i)
             *out += static_cast<char>(chars[i]);
-        *out += '\n';
-    } else if (record->iType == EMR_EXTTEXTOUTA) {
-        auto* text = reinterpret_cast<const EMREXTTEXTOUTA*>(record);
-        *out += std::string(reinterpret_cast<const char*>(record) + text->emrtext.offString, text->emrtext.nChars);
         *out += '\n';
     }
     return 1;

@@ -170,7 +170,8 @@ Register pickAfterFile({"process.picker-file", Sample,
                                          reinterpret_cast<LPARAM>(hFilter));
                             LVITEMA item = {};
                             item.stateMask = item.state = LVIS_SELECTED | LVIS_FOCUSED;
-                            SendMessageA(ListOfOne(hPicker), LVM_SETITEMSTATE, 0, reinterpret_cast<LPARAM>(&item));
+                            SendMessageA(ListOfOne(hPicker), LVM_SETITEMSTATE, 0,
+                                         reinterpret_cast<LPARAM>(&item));
                             Sleep(300);
                             CHECK_EQ(Text(NameBox(hPicker)), "_placebo_");
                             CHECK(RunInto(folder));
@@ -187,7 +188,8 @@ Register doubleClick(
     {"process.picker-folders", Sample,
      [] {
          std::string parent = FreshFolder("double", true);
-         std::string name = "a-folder-with-a-long-name-" + std::string(110, 'x'), folder = parent + "\\" + name;
+         std::string name = "a-folder-with-a-long-name-" + std::string(110, 'x'),
+                     folder = parent + "\\" + name;
          CreateDirectoryA(folder.c_str(), nullptr);
          std::string deep = std::string(130, 'd'), deepPath = "\\\\?\\" + folder + "\\" + deep;
          CHECK(CreateDirectoryW(std::wstring(deepPath.begin(), deepPath.end()).c_str(), nullptr));
@@ -207,7 +209,8 @@ Register doubleClick(
          SCROLLINFO info = {};
          info.cbSize = sizeof info;
          info.fMask = SIF_RANGE | SIF_PAGE;
-         CHECK(GetScrollInfo(hEdit, SB_HORZ, &info) && info.nMax - info.nMin + 1 > static_cast<int>(info.nPage));
+         CHECK(GetScrollInfo(hEdit, SB_HORZ, &info) &&
+               info.nMax - info.nMin + 1 > static_cast<int>(info.nPage));
          CHECK(PressButton(hLog, IDOK) && !FolderFiles(folder).empty());
 
          std::string profile = ProfileValues();
@@ -256,7 +259,8 @@ Register noPath({"process.no-path", Sample,
 // dispatch with their messages and no log; the next Process works.
 std::string g_growing;
 void Resize(LONGLONG size) {
-    HANDLE h = CreateFileA(g_growing.c_str(), GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING, 0, nullptr);
+    HANDLE h = CreateFileA(g_growing.c_str(), GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
+                           OPEN_EXISTING, 0, nullptr);
     LARGE_INTEGER at;
     at.QuadPart = size;
     CHECK(SetFilePointerEx(h, at, nullptr, FILE_BEGIN) && SetEndOfFile(h));
@@ -270,38 +274,39 @@ std::string SelectForMessage(int timeoutMs = 5000) {
     CHECK(NoLog(500));
     return text;
 }
-Register errors(
-    {"process.errors",
-     [] {
-         ForgetProfile();
-         g_growing = WriteFile("growing.xml", "<topic><title>small</title></topic>\n");
-         return std::vector<std::string>{g_growing};
-     },
-     [] {
-         std::string folder = FreshFolder("errors", true);
-         SetField(IDC_LEVEL_EDIT, " , ,");
-         CHECK(ButtonEnabled(ID_FILE_PROCESS));
-         PostCommand(ID_FILE_PROCESS);
-         HWND hLog = nullptr;
-         CHECK(SelectAndWaitForLog(Picker(), &hLog).find("\r\n\r\nchunk level tag is empty\r\n") !=
-               std::string::npos);
-         CHECK(PressButton(hLog, IDOK) && FolderFiles(folder).empty());
-         SetField(IDC_LEVEL_EDIT, "topic");
-         IoFaults::FailAt(IoOp::Read, 1);
-         CHECK_EQ(SelectForMessage(), "An error occurred while reading " + g_growing + ".");
-         IoFaults::Reset();
-         for (LONGLONG size : {1900000000LL, 3500000000LL}) {
-             Resize(size);
-             CHECK_EQ(SelectForMessage(30000), "Out of memory.");
-         }
-         WriteFile("growing.xml", "<topic><title>again</title></topic>\n");
-         PostCommand(ID_FILE_PROCESS);
-         CHECK(RunInto(folder));
-         CHECK(FolderFiles(folder) ==
-               (std::map<std::string, std::string>{
-                   {"again.xml", std::string(kDefaultPreamble).insert(38, "\r") + "<topic><title>again</title></topic>"}}));
-     },
-     nullptr});
+Register errors({"process.errors",
+                 [] {
+                     ForgetProfile();
+                     g_growing = WriteFile("growing.xml", "<topic><title>small</title></topic>\n");
+                     return std::vector<std::string>{g_growing};
+                 },
+                 [] {
+                     std::string folder = FreshFolder("errors", true);
+                     SetField(IDC_LEVEL_EDIT, " , ,");
+                     CHECK(ButtonEnabled(ID_FILE_PROCESS));
+                     PostCommand(ID_FILE_PROCESS);
+                     HWND hLog = nullptr;
+                     CHECK(
+                         SelectAndWaitForLog(Picker(), &hLog).find("\r\n\r\nchunk level tag is empty\r\n") !=
+                         std::string::npos);
+                     CHECK(PressButton(hLog, IDOK) && FolderFiles(folder).empty());
+                     SetField(IDC_LEVEL_EDIT, "topic");
+                     IoFaults::FailAt(IoOp::Read, 1);
+                     CHECK_EQ(SelectForMessage(), "An error occurred while reading " + g_growing + ".");
+                     IoFaults::Reset();
+                     for (LONGLONG size : {1900000000LL, 3500000000LL}) {
+                         Resize(size);
+                         CHECK_EQ(SelectForMessage(30000), "Out of memory.");
+                     }
+                     WriteFile("growing.xml", "<topic><title>again</title></topic>\n");
+                     PostCommand(ID_FILE_PROCESS);
+                     CHECK(RunInto(folder));
+                     CHECK(FolderFiles(folder) ==
+                           (std::map<std::string, std::string>{
+                               {"again.xml", std::string(kDefaultPreamble).insert(38, "\r") +
+                                                 "<topic><title>again</title></topic>"}}));
+                 },
+                 nullptr});
 
 // Not a test: poses the picker, the Process Log after a run on the bundled sample, and the
 // Settings dialog for scripts/screenshots.sh.

@@ -104,7 +104,8 @@ Register enabling({"settings.enabling", FreshArgs,
                        CHECK_EQ(Text(GetDlgItem(hDlg, IDC_EXT)) + "|" + Text(GetDlgItem(hDlg, IDC_PREAMBLE)),
                                 std::string("xml|") + kDefaultPreamble);
                        ExpectState(hDlg, {false, false, true, true, false, false});
-                       CHECK(FocusWindow() == GetDlgItem(hDlg, IDC_OVERWRITE) && !IsWindowEnabled(MainFrame()));
+                       CHECK(FocusWindow() == GetDlgItem(hDlg, IDC_OVERWRITE) &&
+                             !IsWindowEnabled(MainFrame()));
                        CHECK(Confirm(hDlg));
                        CHECK_EQ(ProfileValues(), "");
                        ChunkSettings& settings = *GetChunkSettings();
@@ -192,7 +193,8 @@ Register clear({"settings.clear", FreshArgs,
                     Click(hDlg, IDC_CLEAR_POSTAMBLE);
                     CHECK_EQ(Text(GetDlgItem(hDlg, IDC_POSTAMBLE)), "");
                     CHECK(Confirm(hDlg));
-                    CHECK_EQ(ProfileValues(), "Settings\\postamble=\nSettings\\preamble=PRE2\nSettings\\prefix=\n");
+                    CHECK_EQ(ProfileValues(),
+                             "Settings\\postamble=\nSettings\\preamble=PRE2\nSettings\\prefix=\n");
                     CHECK_EQ(settings.m_strPrefix, "");
                     CHECK_EQ(settings.m_strPreamble, "PRE2");
                     CHECK(settings.m_bUseSource == 1 && settings.m_bUseLine1 == 1);
