@@ -46,19 +46,14 @@ std::string ClipboardText() {
     CloseClipboard();
     return text;
 }
-// The recent-file list the profile holds, and the one of names in the test folder.
-std::string RecentValues() {
-    std::string values = ProfileValues(), recent;
-    for (size_t at = values.find("Recent File List\\"); at != std::string::npos;
-         at = values.find("Recent File List\\", at + 1))
-        recent += values.substr(at, values.find('\n', at) + 1 - at);
-    return recent;
-}
-std::string Recent(const std::vector<std::string>& names) {
+// The profile after a run that opened names (in the test folder, the last first) and ended with
+// the key texts attrs and tag.
+std::string ProfileAfter(const std::vector<std::string>& names, const std::string& attrs = "title",
+                         const std::string& tag = "topic") {
     std::string values;
     for (size_t i = 0; i < names.size(); ++i)
         values += "Recent File List\\File" + std::to_string(i + 1) + "=" + TempDir() + "\\" + names[i] + "\n";
-    return values;
+    return values + "Settings\\attrs=" + attrs + "\nSettings\\tag=" + tag + "\n";
 }
 std::vector<std::string> Fresh() {
     ForgetProfile();
@@ -129,114 +124,109 @@ Register startMissing({"start.missing-file",
                        false});
 
 // Open, view, copy, the Process and Close enabling, reopen, Close, About.
-Register openView({"open.view", Fresh,
-                   [] {
-                       std::string lf = WriteFile("lf.xml", "<a>\n<topic>x</topic>\n</a>\n");
-                       std::string crlf = WriteFile("crlf.xml", "a\r\nb\r\n");
-                       CHECK_EQ(Text(ToolbarChild(IDC_LEVEL_EDIT)) + "|" + Text(ToolbarChild(IDC_NAME_EDIT)),
-                                "topic|title");
-                       CHECK_EQ(Text(ViewEdit()), "");
-                       CHECK(!ProcessEnabled() && !CloseEnabled() && !ButtonEnabled(ID_EDIT_COPY));
-                       CHECK(ButtonEnabled(ID_FILE_OPEN) && ButtonEnabled(ID_SETTINGS) &&
-                             ButtonEnabled(ID_APP_ABOUT));
-                       CHECK(MenuItemEnabled(ID_FILE_PRINT) && !MenuItemEnabled(ID_FILE_MRU_FILE1));
-                       // A path too long for the Open dialog is refused with a message; it stays open.
-                       PostCommand(ID_FILE_OPEN);
-                       HWND hOpen = WaitForDialog("Open");
-                       std::string tooLong = TempDir() + "\\" + std::string(267, 'c');
-                       SendMessageA(GetDlgItem(hOpen, 1148), WM_SETTEXT, 0,
-                                    reinterpret_cast<LPARAM>(tooLong.c_str()));
-                       PostMessageA(hOpen, WM_COMMAND, IDOK, 0);
-                       CHECK_EQ(AnswerMessageBox(), kTooLong);
-                       CHECK(IsWindow(hOpen) && PressButton(hOpen, IDCANCEL));
-                       CHECK(OpenWithDialog(lf) && TitleIs("lf.xml - Brevix"));
-                       CHECK_EQ(Text(ViewEdit()), "<a>\r\n<topic>x</topic>\r\n</a>\r\n");
-                       LONG style = GetWindowLongA(ViewEdit(), GWL_STYLE);
-                       CHECK(!(style & WS_HSCROLL) && (style & WS_VSCROLL)); // long lines wrap
-                       Settle();
-                       CHECK(ProcessEnabled() && CloseEnabled());
-                       CHECK_EQ(FileMenuText(9), "&1 " + lf);
-                       // Copy runs only with a selection; typing changes nothing.
-                       SendMessageA(ViewEdit(), EM_SETSEL, 0, 0);
-                       Settle();
-                       CHECK(!ButtonEnabled(ID_EDIT_COPY));
-                       SendMessageA(ViewEdit(), EM_SETSEL, 0, 3);
-                       Settle();
-                       CHECK(ButtonEnabled(ID_EDIT_COPY));
-                       PressKeys({VK_CONTROL, 'C'});
-                       CHECK(WaitFor([] { return ClipboardText() == "<a>"; }));
-                       SendMessageA(ViewEdit(), WM_CHAR, 'z', 0);
-                       CHECK_EQ(Text(ViewEdit()), "<a>\r\n<topic>x</topic>\r\n</a>\r\n");
-                       // An empty chunk level field disables Process (Ctrl+S does nothing); blanks count as
-                       // text.
-                       SetField(IDC_LEVEL_EDIT, "");
-                       CHECK(!ProcessEnabled() && CloseEnabled());
-                       PressKeys({VK_CONTROL, 'S'});
-                       CHECK(WaitForDialog("Select Brevix Output Folder", 500) == nullptr);
-                       SetField(IDC_LEVEL_EDIT, "  ");
-                       SetField(IDC_NAME_EDIT, "");
-                       CHECK(ProcessEnabled());
+void OpenView() {
+    std::string lf = WriteFile("lf.xml", "<a>\n<topic>x</topic>\n</a>\n");
+    std::string crlf = WriteFile("crlf.xml", "a\r\nb\r\n");
+    CHECK_EQ(Text(ToolbarChild(IDC_LEVEL_EDIT)) + "|" + Text(ToolbarChild(IDC_NAME_EDIT)), "topic|title");
+    CHECK_EQ(Text(ViewEdit()), "");
+    CHECK(!ProcessEnabled() && !CloseEnabled() && !ButtonEnabled(ID_EDIT_COPY));
+    CHECK(ButtonEnabled(ID_FILE_OPEN) && ButtonEnabled(ID_SETTINGS) && ButtonEnabled(ID_APP_ABOUT));
+    CHECK(MenuItemEnabled(ID_FILE_PRINT) && !MenuItemEnabled(ID_FILE_MRU_FILE1));
+    // A path too long for the Open dialog is refused with a message; it stays open.
+    PostCommand(ID_FILE_OPEN);
+    HWND hOpen = WaitForDialog("Open");
+    std::string tooLong = TempDir() + "\\" + std::string(267, 'c');
+    SendMessageA(GetDlgItem(hOpen, 1148), WM_SETTEXT, 0, reinterpret_cast<LPARAM>(tooLong.c_str()));
+    PostMessageA(hOpen, WM_COMMAND, IDOK, 0);
+    CHECK_EQ(AnswerMessageBox(), kTooLong);
+    CHECK(IsWindow(hOpen) && PressButton(hOpen, IDCANCEL));
+    CHECK(OpenWithDialog(lf) && TitleIs("lf.xml - Brevix"));
+    CHECK_EQ(Text(ViewEdit()), "<a>\r\n<topic>x</topic>\r\n</a>\r\n");
+    LONG style = GetWindowLongA(ViewEdit(), GWL_STYLE);
+    CHECK(!(style & WS_HSCROLL) && (style & WS_VSCROLL)); // long lines wrap
+    Settle();
+    CHECK(ProcessEnabled() && CloseEnabled());
+    CHECK_EQ(FileMenuText(9), "&1 " + lf);
+    // Copy runs only with a selection; typing changes nothing.
+    SendMessageA(ViewEdit(), EM_SETSEL, 0, 0);
+    Settle();
+    CHECK(!ButtonEnabled(ID_EDIT_COPY));
+    SendMessageA(ViewEdit(), EM_SETSEL, 0, 3);
+    Settle();
+    CHECK(ButtonEnabled(ID_EDIT_COPY));
+    PressKeys({VK_CONTROL, 'C'});
+    CHECK(WaitFor([] { return ClipboardText() == "<a>"; }));
+    SendMessageA(ViewEdit(), WM_CHAR, 'z', 0);
+    CHECK_EQ(Text(ViewEdit()), "<a>\r\n<topic>x</topic>\r\n</a>\r\n");
+    // An empty chunk level field disables Process (Ctrl+S does nothing); blanks count as
+    // text.
+    SetField(IDC_LEVEL_EDIT, "");
+    CHECK(!ProcessEnabled() && CloseEnabled());
+    PressKeys({VK_CONTROL, 'S'});
+    CHECK(WaitForDialog("Select Brevix Output Folder", 500) == nullptr);
+    SetField(IDC_LEVEL_EDIT, "  ");
+    SetField(IDC_NAME_EDIT, "");
+    CHECK(ProcessEnabled());
 
-                       // CR LF shows as CR CR LF; opening the open file again does not reread it.
-                       CHECK(OpenWithDialog(crlf) && TitleIs("crlf.xml - Brevix"));
-                       CHECK_EQ(Text(ViewEdit()), "a\r\r\nb\r\r\n");
-                       WriteFile("crlf.xml", "changed\r\n");
-                       CHECK(OpenWithDialog(crlf));
-                       Settle();
-                       CHECK_EQ(Text(ViewEdit()), "a\r\r\nb\r\r\n");
-                       // Close from the toolbar leaves the empty document; Ctrl+N there does nothing.
-                       ClickButton(ID_FILE_NEW);
-                       CHECK(TitleIs("Untitled - Brevix"));
-                       CHECK_EQ(Text(ViewEdit()), "");
-                       CHECK(!ProcessEnabled() && !CloseEnabled());
-                       PressKeys({VK_CONTROL, 'N'});
-                       CHECK_EQ(Text(MainFrame()), "Untitled - Brevix");
-                       // Open after Close rereads; Ctrl+N closes.
-                       CHECK(OpenWithDialog(crlf) && TitleIs("crlf.xml - Brevix"));
-                       CHECK_EQ(Text(ViewEdit()), "changed\r\r\n");
-                       PressKeys({VK_CONTROL, 'N'});
-                       CHECK(TitleIs("Untitled - Brevix"));
+    // CR LF shows as CR CR LF; opening the open file again does not reread it.
+    CHECK(OpenWithDialog(crlf) && TitleIs("crlf.xml - Brevix"));
+    CHECK_EQ(Text(ViewEdit()), "a\r\r\nb\r\r\n");
+    WriteFile("crlf.xml", "changed\r\n");
+    CHECK(OpenWithDialog(crlf));
+    Settle();
+    CHECK_EQ(Text(ViewEdit()), "a\r\r\nb\r\r\n");
+    // Close from the toolbar leaves the empty document; Ctrl+N there does nothing.
+    ClickButton(ID_FILE_NEW);
+    CHECK(TitleIs("Untitled - Brevix"));
+    CHECK_EQ(Text(ViewEdit()), "");
+    CHECK(!ProcessEnabled() && !CloseEnabled());
+    PressKeys({VK_CONTROL, 'N'});
+    CHECK_EQ(Text(MainFrame()), "Untitled - Brevix");
+    // Open after Close rereads; Ctrl+N closes.
+    CHECK(OpenWithDialog(crlf) && TitleIs("crlf.xml - Brevix"));
+    CHECK_EQ(Text(ViewEdit()), "changed\r\r\n");
+    PressKeys({VK_CONTROL, 'N'});
+    CHECK(TitleIs("Untitled - Brevix"));
 
-                       // About from the toolbar, owned by the frame; OK and Escape close it.
-                       for (UINT close : {IDOK, IDCANCEL}) {
-                           ClickButton(ID_APP_ABOUT);
-                           HWND hAbout = WaitForDialog("About Brevix");
-                           CHECK(hAbout != nullptr && GetWindow(hAbout, GW_OWNER) == MainFrame());
-                           PostMessageA(hAbout, WM_COMMAND, close, 0);
-                           CHECK(WaitFor([&] { return !IsWindow(hAbout); }));
-                       }
-                   },
-                   [](int) {
-                       CHECK_EQ(RecentValues(), Recent({"crlf.xml", "lf.xml"}));
+    // About from the toolbar, owned by the frame; OK and Escape close it.
+    for (UINT close : {IDOK, IDCANCEL}) {
+        ClickButton(ID_APP_ABOUT);
+        HWND hAbout = WaitForDialog("About Brevix");
+        CHECK(hAbout != nullptr && GetWindow(hAbout, GW_OWNER) == MainFrame());
+        PostMessageA(hAbout, WM_COMMAND, close, 0);
+        CHECK(WaitFor([&] { return !IsWindow(hAbout); }));
+    }
+}
+Register openView({"open.view", Fresh, OpenView, [](int) {
+                       CHECK_EQ(ProfileValues(), ProfileAfter({"crlf.xml", "lf.xml"}, "", "  "));
                    }});
 
 // The view's limit, files it cannot show whole, and an empty file.
-Register limits({"limits.sizes", Fresh,
-                 [] {
-                     std::string line = std::string(79, 'x') + "\n", text;
-                     while (text.size() + line.size() <= 1048575)
-                         text += line;
-                     text += std::string(1048575 - text.size(), 'y');
-                     CHECK(OpenWithDialog(WriteFile("fits.xml", text)) && TitleIs("fits.xml - Brevix"));
-                     CHECK(GetWindowTextLengthA(ViewEdit()) == static_cast<int>(1048575 + 1048575 / 80));
-                     CHECK(OpenWithDialog(WriteFile("large.xml", text + "z")));
-                     CHECK_EQ(AnswerMessageBox(), "The file is too large to open.");
-                     CHECK(TitleIs("Untitled - Brevix"));
-                     CHECK_EQ(Text(ViewEdit()), "");
-                     Settle();
-                     CHECK(!CloseEnabled());
-                     // A zero byte: the edit control does not take the whole text.
-                     CHECK(OpenWithDialog(WriteFile("zero.xml", std::string("ab\0cd", 5))));
-                     CHECK_EQ(AnswerMessageBox(), "Failed to open document.");
-                     CHECK(TitleIs("Untitled - Brevix"));
-                     // An empty file opens with its name and can be processed.
-                     CHECK(OpenWithDialog(WriteFile("empty.xml", "")) && TitleIs("empty.xml - Brevix"));
-                     CHECK_EQ(Text(ViewEdit()), "");
-                     Settle();
-                     CHECK(ProcessEnabled() && CloseEnabled());
-                 },
-                 [](int) {
-                     CHECK_EQ(RecentValues(), Recent({"empty.xml", "fits.xml"}));
+void Limits() {
+    std::string line = std::string(79, 'x') + "\n", text;
+    while (text.size() + line.size() <= 1048575)
+        text += line;
+    text += std::string(1048575 - text.size(), 'y');
+    CHECK(OpenWithDialog(WriteFile("fits.xml", text)) && TitleIs("fits.xml - Brevix"));
+    CHECK(GetWindowTextLengthA(ViewEdit()) == static_cast<int>(1048575 + 1048575 / 80));
+    CHECK(OpenWithDialog(WriteFile("large.xml", text + "z")));
+    CHECK_EQ(AnswerMessageBox(), "The file is too large to open.");
+    CHECK(TitleIs("Untitled - Brevix"));
+    CHECK_EQ(Text(ViewEdit()), "");
+    Settle();
+    CHECK(!CloseEnabled());
+    // A zero byte: the edit control does not take the whole text.
+    CHECK(OpenWithDialog(WriteFile("zero.xml", std::string("ab\0cd", 5))));
+    CHECK_EQ(AnswerMessageBox(), "Failed to open document.");
+    CHECK(TitleIs("Untitled - Brevix"));
+    // An empty file opens with its name and can be processed.
+    CHECK(OpenWithDialog(WriteFile("empty.xml", "")) && TitleIs("empty.xml - Brevix"));
+    CHECK_EQ(Text(ViewEdit()), "");
+    Settle();
+    CHECK(ProcessEnabled() && CloseEnabled());
+}
+Register limits({"limits.sizes", Fresh, Limits, [](int) {
+                     CHECK_EQ(ProfileValues(), ProfileAfter({"empty.xml", "fits.xml"}));
                  }});
 
 // Drops files on the frame as the shell does.
@@ -281,38 +271,37 @@ void OpenByDde(const std::string& path) {
 // Recent files: a missing one is reported and leaves the list, at most four are kept, an entry
 // reopens its file. Files dropped together open in turn (a name too long to open is reported,
 // not cut short to another file's name); the shell opens one by DDE.
-Register recent({"recent.drop-dde", Fresh,
-                 [] {
-                     std::string gone = WriteFile("gone.xml", "<gone/>\n");
-                     std::string kept = WriteFile("kept.xml", "<kept/>\n");
-                     CHECK(OpenWithDialog(gone) && OpenWithDialog(kept) && TitleIs("kept.xml - Brevix"));
-                     DeleteFileA(gone.c_str());
-                     CHECK_EQ(FileMenuText(10), "&2 " + gone);
-                     PostCommand(ID_FILE_MRU_FILE1 + 1);
-                     CHECK_EQ(AnswerMessageBox(), gone + " was not found.");
-                     Settle();
-                     CHECK_EQ(Text(MainFrame()) + Text(ViewEdit()), "kept.xml - Brevix<kept/>\r\n");
-                     CHECK_EQ(FileMenuText(9) + "|" + FileMenuText(10), "&1 " + kept + "|");
-                     for (int i = 1; i <= 5; ++i)
-                         CHECK(OpenWithDialog(WriteFile("r" + std::to_string(i) + ".xml", "r\n")));
-                     CHECK(TitleIs("r5.xml - Brevix"));
-                     PostCommand(ID_FILE_MRU_FILE1 + 3);
-                     CHECK(TitleIs("r2.xml - Brevix"));
-                     std::string first = WriteFile("first.xml", "<first/>\n");
-                     std::string second = WriteFile("second.xml", "<second/>\n");
-                     std::string other =
-                         WriteFile(std::string(259 - TempDir().size() - 1, 'o'), "<other/>\n");
-                     DropFiles({first, second, other + "x"});
-                     CHECK_EQ(AnswerMessageBox(), other + "x was not found.");
-                     CHECK(TitleIs("second.xml - Brevix"));
-                     CHECK_EQ(Text(ViewEdit()), "<second/>\r\n");
-                     OpenByDde(WriteFile("dde.xml", "<dde/>\n"));
-                     CHECK(TitleIs("dde.xml - Brevix"));
-                     CHECK_EQ(FileMenuText(11), "&3 " + first);
-                 },
-                 [](int) {
-                     CHECK_EQ(RecentValues(), Recent({"dde.xml", "second.xml", "first.xml", "r2.xml"}));
-                 }});
+void RecentDropDde() {
+    std::string gone = WriteFile("gone.xml", "<gone/>\n");
+    std::string kept = WriteFile("kept.xml", "<kept/>\n");
+    CHECK(OpenWithDialog(gone) && OpenWithDialog(kept) && TitleIs("kept.xml - Brevix"));
+    DeleteFileA(gone.c_str());
+    CHECK_EQ(FileMenuText(10), "&2 " + gone);
+    PostCommand(ID_FILE_MRU_FILE1 + 1);
+    CHECK_EQ(AnswerMessageBox(), gone + " was not found.");
+    Settle();
+    CHECK_EQ(Text(MainFrame()) + Text(ViewEdit()), "kept.xml - Brevix<kept/>\r\n");
+    CHECK_EQ(FileMenuText(9) + "|" + FileMenuText(10), "&1 " + kept + "|");
+    for (int i = 1; i <= 5; ++i)
+        CHECK(OpenWithDialog(WriteFile("r" + std::to_string(i) + ".xml", "r\n")));
+    CHECK(TitleIs("r5.xml - Brevix"));
+    PostCommand(ID_FILE_MRU_FILE1 + 3);
+    CHECK(TitleIs("r2.xml - Brevix"));
+    std::string first = WriteFile("first.xml", "<first/>\n");
+    std::string second = WriteFile("second.xml", "<second/>\n");
+    std::string other = WriteFile(std::string(259 - TempDir().size() - 1, 'o'), "<other/>\n");
+    DropFiles({first, second, other + "x"});
+    CHECK_EQ(AnswerMessageBox(), other + "x was not found.");
+    CHECK(TitleIs("second.xml - Brevix"));
+    CHECK_EQ(Text(ViewEdit()), "<second/>\r\n");
+    OpenByDde(WriteFile("dde.xml", "<dde/>\n"));
+    CHECK(TitleIs("dde.xml - Brevix"));
+    CHECK_EQ(FileMenuText(11), "&3 " + first);
+}
+Register
+    recent({"recent.drop-dde", Fresh, RecentDropDde, [](int) {
+                CHECK_EQ(ProfileValues(), ProfileAfter({"dde.xml", "second.xml", "first.xml", "r2.xml"}));
+            }});
 
 std::string ProgramShortPath() {
     char path[MAX_PATH] = "", shortPath[MAX_PATH] = "";
@@ -425,53 +414,53 @@ HWND Preview() {
 
 // Printing lays the text out page by page; preview shows it, takes the real mouse and keeps
 // its page count.
-Register print(
-    {"print.preview", Fresh,
-     [] {
-         std::string text;
-         for (int i = 1; i <= 150; ++i)
-             text += "<p>line " + std::to_string(i) + "</p>\n";
-         CHECK(OpenWithDialog(WriteFile("print.xml", text)) && TitleIs("print.xml - Brevix"));
-         UINT pages = 0;
-         std::string page1 = PrintPageToMetafile(1, &pages);
-         CHECK(pages >= 2);
-         CHECK_EQ(page1.substr(0, 32), "<p>line 1</p>\n<p>line 2</p>\n<p>l");
-         // Page 2 goes on where page 1 stopped.
-         std::string page2 = PrintPageToMetafile(2, &pages);
-         size_t lines1 = static_cast<size_t>(std::count(page1.begin(), page1.end(), '\n'));
-         CHECK_EQ(page2.substr(0, page2.find('\n')), "<p>line " + std::to_string(lines1 + 1) + "</p>");
+void Print() {
+    std::string text;
+    for (int i = 1; i <= 150; ++i)
+        text += "<p>line " + std::to_string(i) + "</p>\n";
+    CHECK(OpenWithDialog(WriteFile("print.xml", text)) && TitleIs("print.xml - Brevix"));
+    UINT pages = 0;
+    std::string page1 = PrintPageToMetafile(1, &pages);
+    CHECK(pages >= 2);
+    CHECK_EQ(page1.substr(0, 32), "<p>line 1</p>\n<p>line 2</p>\n<p>l");
+    // Page 2 goes on where page 1 stopped.
+    std::string page2 = PrintPageToMetafile(2, &pages);
+    size_t lines1 = static_cast<size_t>(std::count(page1.begin(), page1.end(), '\n'));
+    CHECK_EQ(page2.substr(0, page2.find('\n')), "<p>line " + std::to_string(lines1 + 1) + "</p>");
 
-         PostCommand(ID_FILE_PRINT_PREVIEW);
-         HWND hPreview = nullptr;
-         CHECK(WaitFor([&] { return (hPreview = Preview()) != nullptr && IsWindowVisible(hPreview); }));
-         // The preview takes the whole client area: the frame's bars are hidden, and its
-         // buttons answer the real mouse, not whatever frame window lay under them.
-         CHECK(!IsWindowVisible(ViewEdit()) && !IsWindowVisible(ToolBar()) && !IsWindowVisible(StatusBar()));
-         HWND hPages = GetDlgItem(hPreview, AFX_ID_PREVIEW_NUMPAGE);
-         HWND hPrev = GetDlgItem(hPreview, AFX_ID_PREVIEW_PREV);
-         CHECK_EQ(Text(hPages), "&Two Page");
-         CHECK(!IsWindowEnabled(hPrev) && IsWindowEnabled(GetDlgItem(hPreview, AFX_ID_PREVIEW_NEXT)));
-         Click(GetDlgItem(hPreview, AFX_ID_PREVIEW_NEXT));
-         CHECK(WaitFor([&] { return IsWindowEnabled(hPrev) != 0; }));
-         Click(hPages);
-         CHECK(WaitFor([&] { return Text(hPages) == "&One Page"; }));
-         Click(GetDlgItem(hPreview, AFX_ID_PREVIEW_CLOSE));
-         CHECK(WaitFor([&] { return !IsWindow(hPreview) || !IsWindowVisible(hPreview); }));
-         CHECK(WaitFor([] { return IsWindowVisible(ViewEdit()) && IsWindowVisible(ToolBar()); }) &&
-               IsWindowVisible(StatusBar()));
-         // Nothing under the buttons fired: no dialog, the same document, the view focused.
-         CHECK(GetForegroundWindow() == MainFrame() && FocusWindow() == ViewEdit());
-         CHECK_EQ(Text(MainFrame()), "print.xml - Brevix");
-     },
-     [](int) {
-         DWORD value = 0, size = sizeof value, type = 0;
-         HKEY hKey = nullptr;
-         if (RegOpenKeyExA(HKEY_CURRENT_USER, kSettings.c_str(), 0, KEY_READ, &hKey) == ERROR_SUCCESS) {
-             RegQueryValueExA(hKey, "PreviewPages", nullptr, &type, reinterpret_cast<BYTE*>(&value), &size);
-             RegCloseKey(hKey);
-         }
-         CHECK(type == REG_DWORD && value == 2);
-     }});
+    PostCommand(ID_FILE_PRINT_PREVIEW);
+    HWND hPreview = nullptr;
+    CHECK(WaitFor([&] { return (hPreview = Preview()) != nullptr && IsWindowVisible(hPreview); }));
+    // The preview takes the whole client area: the frame's bars are hidden, and its
+    // buttons answer the real mouse, not whatever frame window lay under them.
+    CHECK(!IsWindowVisible(ViewEdit()) && !IsWindowVisible(ToolBar()) && !IsWindowVisible(StatusBar()));
+    HWND hPages = GetDlgItem(hPreview, AFX_ID_PREVIEW_NUMPAGE);
+    HWND hPrev = GetDlgItem(hPreview, AFX_ID_PREVIEW_PREV);
+    CHECK_EQ(Text(hPages), "&Two Page");
+    CHECK(!IsWindowEnabled(hPrev) && IsWindowEnabled(GetDlgItem(hPreview, AFX_ID_PREVIEW_NEXT)));
+    Click(GetDlgItem(hPreview, AFX_ID_PREVIEW_NEXT));
+    CHECK(WaitFor([&] { return IsWindowEnabled(hPrev) != 0; }));
+    Click(hPages);
+    CHECK(WaitFor([&] { return Text(hPages) == "&One Page"; }));
+    Click(GetDlgItem(hPreview, AFX_ID_PREVIEW_CLOSE));
+    CHECK(WaitFor([&] { return !IsWindow(hPreview) || !IsWindowVisible(hPreview); }));
+    CHECK(WaitFor([] { return IsWindowVisible(ViewEdit()) && IsWindowVisible(ToolBar()); }) &&
+          IsWindowVisible(StatusBar()));
+    // Nothing under the buttons fired: no dialog, the same document, the view focused.
+    CHECK(GetForegroundWindow() == MainFrame() && FocusWindow() == ViewEdit());
+    CHECK_EQ(Text(MainFrame()), "print.xml - Brevix");
+}
+Register print({"print.preview", Fresh, Print, [](int) {
+                    DWORD value = 0, size = sizeof value, type = 0;
+                    HKEY hKey = nullptr;
+                    if (RegOpenKeyExA(HKEY_CURRENT_USER, kSettings.c_str(), 0, KEY_READ, &hKey) ==
+                        ERROR_SUCCESS) {
+                        RegQueryValueExA(hKey, "PreviewPages", nullptr, &type,
+                                         reinterpret_cast<BYTE*>(&value), &size);
+                        RegCloseKey(hKey);
+                    }
+                    CHECK(type == REG_DWORD && value == 2);
+                }});
 
 // Not a test: poses the program for scripts/screenshots.sh.
 Register shots({"shots", [] { return std::vector<std::string>(); },

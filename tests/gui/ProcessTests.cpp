@@ -19,18 +19,27 @@ std::string ComboItem(HWND hCombo, int index) {
     SendMessageA(hCombo, CB_GETLBTEXT, static_cast<WPARAM>(index), reinterpret_cast<LPARAM>(text));
     return text;
 }
-// The file-name box the dialog has (1148 on current dialogs, 1152 on old ones).
-HWND NameBox(HWND hPicker) {
-    HWND h = GetDlgItem(hPicker, 1148);
-    return h != nullptr ? h : GetDlgItem(hPicker, 1152);
+
+// Selects item index of the picker's combo box nID as the user does.
+void SelectComboItem(HWND hPicker, int nID, int index) {
+    SendMessageA(GetDlgItem(hPicker, nID), CB_SETCURSEL, static_cast<WPARAM>(index), 0);
+    SendMessageA(hPicker, WM_COMMAND, MAKEWPARAM(nID, CBN_SELENDOK),
+                 reinterpret_cast<LPARAM>(GetDlgItem(hPicker, nID)));
 }
+
+// The hidden file-name box (1148 on current dialogs, 1152 on old ones).
+HWND NameBox(HWND hPicker) {
+    return GetDlgItem(hPicker, 1148) != nullptr ? GetDlgItem(hPicker, 1148) : GetDlgItem(hPicker, 1152);
+}
+
 // The picker's list of folders and files, once it shows exactly one item.
 HWND ListOfOne(HWND hPicker) {
-    HWND hView = FindWindowExA(hPicker, nullptr, "SHELLDLL_DefView", nullptr);
-    HWND hList = FindWindowExA(hView, nullptr, "SysListView32", nullptr);
+    HWND hList = FindWindowExA(FindWindowExA(hPicker, nullptr, "SHELLDLL_DefView", nullptr), nullptr,
+                               "SysListView32", nullptr);
     CHECK(WaitFor([&] { return SendMessageA(hList, LVM_GETITEMCOUNT, 0, 0) == 1; }));
     return hList;
 }
+
 // Double-clicks the one folder the picker lists; true once the picker shows it.
 bool EnterOnlyFolder(HWND hPicker, const std::string& name) {
     HWND hList = ListOfOne(hPicker);
@@ -45,30 +54,30 @@ bool EnterOnlyFolder(HWND hPicker, const std::string& name) {
         PostMessageA(hList, message, message == WM_LBUTTONUP ? 0 : MK_LBUTTON, at);
     return WaitFor([&] { return Text(GetDlgItem(hPicker, 1137)) == name; });
 }
-// The picker once it shows, with the dummy name in its hidden name box (null and a failure if not).
+
+// The picker once it shows, its hidden name box holding the dummy name.
 HWND Picker() {
     HWND hPicker = WaitForDialog(kPicker);
-    if (CHECK(hPicker != nullptr)) {
-        Sleep(300);
-        CHECK_EQ(Text(NameBox(hPicker)), "_placebo_");
-    }
+    Sleep(300);
+    CHECK_EQ(Text(NameBox(hPicker)), "_placebo_");
     return hPicker;
 }
-// Presses Select in the picker and waits for the Process Log: its text, and the dialog in
-// *phLog ("", null and a failure when either does not come).
+
+// Presses Select and waits for the Process Log: its text, and the dialog in *phLog.
 std::string SelectAndWaitForLog(HWND hPicker, HWND* phLog) {
-    *phLog = nullptr;
-    if (hPicker == nullptr || !CHECK(PressButton(hPicker, IDOK))) return "";
+    CHECK(PressButton(hPicker, IDOK));
     *phLog = WaitForDialog("Process Log", 10000);
     return CHECK(*phLog != nullptr) ? Text(GetDlgItem(*phLog, 1005)) : "";
 }
-// Runs the command through the picker at once; true when the log names folder as the output.
-bool RunInto(const std::string& folder) {
+
+// Presses Select; true when the log names folder as the output and closes.
+bool RunInto(HWND hPicker, const std::string& folder) {
     HWND hLog = nullptr;
-    std::string log = SelectAndWaitForLog(Picker(), &hLog);
+    std::string log = SelectAndWaitForLog(hPicker, &hLog);
     return CHECK(log.find("\r\noutput folder: " + folder + "\r\n") != std::string::npos) &&
            CHECK(PressButton(hLog, IDOK));
 }
+
 bool NoLog(int timeoutMs = 1000) {
     return WaitForDialog("Process Log", timeoutMs) == nullptr;
 }
@@ -81,182 +90,140 @@ std::vector<std::string> Sample() {
 // From the File menu with the keyboard: the picker as the user sees it; Select at once yields
 // the folder it opened in, and the files and the log are those of the engine's own run. The
 // log's text cannot be changed, and Escape closes it from the text as from its button.
-Register fromMenu(
-    {"process.menu", Sample,
-     [] {
-         std::string folder = FreshFolder("menu", true);
-         PressKeys({VK_MENU, 'F'});
-         PressKeys({'S'});
-         HWND hPicker = Picker();
-         if (hPicker == nullptr) return;
-         CHECK_EQ(Text(GetDlgItem(hPicker, 1091)) + "|" + Text(GetDlgItem(hPicker, IDOK)), "Output:|Select");
-         CHECK(!IsWindowVisible(GetDlgItem(hPicker, 1090)) && !IsWindowVisible(NameBox(hPicker)));
-         CHECK(FocusWindow() == GetDlgItem(hPicker, IDOK) && !IsWindowEnabled(MainFrame()));
-         HWND hFilter = GetDlgItem(hPicker, 1136);
-         CHECK_EQ(std::to_string(SendMessageA(hFilter, CB_GETCOUNT, 0, 0)) + ComboItem(hFilter, 0) + "|" +
-                      ComboItem(hFilter, 1) + std::to_string(SendMessageA(hFilter, CB_GETCURSEL, 0, 0)),
-                  "2Show Folders Only|All Files (*.*)0");
-         HWND hLog = nullptr;
-         std::string log = SelectAndWaitForLog(hPicker, &hLog);
-         if (hLog == nullptr) return;
-         HWND hEdit = GetDlgItem(hLog, 1005);
-         CHECK(FocusWindow() == GetDlgItem(hLog, IDOK) && !IsWindowEnabled(MainFrame()));
-         SendMessageA(hEdit, WM_CHAR, 'x', 0);
-         CHECK_EQ(Text(hEdit), log);
-         PostMessageA(hEdit, WM_KEYDOWN, VK_ESCAPE, 0);
-         CHECK(WaitFor([&] { return !IsWindow(hLog); }) && IsWindowEnabled(MainFrame()));
+void FromMenu() {
+    std::string folder = FreshFolder("menu", true);
+    PressKeys({VK_MENU, 'F'});
+    PressKeys({'S'});
+    HWND hPicker = Picker(), hFilter = GetDlgItem(hPicker, 1136);
+    CHECK_EQ(Text(GetDlgItem(hPicker, 1091)) + "|" + Text(GetDlgItem(hPicker, IDOK)), "Output:|Select");
+    CHECK(!IsWindowVisible(GetDlgItem(hPicker, 1090)) && !IsWindowVisible(NameBox(hPicker)));
+    CHECK(FocusWindow() == GetDlgItem(hPicker, IDOK) && !IsWindowEnabled(MainFrame()));
+    CHECK_EQ(std::to_string(SendMessageA(hFilter, CB_GETCOUNT, 0, 0)) + ComboItem(hFilter, 0) + "|" +
+                 ComboItem(hFilter, 1) + std::to_string(SendMessageA(hFilter, CB_GETCURSEL, 0, 0)),
+             "2Show Folders Only|All Files (*.*)0");
+    HWND hLog = nullptr;
+    std::string log = SelectAndWaitForLog(hPicker, &hLog);
+    HWND hEdit = GetDlgItem(hLog, 1005);
+    CHECK(FocusWindow() == GetDlgItem(hLog, IDOK) && !IsWindowEnabled(MainFrame()));
+    SendMessageA(hEdit, WM_CHAR, 'x', 0);
+    CHECK_EQ(Text(hEdit), log);
+    PostMessageA(hEdit, WM_KEYDOWN, VK_ESCAPE, 0);
+    CHECK(WaitFor([&] { return !IsWindow(hLog); }) && IsWindowEnabled(MainFrame()));
 
-         // The engine's own run with the same settings, into another folder.
-         std::string refFolder = FreshFolder("menu-ref");
-         const ChunkSettings& settings = *GetChunkSettings();
-         std::string refLog = Chunker(settings, settings.GetLevelTagText(), settings.GetNameKeyText())
-                                  .Process(SamplePath(), refFolder);
-         // The logs agree but for the time stamp line and the folder's name.
-         auto comparable = [&](std::string text, const std::string& from) {
-             CHECK_EQ(text.substr(0, 14), "Process Log - ");
-             text.erase(0, text.find("\r\n"));
-             for (size_t at = text.find(from); at != std::string::npos; at = text.find(from, at + 1))
-                 text.replace(at, from.size(), "<out>");
-             return text;
-         };
-         CHECK_EQ(comparable(log, folder), comparable(refLog, refFolder));
-         std::map<std::string, std::string> files = FolderFiles(folder);
-         CHECK(files.size() == 10 && files == FolderFiles(refFolder));
+    // The engine's own run with the same settings: the same log but for its time stamp line and
+    // the folder's name, the same files.
+    std::string refFolder = FreshFolder("menu-ref");
+    const ChunkSettings& settings = *GetChunkSettings();
+    std::string refLog = Chunker(settings, settings.GetLevelTagText(), settings.GetNameKeyText())
+                             .Process(SamplePath(), refFolder);
+    auto comparable = [&](std::string text, const std::string& from) {
+        CHECK_EQ(text.substr(0, 14), "Process Log - ");
+        text.erase(0, text.find("\r\n"));
+        for (size_t at = text.find(from); at != std::string::npos; at = text.find(from, at + 1))
+            text.replace(at, from.size(), "<out>");
+        return text;
+    };
+    CHECK_EQ(comparable(log, folder), comparable(refLog, refFolder));
+    std::map<std::string, std::string> files = FolderFiles(folder);
+    CHECK(files.size() == 10 && files == FolderFiles(refFolder));
 
-         // Again with Ctrl+S: the picker asks again, Escape on the log's button closes it.
-         FreshFolder("menu-2", true);
-         ForgetProfile();
-         PressKeys({VK_CONTROL, 'S'});
-         log = SelectAndWaitForLog(Picker(), &hLog);
-         CHECK(log.find("\r\noutput folder: " + TempDir() + "\\menu-2\r\n") != std::string::npos);
-         PostMessageA(FocusWindow(), WM_KEYDOWN, VK_ESCAPE, 0);
-         CHECK(WaitFor([&] { return !IsWindow(hLog); }));
-         CHECK(FolderFiles(TempDir() + "\\menu-2") == files);
-     },
-     nullptr});
+    // Again with Ctrl+S: the picker asks again; Escape on the log's button closes it.
+    std::string second = FreshFolder("menu-2", true);
+    ForgetProfile();
+    PressKeys({VK_CONTROL, 'S'});
+    log = SelectAndWaitForLog(Picker(), &hLog);
+    CHECK(log.find("\r\noutput folder: " + second + "\r\n") != std::string::npos);
+    PostMessageA(FocusWindow(), WM_KEYDOWN, VK_ESCAPE, 0);
+    CHECK(WaitFor([&] { return !IsWindow(hLog); }) && FolderFiles(second) == files);
+}
+Register fromMenu({"process.menu", Sample, FromMenu, nullptr});
 
-// The toolbar button with the mouse; in the picker the user types a sub-folder's name into the
-// name box to enter it (the dialog puts the dummy name back), then presses Select.
-Register fromToolbar({"process.toolbar", Sample,
-                      [] {
-                          std::string folder = FreshFolder("toolbar", true);
-                          CreateDirectoryA((folder + "\\inner").c_str(), nullptr);
-                          ClickButton(ID_FILE_PROCESS);
-                          HWND hPicker = Picker();
-                          if (hPicker == nullptr) return;
-                          SendMessageA(NameBox(hPicker), WM_SETTEXT, 0, reinterpret_cast<LPARAM>("inner"));
-                          PostMessageA(hPicker, WM_COMMAND, IDOK, 0);
-                          CHECK(WaitFor([&] { return Text(NameBox(hPicker)) == "_placebo_"; }));
-                          CHECK(IsWindow(hPicker) && RunInto(folder + "\\inner"));
-                          std::map<std::string, std::string> files = FolderFiles(folder);
-                          CHECK(!files.empty());
-                          for (const auto& file : files)
-                              CHECK_EQ(file.first.substr(0, 6), "inner\\");
-                      },
-                      nullptr});
+// The toolbar button with the mouse. In the picker the user types a sub-folder's name into the
+// name box to enter it (the dialog puts the dummy name back); with "All Files (*.*)" clicks a
+// file in the list: Select still yields the folder, not the file, which is kept.
+void FromToolbar() {
+    std::string folder = FreshFolder("toolbar", true);
+    CreateDirectoryA((folder + "\\inner").c_str(), nullptr);
+    WriteFile("toolbar\\inner\\existing.txt", "keep me\n");
+    ClickButton(ID_FILE_PROCESS);
+    HWND hPicker = Picker();
+    SendMessageA(NameBox(hPicker), WM_SETTEXT, 0, reinterpret_cast<LPARAM>("inner"));
+    PostMessageA(hPicker, WM_COMMAND, IDOK, 0);
+    CHECK(WaitFor([&] { return Text(GetDlgItem(hPicker, 1137)) == "inner"; }));
+    CHECK(WaitFor([&] { return Text(NameBox(hPicker)) == "_placebo_"; }));
+    SelectComboItem(hPicker, 1136, 1);
+    LVITEMA item = {};
+    item.stateMask = item.state = LVIS_SELECTED | LVIS_FOCUSED;
+    SendMessageA(ListOfOne(hPicker), LVM_SETITEMSTATE, 0, reinterpret_cast<LPARAM>(&item));
+    Sleep(300);
+    CHECK_EQ(Text(NameBox(hPicker)), "_placebo_");
+    CHECK(RunInto(hPicker, folder + "\\inner"));
+    std::map<std::string, std::string> files = FolderFiles(folder);
+    CHECK(files["inner\\existing.txt"] == "keep me\n" && files.size() == 11);
+    for (const auto& file : files)
+        CHECK_EQ(file.first.substr(0, 6), "inner\\");
+}
+Register fromToolbar({"process.toolbar", Sample, FromToolbar, nullptr});
 
-// With "All Files (*.*)" a file is clicked in the list: Select still yields the folder, not
-// the file, which is kept.
-Register pickAfterFile({"process.picker-file", Sample,
-                        [] {
-                            std::string folder = FreshFolder("files", true);
-                            WriteFile("files\\existing.txt", "keep me\n");
-                            PostCommand(ID_FILE_PROCESS);
-                            HWND hPicker = Picker();
-                            if (hPicker == nullptr) return;
-                            HWND hFilter = GetDlgItem(hPicker, 1136);
-                            SendMessageA(hFilter, CB_SETCURSEL, 1, 0);
-                            SendMessageA(hPicker, WM_COMMAND, MAKEWPARAM(1136, CBN_SELENDOK),
-                                         reinterpret_cast<LPARAM>(hFilter));
-                            LVITEMA item = {};
-                            item.stateMask = item.state = LVIS_SELECTED | LVIS_FOCUSED;
-                            SendMessageA(ListOfOne(hPicker), LVM_SETITEMSTATE, 0,
-                                         reinterpret_cast<LPARAM>(&item));
-                            Sleep(300);
-                            CHECK_EQ(Text(NameBox(hPicker)), "_placebo_");
-                            CHECK(RunInto(folder));
-                            std::map<std::string, std::string> files = FolderFiles(folder);
-                            CHECK(files["existing.txt"] == "keep me\n" && files.size() > 1);
-                        },
-                        nullptr});
+// A folder entered by double-clicking it; in a folder with a long name the log's lines are
+// wider than its box, which scrolls sideways instead of wrapping them. The next picker opens
+// there; its sub-folder's path is too long for the platform's dialog: Select is refused with a
+// message and the picker stays; Cancel ends the command without a log or a profile change, and
+// so does Select on My Computer, a place with no file-system path. With no source open, Ctrl+S
+// does not start the command.
+void PickFolders() {
+    std::string parent = FreshFolder("double", true);
+    std::string name = "a-folder-with-a-long-name-" + std::string(110, 'x'), folder = parent + "\\" + name;
+    CreateDirectoryA(folder.c_str(), nullptr);
+    std::string deep = std::string(130, 'd'), deepPath = "\\\\?\\" + folder + "\\" + deep;
+    CHECK(CreateDirectoryW(std::wstring(deepPath.begin(), deepPath.end()).c_str(), nullptr));
+    PostCommand(ID_FILE_PROCESS);
+    HWND hPicker = WaitForDialog(kPicker);
+    CHECK(EnterOnlyFolder(hPicker, name));
+    Sleep(300);
+    CHECK_EQ(Text(NameBox(hPicker)), "_placebo_");
+    HWND hLog = nullptr;
+    std::string log = SelectAndWaitForLog(hPicker, &hLog);
+    CHECK(log.find("\r\noutput folder: " + folder + "\r\n") != std::string::npos);
+    HWND hEdit = GetDlgItem(hLog, 1005);
+    size_t lines = 1;
+    for (size_t at = log.find("\r\n"); at != std::string::npos; at = log.find("\r\n", at + 2))
+        ++lines;
+    CHECK_EQ(std::to_string(SendMessageA(hEdit, EM_GETLINECOUNT, 0, 0)), std::to_string(lines));
+    SCROLLINFO info = {sizeof info, SIF_RANGE | SIF_PAGE, 0, 0, 0, 0, 0};
+    CHECK(GetScrollInfo(hEdit, SB_HORZ, &info) && info.nMax - info.nMin + 1 > static_cast<int>(info.nPage));
+    CHECK(PressButton(hLog, IDOK) && FolderFiles(folder).size() == 10);
 
-// A folder entered by double-clicking it, then Select; in a folder with a long name the log's
-// lines are wider than its box, which scrolls sideways instead of wrapping them. The next
-// picker opens there; its sub-folder's path is too long for the platform's dialog: Select is
-// refused with a message and the picker stays. Cancel then: no log, no profile change.
-Register doubleClick(
-    {"process.picker-folders", Sample,
-     [] {
-         std::string parent = FreshFolder("double", true);
-         std::string name = "a-folder-with-a-long-name-" + std::string(110, 'x'),
-                     folder = parent + "\\" + name;
-         CreateDirectoryA(folder.c_str(), nullptr);
-         std::string deep = std::string(130, 'd'), deepPath = "\\\\?\\" + folder + "\\" + deep;
-         CHECK(CreateDirectoryW(std::wstring(deepPath.begin(), deepPath.end()).c_str(), nullptr));
-         PostCommand(ID_FILE_PROCESS);
-         HWND hPicker = WaitForDialog(kPicker);
-         if (!CHECK(hPicker != nullptr && EnterOnlyFolder(hPicker, name))) return;
-         Sleep(300);
-         CHECK_EQ(Text(NameBox(hPicker)), "_placebo_");
-         HWND hLog = nullptr;
-         std::string log = SelectAndWaitForLog(hPicker, &hLog);
-         CHECK(log.find("\r\noutput folder: " + folder + "\r\n") != std::string::npos);
-         HWND hEdit = GetDlgItem(hLog, 1005);
-         size_t lines = 1;
-         for (size_t at = log.find("\r\n"); at != std::string::npos; at = log.find("\r\n", at + 2))
-             ++lines;
-         CHECK_EQ(std::to_string(SendMessageA(hEdit, EM_GETLINECOUNT, 0, 0)), std::to_string(lines));
-         SCROLLINFO info = {};
-         info.cbSize = sizeof info;
-         info.fMask = SIF_RANGE | SIF_PAGE;
-         CHECK(GetScrollInfo(hEdit, SB_HORZ, &info) &&
-               info.nMax - info.nMin + 1 > static_cast<int>(info.nPage));
-         CHECK(PressButton(hLog, IDOK) && !FolderFiles(folder).empty());
+    std::string profile = ProfileValues();
+    PostCommand(ID_FILE_PROCESS);
+    hPicker = WaitForDialog(kPicker);
+    CHECK(EnterOnlyFolder(hPicker, deep));
+    PostMessageA(GetDlgItem(hPicker, IDOK), BM_CLICK, 0, 0);
+    CHECK_EQ(AnswerMessageBox(),
+             "This path is too long. Choose a shorter file name or a folder with a shorter path.");
+    CHECK(IsWindow(hPicker) && PressButton(hPicker, IDCANCEL) && NoLog(1500));
+    CHECK(IsWindowEnabled(MainFrame()));
+    CHECK_EQ(ProfileValues(), profile);
 
-         std::string profile = ProfileValues();
-         PostCommand(ID_FILE_PROCESS);
-         hPicker = WaitForDialog(kPicker);
-         if (!CHECK(hPicker != nullptr && EnterOnlyFolder(hPicker, deep))) return;
-         PostMessageA(GetDlgItem(hPicker, IDOK), BM_CLICK, 0, 0);
-         CHECK_EQ(AnswerMessageBox(), "This path is too long. Choose a shorter file name or a "
-                                      "folder with a shorter path.");
-         CHECK(IsWindow(hPicker) && PressButton(hPicker, IDCANCEL));
-         CHECK(NoLog(1500) && IsWindowEnabled(MainFrame()));
-         CHECK_EQ(ProfileValues(), profile);
-     },
-     nullptr});
+    PostCommand(ID_FILE_PROCESS);
+    hPicker = Picker();
+    HWND hLookIn = GetDlgItem(hPicker, 1137);
+    SelectComboItem(hPicker, 1137,
+                    static_cast<int>(SendMessageA(hLookIn, CB_FINDSTRINGEXACT, static_cast<WPARAM>(-1),
+                                                  reinterpret_cast<LPARAM>("My Computer"))));
+    CHECK(WaitFor([&] { return Text(hLookIn) == "My Computer"; }));
+    Sleep(300);
+    CHECK_EQ(Text(NameBox(hPicker)), "_placebo_");
+    CHECK(PressButton(hPicker, IDOK) && NoLog(1500) && IsWindowEnabled(MainFrame()));
+    CHECK(FolderFiles(folder).size() == 10);
+    PostCommand(ID_FILE_NEW);
+    Settle();
+    PressKeys({VK_CONTROL, 'S'});
+    CHECK(WaitForDialog(kPicker, 1000) == nullptr);
+}
+Register pickFolders({"process.picker-folders", Sample, PickFolders, nullptr});
 
-// Select while the picker shows My Computer, a place with no file-system path, ends the command
-// as Cancel does. With no source open, Ctrl+S does not start it.
-Register noPath({"process.no-path", Sample,
-                 [] {
-                     std::string folder = FreshFolder("no-path", true);
-                     PostCommand(ID_FILE_PROCESS);
-                     HWND hPicker = Picker();
-                     if (hPicker == nullptr) return;
-                     HWND hLookIn = GetDlgItem(hPicker, 1137);
-                     int count = static_cast<int>(SendMessageA(hLookIn, CB_GETCOUNT, 0, 0)), index = -1;
-                     for (int i = 0; i < count; ++i)
-                         if (ComboItem(hLookIn, i) == "My Computer") index = i;
-                     if (!CHECK(index >= 0)) return;
-                     SendMessageA(hLookIn, CB_SETCURSEL, static_cast<WPARAM>(index), 0);
-                     SendMessageA(hPicker, WM_COMMAND, MAKEWPARAM(1137, CBN_SELENDOK),
-                                  reinterpret_cast<LPARAM>(hLookIn));
-                     CHECK(WaitFor([&] { return Text(hLookIn) == "My Computer"; }));
-                     Sleep(300);
-                     CHECK_EQ(Text(NameBox(hPicker)), "_placebo_");
-                     CHECK(PressButton(hPicker, IDOK) && NoLog(1500));
-                     CHECK(FolderFiles(folder).empty() && IsWindowEnabled(MainFrame()));
-                     PostCommand(ID_FILE_NEW);
-                     Settle();
-                     PressKeys({VK_CONTROL, 'S'});
-                     CHECK(WaitForDialog(kPicker, 1000) == nullptr);
-                 },
-                 nullptr});
-
-// A chunk level of blanks and commas: the engine logs the empty list. A read error of the
-// source, and a source that grew on disk past what memory holds, are reported by the command
-// dispatch with their messages and no log; the next Process works.
+// The file that grows; the command run through the picker at once, for a message and no log.
 std::string g_growing;
 void Resize(LONGLONG size) {
     HANDLE h = CreateFileA(g_growing.c_str(), GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
@@ -268,63 +235,60 @@ void Resize(LONGLONG size) {
 }
 std::string SelectForMessage(int timeoutMs = 5000) {
     PostCommand(ID_FILE_PROCESS);
-    HWND hPicker = WaitForDialog(kPicker);
-    CHECK(hPicker != nullptr && PressButton(hPicker, IDOK));
+    CHECK(PressButton(WaitForDialog(kPicker), IDOK));
     std::string text = AnswerMessageBox(timeoutMs);
     CHECK(NoLog(500));
     return text;
 }
-Register errors({"process.errors",
-                 [] {
-                     ForgetProfile();
-                     g_growing = WriteFile("growing.xml", "<topic><title>small</title></topic>\n");
-                     return std::vector<std::string>{g_growing};
-                 },
-                 [] {
-                     std::string folder = FreshFolder("errors", true);
-                     SetField(IDC_LEVEL_EDIT, " , ,");
-                     CHECK(ButtonEnabled(ID_FILE_PROCESS));
-                     PostCommand(ID_FILE_PROCESS);
-                     HWND hLog = nullptr;
-                     CHECK(
-                         SelectAndWaitForLog(Picker(), &hLog).find("\r\n\r\nchunk level tag is empty\r\n") !=
-                         std::string::npos);
-                     CHECK(PressButton(hLog, IDOK) && FolderFiles(folder).empty());
-                     SetField(IDC_LEVEL_EDIT, "topic");
-                     IoFaults::FailAt(IoOp::Read, 1);
-                     CHECK_EQ(SelectForMessage(), "An error occurred while reading " + g_growing + ".");
-                     IoFaults::Reset();
-                     for (LONGLONG size : {1900000000LL, 3500000000LL}) {
-                         Resize(size);
-                         CHECK_EQ(SelectForMessage(30000), "Out of memory.");
-                     }
-                     WriteFile("growing.xml", "<topic><title>again</title></topic>\n");
-                     PostCommand(ID_FILE_PROCESS);
-                     CHECK(RunInto(folder));
-                     CHECK(FolderFiles(folder) ==
-                           (std::map<std::string, std::string>{
-                               {"again.xml", std::string(kDefaultPreamble).insert(38, "\r") +
-                                                 "<topic><title>again</title></topic>"}}));
-                 },
-                 nullptr});
+
+// A chunk level of blanks and commas: the engine logs the empty list. A read error of the
+// source, and a source that grew on disk past what memory holds, are reported by the command
+// dispatch with their messages and no log; the next Process works.
+std::vector<std::string> Growing() {
+    ForgetProfile();
+    return {g_growing = WriteFile("growing.xml", "<topic><title>small</title></topic>\n")};
+}
+void Errors() {
+    std::string folder = FreshFolder("errors", true);
+    SetField(IDC_LEVEL_EDIT, " , ,");
+    CHECK(ButtonEnabled(ID_FILE_PROCESS));
+    PostCommand(ID_FILE_PROCESS);
+    HWND hLog = nullptr;
+    CHECK(SelectAndWaitForLog(Picker(), &hLog).find("\r\n\r\nchunk level tag is empty\r\n") !=
+          std::string::npos);
+    CHECK(PressButton(hLog, IDOK) && FolderFiles(folder).empty());
+    SetField(IDC_LEVEL_EDIT, "topic");
+    IoFaults::FailAt(IoOp::Read, 1);
+    CHECK_EQ(SelectForMessage(), "An error occurred while reading " + g_growing + ".");
+    IoFaults::Reset();
+    for (LONGLONG size : {1900000000LL, 3500000000LL}) {
+        Resize(size);
+        CHECK_EQ(SelectForMessage(30000), "Out of memory.");
+    }
+    WriteFile("growing.xml", "<topic><title>again</title></topic>\n");
+    PostCommand(ID_FILE_PROCESS);
+    CHECK(RunInto(Picker(), folder));
+    std::string again =
+        std::string(kDefaultPreamble).insert(38, "\r") + "<topic><title>again</title></topic>";
+    CHECK(FolderFiles(folder) == (std::map<std::string, std::string>{{"again.xml", again}}));
+}
+Register errors({"process.errors", Growing, Errors, nullptr});
 
 // Not a test: poses the picker, the Process Log after a run on the bundled sample, and the
 // Settings dialog for scripts/screenshots.sh.
-Register shots({"shots", Sample,
-                [] {
-                    FreshFolder("shots-out", true);
-                    PostCommand(ID_FILE_PROCESS);
-                    HWND hPicker = WaitForDialog(kPicker);
-                    Pose(hPicker, "folder-picker");
-                    CHECK(PressButton(hPicker, IDOK));
-                    HWND hLog = WaitForDialog("Process Log", 10000);
-                    Pose(hLog, "process-log");
-                    CHECK(PressButton(hLog, IDOK));
-                    PostCommand(ID_SETTINGS);
-                    HWND hSettings = WaitForDialog("Settings");
-                    Pose(hSettings, "settings");
-                    CHECK(PressButton(hSettings, IDCANCEL));
-                },
-                nullptr});
-
+void Shots() {
+    FreshFolder("shots-out", true);
+    PostCommand(ID_FILE_PROCESS);
+    HWND hPicker = WaitForDialog(kPicker);
+    Pose(hPicker, "folder-picker");
+    CHECK(PressButton(hPicker, IDOK));
+    HWND hLog = WaitForDialog("Process Log", 10000);
+    Pose(hLog, "process-log");
+    CHECK(PressButton(hLog, IDOK));
+    PostCommand(ID_SETTINGS);
+    HWND hSettings = WaitForDialog("Settings");
+    Pose(hSettings, "settings");
+    CHECK(PressButton(hSettings, IDCANCEL));
+}
+Register shots({"shots", Sample, Shots, nullptr});
 } // namespace

@@ -76,118 +76,109 @@ std::string Expected(int bits, bool prefixRuleLast) {
 
 // A fresh profile: the defaults, the focus; OK without a change writes nothing. Every
 // combination of the boxes as the dialog opens with it, then clicking through them.
-Register enabling({"settings.enabling", FreshArgs,
-                   [] {
-                       HWND hDlg = OpenSettings();
-                       CHECK(Checked(hDlg, IDC_OVERWRITE) && !Checked(hDlg, IDC_SUBFOLDERS) &&
-                             !Checked(hDlg, IDC_APPEND_TAGNAME));
-                       CHECK_EQ(Text(GetDlgItem(hDlg, IDC_EXT)) + "|" + Text(GetDlgItem(hDlg, IDC_PREAMBLE)),
-                                std::string("xml|") + kDefaultPreamble);
-                       CHECK_EQ(Observed(hDlg), Expected(4, true));
-                       CHECK(FocusWindow() == GetDlgItem(hDlg, IDC_OVERWRITE) &&
-                             !IsWindowEnabled(MainFrame()));
-                       CHECK(Confirm(hDlg));
-                       CHECK_EQ(ProfileValues(), "");
-                       ChunkSettings& settings = *GetChunkSettings();
-                       for (int bits = 0; bits < 32; ++bits) {
-                           BOOL* members[] = {&settings.m_bEmitPrefix, &settings.m_bUseSource,
-                                              &settings.m_bEmitPreamble, &settings.m_bUseLine1,
-                                              &settings.m_bEmitPostamble};
-                           for (int i = 0; i < 5; ++i)
-                               *members[i] = (bits >> i) & 1;
-                           hDlg = OpenSettings();
-                           CHECK_EQ(Observed(hDlg), Expected(bits, true));
-                           CHECK(PressButton(hDlg, IDCANCEL));
-                       }
-                       settings.m_bEmitPrefix = settings.m_bUseSource = settings.m_bEmitPostamble = 0;
-                       settings.m_bUseLine1 = 0;
-                       settings.m_bEmitPreamble = 1;
-                       hDlg = OpenSettings();
-                       int bits = 4;
-                       bool prefixRuleLast = true;
-                       for (int box : {0, 1, 0, 0, 1, 1, 3, 2, 2, 3, 2, 2, 4, 4}) {
-                           Click(hDlg, kBoxes[box]);
-                           bits ^= 1 << box;
-                           prefixRuleLast = box > 1 ? prefixRuleLast : box == 0;
-                           CHECK_EQ(Observed(hDlg), Expected(bits, prefixRuleLast));
-                       }
-                       CHECK(PressButton(hDlg, IDCANCEL));
-                   },
-                   nullptr});
+void Enabling() {
+    HWND hDlg = OpenSettings();
+    CHECK(Checked(hDlg, IDC_OVERWRITE) && !Checked(hDlg, IDC_SUBFOLDERS) &&
+          !Checked(hDlg, IDC_APPEND_TAGNAME));
+    CHECK_EQ(Text(GetDlgItem(hDlg, IDC_EXT)) + "|" + Text(GetDlgItem(hDlg, IDC_PREAMBLE)),
+             std::string("xml|") + kDefaultPreamble);
+    CHECK_EQ(Observed(hDlg), Expected(4, true));
+    CHECK(FocusWindow() == GetDlgItem(hDlg, IDC_OVERWRITE) && !IsWindowEnabled(MainFrame()));
+    CHECK(Confirm(hDlg));
+    CHECK_EQ(ProfileValues(), "");
+    ChunkSettings& settings = *GetChunkSettings();
+    for (int bits = 0; bits < 32; ++bits) {
+        BOOL* members[] = {&settings.m_bEmitPrefix, &settings.m_bUseSource, &settings.m_bEmitPreamble,
+                           &settings.m_bUseLine1, &settings.m_bEmitPostamble};
+        for (int i = 0; i < 5; ++i)
+            *members[i] = (bits >> i) & 1;
+        hDlg = OpenSettings();
+        CHECK_EQ(Observed(hDlg), Expected(bits, true));
+        CHECK(PressButton(hDlg, IDCANCEL));
+    }
+    settings.m_bEmitPrefix = settings.m_bUseSource = settings.m_bEmitPostamble = 0;
+    settings.m_bUseLine1 = 0;
+    settings.m_bEmitPreamble = 1;
+    hDlg = OpenSettings();
+    int bits = 4;
+    bool prefixRuleLast = true;
+    for (int box : {0, 1, 0, 0, 1, 1, 3, 2, 2, 3, 2, 2, 4, 4}) {
+        Click(hDlg, kBoxes[box]);
+        bits ^= 1 << box;
+        prefixRuleLast = box > 1 ? prefixRuleLast : box == 0;
+        CHECK_EQ(Observed(hDlg), Expected(bits, prefixRuleLast));
+    }
+    CHECK(PressButton(hDlg, IDCANCEL));
+}
+Register enabling({"settings.enabling", FreshArgs, Enabling, nullptr});
 
 // Boxes 1005 and 1007 both on: the greyed prefix is emptied by its Clear button and saved; the
 // Clear button follows the edit again after 1007 is clicked. Greyed texts are kept.
-Register clear({"settings.clear", FreshArgs,
-                [] {
-                    ChunkSettings& settings = *GetChunkSettings();
-                    settings.m_bEmitPrefix = settings.m_bUseSource = settings.m_bUseLine1 = 1;
-                    settings.m_bEmitPreamble = 0;
-                    settings.m_bEmitPostamble = 1;
-                    settings.m_strPrefix = "pre-";
-                    settings.m_strPreamble = "PRE";
-                    settings.m_strPostamble = "POST";
-                    HWND hDlg = OpenSettings();
-                    CHECK_EQ(Observed(hDlg), Expected(27, true));
-                    CHECK_EQ(Text(GetDlgItem(hDlg, IDC_PREFIX)) + "|" + Text(GetDlgItem(hDlg, IDC_PREAMBLE)),
-                             "pre-|PRE");
-                    Click(hDlg, IDC_CLEAR_PREFIX);
-                    CHECK_EQ(Text(GetDlgItem(hDlg, IDC_PREFIX)), "");
-                    Click(hDlg, IDC_USE_SOURCE);
-                    Click(hDlg, IDC_USE_SOURCE);
-                    CHECK_EQ(Observed(hDlg), Expected(27, false));
-                    SendMessageA(GetDlgItem(hDlg, IDC_PREAMBLE), WM_SETTEXT, 0,
-                                 reinterpret_cast<LPARAM>("PRE2"));
-                    Click(hDlg, IDC_CLEAR_POSTAMBLE);
-                    CHECK(Confirm(hDlg));
-                    CHECK_EQ(ProfileValues(),
-                             "Settings\\postamble=\nSettings\\preamble=PRE2\nSettings\\prefix=\n");
-                    CHECK(settings.m_bUseSource == 1 && settings.m_bUseLine1 == 1);
-                },
-                nullptr});
+void Clear() {
+    ChunkSettings& settings = *GetChunkSettings();
+    settings.m_bEmitPrefix = settings.m_bUseSource = settings.m_bUseLine1 = 1;
+    settings.m_bEmitPreamble = 0;
+    settings.m_bEmitPostamble = 1;
+    settings.m_strPrefix = "pre-";
+    settings.m_strPreamble = "PRE";
+    settings.m_strPostamble = "POST";
+    HWND hDlg = OpenSettings();
+    CHECK_EQ(Observed(hDlg), Expected(27, true));
+    CHECK_EQ(Text(GetDlgItem(hDlg, IDC_PREFIX)) + "|" + Text(GetDlgItem(hDlg, IDC_PREAMBLE)), "pre-|PRE");
+    Click(hDlg, IDC_CLEAR_PREFIX);
+    CHECK_EQ(Text(GetDlgItem(hDlg, IDC_PREFIX)), "");
+    Click(hDlg, IDC_USE_SOURCE);
+    Click(hDlg, IDC_USE_SOURCE);
+    CHECK_EQ(Observed(hDlg), Expected(27, false));
+    SendMessageA(GetDlgItem(hDlg, IDC_PREAMBLE), WM_SETTEXT, 0, reinterpret_cast<LPARAM>("PRE2"));
+    Click(hDlg, IDC_CLEAR_POSTAMBLE);
+    CHECK(Confirm(hDlg));
+    CHECK_EQ(ProfileValues(), "Settings\\postamble=\nSettings\\preamble=PRE2\nSettings\\prefix=\n");
+    CHECK(settings.m_bUseSource == 1 && settings.m_bUseLine1 == 1);
+}
+Register clear({"settings.clear", FreshArgs, Clear, nullptr});
 
 // Every option changed and confirmed: each in the profile at once as "yes"/"no" or its text (a
 // typed preamble with the edit's line breaks), unchanged ones absent; on and off again, and
 // Cancel, write nothing; the next Process uses the new options.
-Register write({"settings.write", FreshArgs,
-                [] {
-                    HWND hDlg = OpenSettings();
-                    for (int id : {IDC_OVERWRITE, IDC_SUBFOLDERS, IDC_EMIT_PREFIX, IDC_APPEND_TAGNAME,
-                                   IDC_EMIT_POSTAMBLE})
-                        Click(hDlg, id);
-                    Type(hDlg, IDC_PREFIX, "p-");
-                    Type(hDlg, IDC_EXT, "");
-                    Type(hDlg, IDC_PREAMBLE, "<!-- one -->\r<!-- two -->");
-                    Type(hDlg, IDC_POSTAMBLE, "<!-- end -->");
-                    CHECK(Confirm(hDlg));
-                    std::string values = ProfileValues();
-                    CHECK_EQ(values, "Settings\\append_tagname=yes\nSettings\\emit_postamble=yes\n"
-                                     "Settings\\emit_prefix=yes\nSettings\\ext=\nSettings\\overwrite=no\n"
-                                     "Settings\\postamble=<!-- end -->\n"
-                                     "Settings\\preamble=<!-- one -->\r\n<!-- two -->\n"
-                                     "Settings\\prefix=p-\nSettings\\subfolders=yes\n");
-                    hDlg = OpenSettings();
-                    Click(hDlg, IDC_SUBFOLDERS);
-                    Click(hDlg, IDC_SUBFOLDERS);
-                    Type(hDlg, IDC_EXT, "tmp");
-                    Type(hDlg, IDC_EXT, "");
-                    CHECK(Confirm(hDlg));
-                    hDlg = OpenSettings();
-                    Click(hDlg, IDC_OVERWRITE);
-                    Type(hDlg, IDC_EXT, "zzz");
-                    CHECK(Confirm(hDlg, IDCANCEL));
-                    CHECK_EQ(ProfileValues(), values);
-                    CHECK(GetChunkSettings()->m_bOverwrite == 0 && GetChunkSettings()->m_strExt.empty());
+void Write() {
+    HWND hDlg = OpenSettings();
+    for (int id : {IDC_OVERWRITE, IDC_SUBFOLDERS, IDC_EMIT_PREFIX, IDC_APPEND_TAGNAME, IDC_EMIT_POSTAMBLE})
+        Click(hDlg, id);
+    Type(hDlg, IDC_PREFIX, "p-");
+    Type(hDlg, IDC_EXT, "");
+    Type(hDlg, IDC_PREAMBLE, "<!-- one -->\r<!-- two -->");
+    Type(hDlg, IDC_POSTAMBLE, "<!-- end -->");
+    CHECK(Confirm(hDlg));
+    std::string values = ProfileValues();
+    CHECK_EQ(values, "Settings\\append_tagname=yes\nSettings\\emit_postamble=yes\n"
+                     "Settings\\emit_prefix=yes\nSettings\\ext=\nSettings\\overwrite=no\n"
+                     "Settings\\postamble=<!-- end -->\n"
+                     "Settings\\preamble=<!-- one -->\r\n<!-- two -->\n"
+                     "Settings\\prefix=p-\nSettings\\subfolders=yes\n");
+    hDlg = OpenSettings();
+    Click(hDlg, IDC_SUBFOLDERS);
+    Click(hDlg, IDC_SUBFOLDERS);
+    Type(hDlg, IDC_EXT, "tmp");
+    Type(hDlg, IDC_EXT, "");
+    CHECK(Confirm(hDlg));
+    hDlg = OpenSettings();
+    Click(hDlg, IDC_OVERWRITE);
+    Type(hDlg, IDC_EXT, "zzz");
+    CHECK(Confirm(hDlg, IDCANCEL));
+    CHECK_EQ(ProfileValues(), values);
+    CHECK(GetChunkSettings()->m_bOverwrite == 0 && GetChunkSettings()->m_strExt.empty());
 
-                    std::string folder = FreshFolder("after-settings", true);
-                    PostCommand(ID_FILE_PROCESS);
-                    CHECK(PressButton(WaitForDialog("Select Brevix Output Folder"), IDOK));
-                    CHECK(PressButton(WaitForDialog("Process Log", 10000), IDOK));
-                    std::map<std::string, std::string> files = FolderFiles(folder);
-                    CHECK_EQ(std::to_string(files.size()), "10");
-                    for (const auto& file : files)
-                        CHECK(file.first.compare(0, 8, "topic\\p-") == 0 &&
-                              file.second.find("<!-- two -->") != std::string::npos &&
-                              file.second.find("<!-- end -->") != std::string::npos);
-                },
-                nullptr});
+    std::string folder = FreshFolder("after-settings", true);
+    PostCommand(ID_FILE_PROCESS);
+    CHECK(PressButton(WaitForDialog("Select Brevix Output Folder"), IDOK));
+    CHECK(PressButton(WaitForDialog("Process Log", 10000), IDOK));
+    std::map<std::string, std::string> files = FolderFiles(folder);
+    CHECK_EQ(std::to_string(files.size()), "10");
+    for (const auto& file : files)
+        CHECK(file.first.compare(0, 8, "topic\\p-") == 0 &&
+              file.second.find("<!-- two -->") != std::string::npos &&
+              file.second.find("<!-- end -->") != std::string::npos);
+}
+Register write({"settings.write", FreshArgs, Write, nullptr});
 } // namespace

@@ -1,11 +1,10 @@
 // The windowed program's pure helpers, without starting it: the help file's path, recent-file
-// names in the menu, the view's line breaks and the command line's flags.
+// names in the menu and the command line's flags.
 #include <gtest/gtest.h>
 
 #include "framework/RecentFileList.h"
 #include "framework/WinApp.h"
 #include "shell/BrevixApp.h"
-#include "shell/BrevixView.h"
 
 namespace {
 
@@ -29,10 +28,6 @@ TEST(ShellHelpers, RecentFileNamesFitThirtyCharacters) {
     };
     for (auto& c : cases)
         EXPECT_EQ(AbbreviatePath(c[0], 30), c[1]) << c[0];
-}
-
-TEST(ShellHelpers, ViewPutsACarriageReturnBeforeEveryLineFeed) {
-    EXPECT_EQ(WithCarriageReturns("a\nb\r\nc\r"), "a\r\nb\r\r\nc\r");
 }
 
 TEST(ShellHelpers, CommandLineFlagsTakeTheirCase) {
