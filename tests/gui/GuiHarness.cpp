@@ -50,7 +50,7 @@ UINT MenuState(UINT nID) {
     return static_cast<UINT>(-1);
 }
 
-// The text of one value of the registry, "(not a string)" for any other kind.
+// Every value below key: "prefix + name=text" for strings, "(number) n" for numbers.
 void CollectValues(HKEY root, const std::string& key, const std::string& prefix,
                    std::vector<std::string>& out) {
     HKEY hKey = nullptr;
@@ -62,7 +62,10 @@ void CollectValues(HKEY root, const std::string& key, const std::string& prefix,
                              &size) == ERROR_SUCCESS;
          ++i) {
         bool text = type == REG_SZ && size > 0 && data[size - 1] == '\0';
-        out.push_back(prefix + name + "=" + (text ? std::string(data.data(), size - 1) : "(not a string)"));
+        std::string number = type == REG_DWORD
+                                 ? "(number) " + std::to_string(*reinterpret_cast<DWORD*>(data.data()))
+                                 : "(other)";
+        out.push_back(prefix + name + "=" + (text ? std::string(data.data(), size - 1) : number));
     }
     for (DWORD i = 0, length; length = sizeof name,
                RegEnumKeyExA(hKey, i, name, &length, nullptr, nullptr, nullptr, nullptr) == ERROR_SUCCESS;

@@ -78,7 +78,8 @@ extern const std::string kSettings; // its section "Settings"
 std::string RegString(HKEY root, const std::string& key, const char* value, bool* exists = nullptr);
 bool RegKeyExists(HKEY root, const std::string& key);
 void RegSetString(HKEY root, const std::string& key, const char* value, const std::string& data);
-// Every string value below the profile, sorted: "subkey\value=data" and a line feed each.
+// Every value below the profile, sorted: "subkey\value=text" (a number "(number) n") and a line
+// feed each.
 std::string ProfileValues();
 // No profile, and no folder remembered by the file dialogs.
 void ForgetProfile();

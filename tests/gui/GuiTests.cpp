@@ -451,15 +451,7 @@ void Print() {
     CHECK_EQ(Text(MainFrame()), "print.xml - Brevix");
 }
 Register print({"print.preview", Fresh, Print, [](int) {
-                    DWORD value = 0, size = sizeof value, type = 0;
-                    HKEY hKey = nullptr;
-                    if (RegOpenKeyExA(HKEY_CURRENT_USER, kSettings.c_str(), 0, KEY_READ, &hKey) ==
-                        ERROR_SUCCESS) {
-                        RegQueryValueExA(hKey, "PreviewPages", nullptr, &type,
-                                         reinterpret_cast<BYTE*>(&value), &size);
-                        RegCloseKey(hKey);
-                    }
-                    CHECK(type == REG_DWORD && value == 2);
+                    CHECK(ProfileValues().find("\nSettings\\PreviewPages=(number) 2\n") != std::string::npos);
                 }});
 
 // Not a test: poses the program for scripts/screenshots.sh.
