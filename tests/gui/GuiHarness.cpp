@@ -395,6 +395,8 @@ int WINAPI WinMain(HINSTANCE hInstance, HINSTANCE, LPSTR, int nCmdShow) {
         }
     if (g_case == nullptr) return args.empty() || args[0] == "--list" ? 0 : (Log("no case " + args[0]), 2);
     std::vector<CString> appArgs = g_case->prepare ? g_case->prepare() : std::vector<CString>();
+    // The pointer starts away from the windows: a run before may have left it over a button.
+    SetCursorPos(GetSystemMetrics(SM_CXSCREEN) - 1, GetSystemMetrics(SM_CYSCREEN) - 1);
     CreateThread(nullptr, 0, Watchdog, nullptr, 0, nullptr);
     HANDLE hTest = CreateThread(nullptr, 0, TestThread, nullptr, 0, nullptr);
     int exitCode = AfxWinMain(hInstance, appArgs, nCmdShow);
