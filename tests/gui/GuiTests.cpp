@@ -62,53 +62,53 @@ std::vector<std::string> Fresh() {
 
 // Start-up shows the stored key texts, exit stores the typed ones; the bars, the status texts
 // and Help.
-Register startProfile(
-    {"start.profile",
-     [] {
-         ForgetProfile();
-         RegSetString(HKEY_CURRENT_USER, kSettings, "tag", "chapter, section");
-         RegSetString(HKEY_CURRENT_USER, kSettings, "attrs", "heading @id");
-         return std::vector<std::string>();
-     },
-     [] {
-         CHECK_EQ(Text(MainFrame()), "Untitled - Brevix");
-         CHECK_EQ(Text(ToolbarChild(IDC_LEVEL_EDIT)), "chapter, section");
-         CHECK_EQ(Text(ToolbarChild(IDC_NAME_EDIT)), "heading @id");
-         // The status bar: "Ready", and a menu item's prompt while it is highlighted.
-         CHECK_EQ(StatusPane(0), "Ready");
-         SendMessageA(MainFrame(), WM_MENUSELECT, MAKEWPARAM(ID_FILE_PROCESS, MF_HILITE),
-                      reinterpret_cast<LPARAM>(GetSubMenu(GetMenu(MainFrame()), 0)));
-         CHECK_EQ(StatusPane(0), "Process the active document");
-         SendMessageA(MainFrame(), WM_MENUSELECT, MAKEWPARAM(0, 0xFFFF), 0);
-         CHECK_EQ(StatusPane(0), "Ready");
-         // Hiding and showing the bars; the toolbar keeps the texts typed into it.
-         SetField(IDC_LEVEL_EDIT, "part");
-         for (auto bar : {ToolBar, StatusBar}) {
-             UINT nID = bar == ToolBar ? ID_VIEW_TOOLBAR : ID_VIEW_STATUS_BAR;
-             PostCommand(nID);
-             CHECK(WaitFor([&] { return !IsWindowVisible(bar()); }) && !MenuItemChecked(nID));
-             PostCommand(nID);
-             CHECK(WaitFor([&] { return IsWindowVisible(bar()) != 0; }) && MenuItemChecked(nID));
-         }
-         CHECK_EQ(Text(ToolbarChild(IDC_LEVEL_EDIT)), "part");
-         // The lock-key indicator follows the key at idle time.
-         bool capsOn = (GetKeyState(VK_CAPITAL) & 1) != 0;
-         CHECK_EQ(StatusPane(1), capsOn ? "CAP" : "");
-         PressKeys({VK_CAPITAL});
-         CHECK(WaitFor([&] { return StatusPane(1) == (capsOn ? "" : "CAP"); }));
-         PressKeys({VK_CAPITAL});
-         // F1 and Ctrl+F1 reach Help, which binds the help library; a missing help file is no failure.
-         const std::string& help = TheApp().GetHelpFilePath();
-         CHECK_EQ(help.substr(help.rfind('\\') + 1), "brevix-gui-tests.chm");
-         CHECK(GetModuleHandleA("hhctrl.ocx") == nullptr);
-         PressKeys({VK_F1});
-         CHECK(WaitFor([] { return GetModuleHandleA("hhctrl.ocx") != nullptr; }));
-         PressKeys({VK_CONTROL, VK_F1});
-         Settle();
-         CHECK_EQ(Text(MainFrame()), "Untitled - Brevix");
-         SetField(IDC_NAME_EDIT, "heading @id, @n");
-     },
-     [](int) { CHECK_EQ(ProfileValues(), "Settings\\attrs=heading @id, @n\nSettings\\tag=part\n"); }});
+std::vector<std::string> StoredKeys() {
+    ForgetProfile();
+    RegSetString(HKEY_CURRENT_USER, kSettings, "tag", "chapter, section");
+    RegSetString(HKEY_CURRENT_USER, kSettings, "attrs", "heading @id");
+    return {};
+}
+void StartProfile() {
+    CHECK_EQ(Text(MainFrame()), "Untitled - Brevix");
+    CHECK_EQ(Text(ToolbarChild(IDC_LEVEL_EDIT)), "chapter, section");
+    CHECK_EQ(Text(ToolbarChild(IDC_NAME_EDIT)), "heading @id");
+    // The status bar: "Ready", and a menu item's prompt while it is highlighted.
+    CHECK_EQ(StatusPane(0), "Ready");
+    SendMessageA(MainFrame(), WM_MENUSELECT, MAKEWPARAM(ID_FILE_PROCESS, MF_HILITE),
+                 reinterpret_cast<LPARAM>(GetSubMenu(GetMenu(MainFrame()), 0)));
+    CHECK_EQ(StatusPane(0), "Process the active document");
+    SendMessageA(MainFrame(), WM_MENUSELECT, MAKEWPARAM(0, 0xFFFF), 0);
+    CHECK_EQ(StatusPane(0), "Ready");
+    // Hiding and showing the bars; the toolbar keeps the texts typed into it.
+    SetField(IDC_LEVEL_EDIT, "part");
+    for (auto bar : {ToolBar, StatusBar}) {
+        UINT nID = bar == ToolBar ? ID_VIEW_TOOLBAR : ID_VIEW_STATUS_BAR;
+        PostCommand(nID);
+        CHECK(WaitFor([&] { return !IsWindowVisible(bar()); }) && !MenuItemChecked(nID));
+        PostCommand(nID);
+        CHECK(WaitFor([&] { return IsWindowVisible(bar()) != 0; }) && MenuItemChecked(nID));
+    }
+    CHECK_EQ(Text(ToolbarChild(IDC_LEVEL_EDIT)), "part");
+    // The lock-key indicator follows the key at idle time.
+    bool capsOn = (GetKeyState(VK_CAPITAL) & 1) != 0;
+    CHECK_EQ(StatusPane(1), capsOn ? "CAP" : "");
+    PressKeys({VK_CAPITAL});
+    CHECK(WaitFor([&] { return StatusPane(1) == (capsOn ? "" : "CAP"); }));
+    PressKeys({VK_CAPITAL});
+    // F1 and Ctrl+F1 reach Help, which binds the help library; a missing help file is no failure.
+    const std::string& help = TheApp().GetHelpFilePath();
+    CHECK_EQ(help.substr(help.rfind('\\') + 1), "brevix-gui-tests.chm");
+    CHECK(GetModuleHandleA("hhctrl.ocx") == nullptr);
+    PressKeys({VK_F1});
+    CHECK(WaitFor([] { return GetModuleHandleA("hhctrl.ocx") != nullptr; }));
+    PressKeys({VK_CONTROL, VK_F1});
+    Settle();
+    CHECK_EQ(Text(MainFrame()), "Untitled - Brevix");
+    SetField(IDC_NAME_EDIT, "heading @id, @n");
+}
+Register startProfile({"start.profile", StoredKeys, StartProfile, [](int) {
+                           CHECK_EQ(ProfileValues(), "Settings\\attrs=heading @id, @n\nSettings\\tag=part\n");
+                       }});
 
 // A start-up file that is missing: the message, no window; the key texts are stored all the same.
 Register startMissing({"start.missing-file",
@@ -310,49 +310,49 @@ std::string ProgramShortPath() {
     return shortPath;
 }
 
-std::vector<std::string> WithoutXml(const char* xmlClass) {
+// No entries of the document type and no ".xml"; or ".xml" of another class.
+std::vector<std::string> WithoutXml() {
     RegDeleteTreeA(HKEY_CLASSES_ROOT, ".xml");
     RegDeleteTreeA(HKEY_CLASSES_ROOT, "Brevix.Document");
-    if (xmlClass != nullptr) RegSetString(HKEY_CLASSES_ROOT, ".xml", nullptr, xmlClass);
+    return {};
+}
+std::vector<std::string> XmlOfOthers() {
+    WithoutXml();
+    RegSetString(HKEY_CLASSES_ROOT, ".xml", nullptr, "xmlfile");
     return {};
 }
 
 // The shell's entries, with ".xml" free: it is claimed with its ShellNew entry.
-Register shellOwn({"shell.own-xml", [] { return WithoutXml(nullptr); },
-                   [] {
-                       std::string program = ProgramShortPath(), key = "Brevix.Document\\";
-                       const std::string entries[][2] = {
-                           {key, "Brevix Document"},
-                           {key + "DefaultIcon", program + ",1"},
-                           {key + "shell\\open\\command", program + " \"%1\""},
-                           {key + "shell\\print\\command", program + " /p \"%1\""},
-                           {key + "shell\\printto\\command", program + " /pt \"%1\" \"%2\" \"%3\" \"%4\""},
-                           {".xml", "Brevix.Document"},
-                       };
-                       for (auto& entry : entries)
-                           CHECK_EQ(entry[0] + "=" + RegString(HKEY_CLASSES_ROOT, entry[0], nullptr),
-                                    entry[0] + "=" + entry[1]);
-                       bool exists = false;
-                       CHECK(RegString(HKEY_CLASSES_ROOT, ".xml\\ShellNew", "NullFile", &exists).empty() &&
-                             exists);
-                   },
-                   nullptr});
+void ShellOwn() {
+    std::string program = ProgramShortPath(), key = "Brevix.Document\\";
+    const std::string entries[][2] = {
+        {key, "Brevix Document"},
+        {key + "DefaultIcon", program + ",1"},
+        {key + "shell\\open\\command", program + " \"%1\""},
+        {key + "shell\\print\\command", program + " /p \"%1\""},
+        {key + "shell\\printto\\command", program + " /pt \"%1\" \"%2\" \"%3\" \"%4\""},
+        {".xml", "Brevix.Document"},
+    };
+    for (auto& entry : entries)
+        CHECK_EQ(entry[0] + "=" + RegString(HKEY_CLASSES_ROOT, entry[0], nullptr), entry[0] + "=" + entry[1]);
+    bool exists = false;
+    CHECK(RegString(HKEY_CLASSES_ROOT, ".xml\\ShellNew", "NullFile", &exists).empty() && exists);
+}
+Register shellOwn({"shell.own-xml", WithoutXml, ShellOwn, nullptr});
 
 // ".xml" of another class stays so; the document type's own entries are still written.
-Register shellOther({"shell.other-xml", [] { return WithoutXml("xmlfile"); },
-                     [] {
-                         CHECK_EQ(RegString(HKEY_CLASSES_ROOT, ".xml", nullptr), "xmlfile");
-                         CHECK(!RegKeyExists(HKEY_CLASSES_ROOT, ".xml\\ShellNew"));
-                         CHECK_EQ(RegString(HKEY_CLASSES_ROOT, "Brevix.Document", nullptr),
-                                  "Brevix Document");
-                     },
-                     nullptr});
+void ShellOther() {
+    CHECK_EQ(RegString(HKEY_CLASSES_ROOT, ".xml", nullptr), "xmlfile");
+    CHECK(!RegKeyExists(HKEY_CLASSES_ROOT, ".xml\\ShellNew"));
+    CHECK_EQ(RegString(HKEY_CLASSES_ROOT, "Brevix.Document", nullptr), "Brevix Document");
+}
+Register shellOther({"shell.other-xml", XmlOfOthers, ShellOther, nullptr});
 
 // /Unregister: the shell entries and the profile go, with the message; exit writes the keys.
 Register unregister({"shell.unregister",
                      [] {
                          ForgetProfile();
-                         WithoutXml(nullptr);
+                         WithoutXml();
                          RegSetString(HKEY_CLASSES_ROOT, "Brevix.Document", nullptr, "Brevix Document");
                          RegSetString(HKEY_CURRENT_USER, kRecent, "File1", "C:\\x.xml");
                          RegSetString(HKEY_CURRENT_USER, kSettings, "ext", "txt");
