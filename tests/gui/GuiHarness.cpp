@@ -1,7 +1,9 @@
 #include "GuiHarness.h"
 
-#include <cstdio>
+#include <algorithm>
 #include <cstring>
+#include <fstream>
+#include <iterator>
 
 #include "framework/FrameWnd.h"
 #include "framework/WinApp.h"
@@ -12,66 +14,72 @@ namespace {
 int g_failures = 0;
 HWND g_frame = nullptr;
 
-void Write(const std::string& text) {
-    DWORD written = 0;
-    ::WriteFile(GetStdHandle(STD_OUTPUT_HANDLE), text.data(), static_cast<DWORD>(text.size()), &written,
-                nullptr);
-}
-
-std::string Escape(const std::string& text) {
-    std::string out;
-    for (char ch : text) {
-        if (ch == '\r')
-            out += "\\r";
-        else if (ch == '\n')
-            out += "\\n";
-        else
-            out += ch;
-    }
-    return out.size() > 300 ? out.substr(0, 300) + "..." : out;
-}
-
+// Every visible dialog of this process with the caption searched for.
 BOOL CALLBACK FindProcessDialog(HWND hWnd, LPARAM lParam) {
     auto* search = reinterpret_cast<std::pair<const char*, HWND>*>(lParam);
     DWORD pid = 0;
     GetWindowThreadProcessId(hWnd, &pid);
     char cls[64] = "";
     GetClassNameA(hWnd, cls, sizeof cls);
-    if (pid == GetCurrentProcessId() && std::strcmp(cls, "#32770") == 0 && IsWindowVisible(hWnd) &&
-        Text(hWnd) == search->first) {
-        search->second = hWnd;
-        return FALSE;
-    }
-    return TRUE;
+    if (pid != GetCurrentProcessId() || std::strcmp(cls, "#32770") != 0 || !IsWindowVisible(hWnd) ||
+        Text(hWnd) != search->first)
+        return TRUE;
+    search->second = hWnd;
+    return FALSE;
 }
 
+// The longest static text of a message box: its message.
 BOOL CALLBACK LongestStatic(HWND hWnd, LPARAM lParam) {
     auto* best = reinterpret_cast<std::string*>(lParam);
     char cls[32] = "";
     GetClassNameA(hWnd, cls, sizeof cls);
-    std::string text = Text(hWnd);
-    if (lstrcmpiA(cls, "Static") == 0 && text.size() > best->size()) *best = text;
+    if (lstrcmpiA(cls, "Static") == 0 && Text(hWnd).size() > best->size()) *best = Text(hWnd);
     return TRUE;
 }
 
-HMENU SubMenuHolding(UINT nID, int* position) {
+// The state of menu item nID after the menu holding it was opened (-1 when there is none).
+UINT MenuState(UINT nID) {
     HMENU bar = GetMenu(MainFrame());
     for (int i = 0; i < GetMenuItemCount(bar); ++i) {
         HMENU sub = GetSubMenu(bar, i);
         if (sub == nullptr) continue;
         SendMessageA(MainFrame(), WM_INITMENUPOPUP, reinterpret_cast<WPARAM>(sub), i);
-        for (int j = 0; j < GetMenuItemCount(sub); ++j)
-            if (GetMenuItemID(sub, j) == nID) {
-                if (position != nullptr) *position = j;
-                return sub;
-            }
+        if (GetMenuState(sub, nID, MF_BYCOMMAND) != static_cast<UINT>(-1))
+            return GetMenuState(sub, nID, MF_BYCOMMAND);
     }
-    return nullptr;
+    return static_cast<UINT>(-1);
+}
+
+// Every value below key: "prefix + name=text" for strings, "(number) n" for numbers.
+void CollectValues(HKEY root, const std::string& key, const std::string& prefix,
+                   std::vector<std::string>& out) {
+    HKEY hKey = nullptr;
+    if (RegOpenKeyExA(root, key.c_str(), 0, KEY_READ, &hKey) != ERROR_SUCCESS) return;
+    char name[256];
+    std::vector<char> data(65536);
+    for (DWORD i = 0, length, size, type; length = sizeof name, size = static_cast<DWORD>(data.size()),
+               RegEnumValueA(hKey, i, name, &length, nullptr, &type, reinterpret_cast<BYTE*>(data.data()),
+                             &size) == ERROR_SUCCESS;
+         ++i) {
+        bool text = type == REG_SZ && size > 0 && data[size - 1] == '\0';
+        std::string number = type == REG_DWORD
+                                 ? "(number) " + std::to_string(*reinterpret_cast<DWORD*>(data.data()))
+                                 : "(other)";
+        out.push_back(prefix + name + "=" + (text ? std::string(data.data(), size - 1) : number));
+    }
+    for (DWORD i = 0, length; length = sizeof name,
+               RegEnumKeyExA(hKey, i, name, &length, nullptr, nullptr, nullptr, nullptr) == ERROR_SUCCESS;
+         ++i)
+        CollectValues(hKey, name, prefix + name + "\\", out);
+    RegCloseKey(hKey);
 }
 } // namespace
 
 void Log(const std::string& text) {
-    Write(text + "\n");
+    std::string line = text + "\n";
+    DWORD written = 0;
+    ::WriteFile(GetStdHandle(STD_OUTPUT_HANDLE), line.data(), static_cast<DWORD>(line.size()), &written,
+                nullptr);
 }
 
 void Fail(const std::string& what, int line) {
@@ -85,38 +93,32 @@ bool Check(bool condition, const char* text, int line) {
 }
 
 bool CheckEq(const std::string& actual, const std::string& expected, const char* text, int line) {
-    if (actual == expected) return true;
-    Fail(std::string(text) + "\n      is:       \"" + Escape(actual) + "\"\n      expected: \"" +
-             Escape(expected) + "\"",
-         line);
-    return false;
-}
-
-int FailureCount() {
-    return g_failures;
+    auto escape = [](const std::string& in) {
+        std::string out;
+        for (char ch : in)
+            out += ch == '\r' ? "\\r" : ch == '\n' ? "\\n" : std::string(1, ch);
+        return out.size() > 300 ? out.substr(0, 300) + "..." : out;
+    };
+    if (actual != expected)
+        Fail(std::string(text) + "\n      is:       \"" + escape(actual) + "\"\n      expected: \"" +
+                 escape(expected) + "\"",
+             line);
+    return actual == expected;
 }
 
 bool WaitFor(const std::function<bool()>& condition, int timeoutMs) {
-    for (int waited = 0;; waited += 20) {
-        if (condition()) return true;
+    for (int waited = 0; !condition(); waited += 20) {
         if (waited >= timeoutMs) return false;
         Sleep(20);
     }
+    return true;
 }
 
 std::string Text(HWND hWnd) {
-    char buffer[4096] = "";
-    if (hWnd == nullptr) return "";
-    int length = static_cast<int>(SendMessageA(hWnd, WM_GETTEXTLENGTH, 0, 0));
-    if (length >= static_cast<int>(sizeof buffer)) {
-        std::string text(static_cast<size_t>(length) + 1, '\0');
-        length =
-            static_cast<int>(SendMessageA(hWnd, WM_GETTEXT, text.size(), reinterpret_cast<LPARAM>(&text[0])));
-        text.resize(static_cast<size_t>(length));
-        return text;
-    }
-    SendMessageA(hWnd, WM_GETTEXT, sizeof buffer, reinterpret_cast<LPARAM>(buffer));
-    return buffer;
+    std::string text(static_cast<size_t>(SendMessageA(hWnd, WM_GETTEXTLENGTH, 0, 0)) + 1, '\0');
+    text.resize(
+        static_cast<size_t>(SendMessageA(hWnd, WM_GETTEXT, text.size(), reinterpret_cast<LPARAM>(&text[0]))));
+    return hWnd != nullptr ? text : "";
 }
 
 HWND MainFrame() {
@@ -135,77 +137,67 @@ HWND ToolbarChild(int id) {
     return GetDlgItem(ToolBar(), id);
 }
 
-HWND WaitForDialog(const char* caption, int timeoutMs) {
-    std::pair<const char*, HWND> search(caption, nullptr);
-    WaitFor(
-        [&] {
-            EnumWindows(FindProcessDialog, reinterpret_cast<LPARAM>(&search));
-            return search.second != nullptr;
-        },
-        timeoutMs);
-    return search.second;
+HWND FocusWindow() {
+    GUITHREADINFO info = {};
+    info.cbSize = sizeof info;
+    GetGUIThreadInfo(GetWindowThreadProcessId(MainFrame(), nullptr), &info);
+    return info.hwndFocus;
 }
 
-std::string MessageText(HWND hBox) {
-    std::string text;
-    EnumChildWindows(hBox, LongestStatic, reinterpret_cast<LPARAM>(&text));
-    return text;
+HWND WaitForDialog(const char* caption, int timeoutMs) {
+    std::pair<const char*, HWND> search(caption, nullptr);
+    WaitFor([&] { return !EnumWindows(FindProcessDialog, reinterpret_cast<LPARAM>(&search)); }, timeoutMs);
+    return search.second;
 }
 
 std::string AnswerMessageBox(int timeoutMs) {
     HWND hBox = WaitForDialog("Brevix", timeoutMs);
-    if (hBox == nullptr) return "";
-    std::string text = MessageText(hBox);
+    std::string text;
+    EnumChildWindows(hBox, LongestStatic, reinterpret_cast<LPARAM>(&text));
     PostMessageA(hBox, WM_COMMAND, IDOK, 0);
     WaitFor([&] { return !IsWindow(hBox); });
-    return text;
+    return hBox != nullptr ? text : "";
+}
+
+bool PressButton(HWND hDlg, int nID) {
+    PostMessageA(GetDlgItem(hDlg, nID), BM_CLICK, 0, 0);
+    return WaitFor([&] { return !IsWindow(hDlg); });
 }
 
 void PostCommand(UINT nID) {
     PostMessageA(MainFrame(), WM_COMMAND, nID, 0);
 }
-
 bool MenuItemEnabled(UINT nID) {
-    int position = 0;
-    HMENU sub = SubMenuHolding(nID, &position);
-    return sub != nullptr &&
-           !(GetMenuState(sub, static_cast<UINT>(position), MF_BYPOSITION) & (MF_GRAYED | MF_DISABLED));
+    return !(MenuState(nID) & (MF_GRAYED | MF_DISABLED));
 }
-
 bool MenuItemChecked(UINT nID) {
-    int position = 0;
-    HMENU sub = SubMenuHolding(nID, &position);
-    return sub != nullptr && (GetMenuState(sub, static_cast<UINT>(position), MF_BYPOSITION) & MF_CHECKED);
+    return MenuState(nID) != static_cast<UINT>(-1) && (MenuState(nID) & MF_CHECKED);
+}
+bool ButtonEnabled(UINT nID) {
+    return SendMessageA(ToolBar(), TB_ISBUTTONENABLED, nID, 0) != 0;
 }
 
-std::string MenuItemText(int nMenu, int index) {
-    HMENU sub = GetSubMenu(GetMenu(MainFrame()), nMenu);
-    SendMessageA(MainFrame(), WM_INITMENUPOPUP, reinterpret_cast<WPARAM>(sub), nMenu);
+std::string FileMenuText(int index) {
+    HMENU file = GetSubMenu(GetMenu(MainFrame()), 0);
+    SendMessageA(MainFrame(), WM_INITMENUPOPUP, reinterpret_cast<WPARAM>(file), 0);
     char text[256] = "";
-    GetMenuStringA(sub, static_cast<UINT>(index), text, sizeof text, MF_BYPOSITION);
+    GetMenuStringA(file, static_cast<UINT>(index), text, sizeof text, MF_BYPOSITION);
     return text;
 }
 
-bool ButtonEnabled(UINT nID) {
-    return SendMessageA(ToolBar(), TB_ISBUTTONENABLED, nID, 0) != 0;
+void SetField(int id, const std::string& text) {
+    SendMessageA(ToolbarChild(id), WM_SETTEXT, 0, reinterpret_cast<LPARAM>(text.c_str()));
+    Settle();
 }
 
 void PressKeys(const std::vector<WORD>& keys) {
     SetForegroundWindow(MainFrame());
     WaitFor([] { return GetForegroundWindow() == MainFrame(); }, 2000);
-    std::vector<INPUT> inputs;
-    for (WORD key : keys) {
-        INPUT input = {};
-        input.type = INPUT_KEYBOARD;
-        input.ki.wVk = key;
-        inputs.push_back(input);
-    }
-    for (size_t i = keys.size(); i-- > 0;) {
-        INPUT input = {};
-        input.type = INPUT_KEYBOARD;
-        input.ki.wVk = keys[i];
-        input.ki.dwFlags = KEYEVENTF_KEYUP;
-        inputs.push_back(input);
+    std::vector<INPUT> inputs(keys.size() * 2);
+    for (size_t i = 0; i < keys.size(); ++i) {
+        inputs[i].type = inputs[inputs.size() - 1 - i].type = INPUT_KEYBOARD;
+        inputs[i].ki.wVk = inputs[inputs.size() - 1 - i].ki.wVk = keys[i];
+        inputs[inputs.size() - 1 - i].ki.dwFlags = KEYEVENTF_KEYUP;
     }
     SendInput(static_cast<UINT>(inputs.size()), inputs.data(), sizeof(INPUT));
     Settle();
@@ -228,6 +220,13 @@ void Click(HWND hWnd, const RECT* rc) {
     Settle();
 }
 
+void ClickButton(UINT nID) {
+    RECT button = {};
+    SendMessageA(ToolBar(), TB_GETITEMRECT, SendMessageA(ToolBar(), TB_COMMANDTOINDEX, nID, 0),
+                 reinterpret_cast<LPARAM>(&button));
+    Click(ToolBar(), &button);
+}
+
 void Settle() {
     // A posted message makes the loop idle again after it; a sent one returns once the
     // thread is back in its loop, which is after the idle update.
@@ -241,73 +240,113 @@ bool OpenWithDialog(const std::string& path) {
     PostCommand(ID_FILE_OPEN);
     HWND hDlg = WaitForDialog("Open");
     if (!CHECK(hDlg != nullptr)) return false;
-    HWND hName = GetDlgItem(hDlg, 1148);
-    if (hName == nullptr) hName = GetDlgItem(hDlg, 1152);
+    HWND hName = GetDlgItem(hDlg, 1148) != nullptr ? GetDlgItem(hDlg, 1148) : GetDlgItem(hDlg, 1152);
     SendMessageA(hName, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(path.c_str()));
     PostMessageA(hDlg, WM_COMMAND, IDOK, 0);
     return WaitFor([&] { return !IsWindow(hDlg); });
 }
 
+void Pose(HWND hWnd, const char* name) {
+    RECT rc = {};
+    GetWindowRect(hWnd, &rc);
+    CreateDirectoryA("C:\\shots", nullptr);
+    Sleep(700);
+    WriteFile("..\\shots\\" + std::string(name) + ".ready",
+              std::to_string(rc.right - rc.left) + "x" + std::to_string(rc.bottom - rc.top) + "+" +
+                  std::to_string(rc.left) + "+" + std::to_string(rc.top));
+    std::string done = std::string("C:\\shots\\") + name + ".done";
+    WaitFor([&] { return GetFileAttributesA(done.c_str()) != INVALID_FILE_ATTRIBUTES; }, 30000);
+}
+
 std::string TempDir() {
-    static std::string dir;
-    if (dir.empty()) {
-        dir = "C:\\brevix-gui-tests";
-        CreateDirectoryA(dir.c_str(), nullptr);
-    }
-    return dir;
+    CreateDirectoryA("C:\\brevix-gui-tests", nullptr);
+    return "C:\\brevix-gui-tests";
 }
 
 std::string WriteFile(const std::string& name, const std::string& bytes) {
     std::string path = TempDir() + "\\" + name;
-    FILE* file = std::fopen(path.c_str(), "wb");
-    if (file != nullptr) {
-        std::fwrite(bytes.data(), 1, bytes.size(), file);
-        std::fclose(file);
-    }
+    std::ofstream(path, std::ios::binary) << bytes;
     return path;
 }
 
+namespace {
+// Calls visit(path, isFolder) for every entry below folder, a folder's entries before it.
+void ForEachBelow(const std::string& folder, const std::function<void(const std::string&, bool)>& visit) {
+    WIN32_FIND_DATAA data;
+    HANDLE h = FindFirstFileA((folder + "\\*").c_str(), &data);
+    for (BOOL more = h != INVALID_HANDLE_VALUE; more; more = FindNextFileA(h, &data)) {
+        std::string name = data.cFileName, path = folder + "\\" + name;
+        bool isFolder = (data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0;
+        if (name == "." || name == "..") continue;
+        if (isFolder) ForEachBelow(path, visit);
+        visit(path, isFolder);
+    }
+    if (h != INVALID_HANDLE_VALUE) FindClose(h);
+}
+} // namespace
+
+std::string FreshFolder(const std::string& name, bool enter) {
+    std::string folder = TempDir() + "\\" + name;
+    CreateDirectoryA(folder.c_str(), nullptr);
+    ForEachBelow(folder, [](const std::string& path, bool isFolder) {
+        isFolder ? RemoveDirectoryA(path.c_str()) : DeleteFileA(path.c_str());
+    });
+    if (enter) SetCurrentDirectoryA(folder.c_str());
+    return folder;
+}
+
+std::map<std::string, std::string> FolderFiles(const std::string& folder) {
+    std::map<std::string, std::string> files;
+    ForEachBelow(folder, [&](const std::string& path, bool isFolder) {
+        std::ifstream in(path, std::ios::binary);
+        if (!isFolder)
+            files[path.substr(folder.size() + 1)] =
+                std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+    });
+    return files;
+}
+
+std::string SamplePath() {
+    std::string path = "Z:" BREVIX_SOURCE_DIR "/samples/user-guide.xml";
+    std::replace(path.begin(), path.end(), '/', '\\');
+    return path;
+}
+
+const std::string kProfile = "Software\\Vellacor\\Brevix";
+const std::string kSettings = kProfile + "\\Settings";
+
 std::string RegString(HKEY root, const std::string& key, const char* value, bool* exists) {
-    HKEY hKey = nullptr;
-    if (exists != nullptr) *exists = false;
-    if (RegOpenKeyExA(root, key.c_str(), 0, KEY_READ, &hKey) != ERROR_SUCCESS) return "";
     char data[2048] = "";
-    DWORD size = sizeof data, type = 0;
-    LONG result = RegQueryValueExA(hKey, value, nullptr, &type, reinterpret_cast<BYTE*>(data), &size);
-    RegCloseKey(hKey);
-    if (result != ERROR_SUCCESS) return "";
-    if (exists != nullptr) *exists = true;
-    return std::string(data, size > 0 && data[size - 1] == '\0' ? size - 1 : size);
+    DWORD size = sizeof data;
+    bool found = RegGetValueA(root, key.c_str(), value, RRF_RT_REG_SZ, nullptr, data, &size) == ERROR_SUCCESS;
+    if (exists != nullptr) *exists = found;
+    return data;
 }
 
 bool RegKeyExists(HKEY root, const std::string& key) {
     HKEY hKey = nullptr;
-    if (RegOpenKeyExA(root, key.c_str(), 0, KEY_READ, &hKey) != ERROR_SUCCESS) return false;
-    RegCloseKey(hKey);
-    return true;
-}
-
-void RegDeleteTreeAll(HKEY root, const std::string& key) {
-    HKEY hKey = nullptr;
-    if (RegOpenKeyExA(root, key.c_str(), 0, KEY_ALL_ACCESS, &hKey) != ERROR_SUCCESS) return;
-    char name[256];
-    for (;;) {
-        DWORD length = sizeof name;
-        if (RegEnumKeyExA(hKey, 0, name, &length, nullptr, nullptr, nullptr, nullptr) != ERROR_SUCCESS) break;
-        RegDeleteTreeAll(hKey, name);
-    }
-    RegCloseKey(hKey);
-    RegDeleteKeyA(root, key.c_str());
+    bool found = RegOpenKeyExA(root, key.c_str(), 0, KEY_READ, &hKey) == ERROR_SUCCESS;
+    if (found) RegCloseKey(hKey);
+    return found;
 }
 
 void RegSetString(HKEY root, const std::string& key, const char* value, const std::string& data) {
-    HKEY hKey = nullptr;
-    if (RegCreateKeyExA(root, key.c_str(), 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &hKey, nullptr) !=
-        ERROR_SUCCESS)
-        return;
-    RegSetValueExA(hKey, value, 0, REG_SZ, reinterpret_cast<const BYTE*>(data.c_str()),
-                   static_cast<DWORD>(data.size() + 1));
-    RegCloseKey(hKey);
+    RegSetKeyValueA(root, key.c_str(), value, REG_SZ, data.c_str(), static_cast<DWORD>(data.size() + 1));
+}
+
+std::string ProfileValues() {
+    std::vector<std::string> values;
+    CollectValues(HKEY_CURRENT_USER, kProfile, "", values);
+    std::sort(values.begin(), values.end());
+    std::string text;
+    for (const std::string& value : values)
+        text += value + "\n";
+    return text;
+}
+
+void ForgetProfile() {
+    RegDeleteTreeA(HKEY_CURRENT_USER, "Software\\Vellacor");
+    RegDeleteTreeA(HKEY_CURRENT_USER, "Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\ComDlg32");
 }
 
 std::vector<Case>& Cases() {
@@ -318,29 +357,27 @@ std::vector<Case>& Cases() {
 namespace {
 const Case* g_case = nullptr;
 
+// Waits for the main frame, runs the case's test and closes the frame.
 DWORD WINAPI TestThread(void*) {
-    // The main frame, once the application shows it.
     if (g_case->waitForFrame) {
-        WaitFor(
-            [] {
-                CWinApp* app = AfxGetApp();
-                return app != nullptr && app->m_pMainWnd != nullptr &&
-                       IsWindowVisible(app->m_pMainWnd->GetSafeHwnd());
-            },
-            8000);
-        CWinApp* app = AfxGetApp();
-        g_frame = app != nullptr && app->m_pMainWnd != nullptr ? app->m_pMainWnd->GetSafeHwnd() : nullptr;
-        if (!CHECK(g_frame != nullptr)) return 0;
+        auto frame = [] {
+            CWinApp* app = AfxGetApp();
+            HWND hWnd =
+                app != nullptr && app->m_pMainWnd != nullptr ? app->m_pMainWnd->GetSafeHwnd() : nullptr;
+            return IsWindowVisible(hWnd) ? hWnd : nullptr;
+        };
+        WaitFor([&] { return frame() != nullptr; }, 8000);
+        if (!CHECK((g_frame = frame()) != nullptr)) return 0;
         Settle();
     }
     if (g_case->during) g_case->during();
-    if (g_frame != nullptr && IsWindow(g_frame)) PostMessageA(g_frame, WM_CLOSE, 0, 0);
+    if (IsWindow(g_frame)) PostMessageA(g_frame, WM_CLOSE, 0, 0);
     return 0;
 }
 
 DWORD WINAPI Watchdog(void*) {
     Sleep(90000);
-    Log("  FAILED: the case did not end within 90 s");
+    Log("  FAILED: the run did not end within 90 s");
     ExitProcess(3);
 }
 } // namespace
@@ -350,24 +387,21 @@ DWORD WINAPI Watchdog(void*) {
 int WINAPI WinMain(HINSTANCE hInstance, HINSTANCE, LPSTR, int nCmdShow) {
     using namespace gui;
     std::vector<CString> args = AfxCommandLineArgs();
-    if (args.empty() || args[0] == "--list") {
-        // "shots" poses the program for screenshots; it is no test.
-        for (const Case& c : Cases())
-            if (std::strcmp(c.name, "shots") != 0) Log(c.name);
-        return 0;
-    }
     for (const Case& c : Cases())
-        if (args[0] == c.name) g_case = &c;
-    if (g_case == nullptr) {
-        Log("no case " + args[0]);
-        return 2;
-    }
+        if (args.empty() || args[0] == "--list") {
+            if (std::strcmp(c.name, "shots") != 0) Log(c.name); // "shots" poses for screenshots; no test
+        } else if (args[0] == c.name) {
+            g_case = &c;
+        }
+    if (g_case == nullptr) return args.empty() || args[0] == "--list" ? 0 : (Log("no case " + args[0]), 2);
     std::vector<CString> appArgs = g_case->prepare ? g_case->prepare() : std::vector<CString>();
+    // The pointer starts away from the windows: a run before may have left it over a button.
+    SetCursorPos(GetSystemMetrics(SM_CXSCREEN) - 1, GetSystemMetrics(SM_CYSCREEN) - 1);
     CreateThread(nullptr, 0, Watchdog, nullptr, 0, nullptr);
     HANDLE hTest = CreateThread(nullptr, 0, TestThread, nullptr, 0, nullptr);
     int exitCode = AfxWinMain(hInstance, appArgs, nCmdShow);
     WaitForSingleObject(hTest, 30000);
     if (g_case->after) g_case->after(exitCode);
-    Log(std::string(FailureCount() == 0 ? "PASS " : "FAIL ") + g_case->name);
-    return FailureCount() == 0 ? 0 : 1;
+    Log(std::string(g_failures == 0 ? "PASS " : "FAIL ") + g_case->name);
+    return g_failures == 0 ? 0 : 1;
 }

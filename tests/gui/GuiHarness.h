@@ -9,66 +9,85 @@
 #include <commctrl.h>
 
 #include <functional>
+#include <map>
 #include <string>
 #include <vector>
 
 namespace gui {
 
-// Records a failed check; the case fails when any was recorded.
+// Records a failed check; the run fails when any was recorded.
 void Fail(const std::string& what, int line);
 bool Check(bool condition, const char* text, int line);
 bool CheckEq(const std::string& actual, const std::string& expected, const char* text, int line);
 void Log(const std::string& text);
-int FailureCount();
-
 #define CHECK(cond) ::gui::Check((cond), #cond, __LINE__)
 #define CHECK_EQ(actual, expected) ::gui::CheckEq((actual), (expected), #actual, __LINE__)
-
 // Polls condition every 20 ms for up to timeoutMs; true when it held.
 bool WaitFor(const std::function<bool()>& condition, int timeoutMs = 5000);
 
-// Window helpers.
+// Windows.
 std::string Text(HWND hWnd);
 HWND MainFrame();
 HWND ToolBar();
 HWND StatusBar();
 HWND ViewEdit();
 HWND ToolbarChild(int id);
-// A top-level dialog of this process with caption, once it shows (null after the timeout).
+HWND FocusWindow(); // the application's window with the keyboard focus
+// A visible dialog of this process with caption (null after the timeout).
 HWND WaitForDialog(const char* caption, int timeoutMs = 5000);
-// The text of a message box's message.
-std::string MessageText(HWND hBox);
 // Waits for the message box titled "Brevix", returns its text and presses OK ("" when none came).
 std::string AnswerMessageBox(int timeoutMs = 5000);
+// Clicks button nID of hDlg as BM_CLICK does; true once the dialog has closed.
+bool PressButton(HWND hDlg, int nID);
 // Sends a command as the menu does (posted, so modal loops it starts do not block the test).
 void PostCommand(UINT nID);
-// The item state of nID in the frame's menu after the menu holding it was opened.
+// The item's state in the frame's menu, after the menu holding it was opened.
 bool MenuItemEnabled(UINT nID);
 bool MenuItemChecked(UINT nID);
-// The text of the item at position index of top-level menu nMenu, after the menu was opened.
-std::string MenuItemText(int nMenu, int index);
+// The text of the item at position index of the File menu, after it was opened.
+std::string FileMenuText(int index);
 bool ButtonEnabled(UINT nID);
+// Sets a toolbar field's text and lets the idle update run.
+void SetField(int id, const std::string& text);
 // Presses keys (virtual-key codes held in order, then let go) with the frame in front.
 void PressKeys(const std::vector<WORD>& keys);
 // Clicks the middle of rc (hWnd's client coordinates; its whole client area when null) with the
 // real mouse, the frame in front: whatever window lies there on screen gets the click.
 void Click(HWND hWnd, const RECT* rc = nullptr);
+void ClickButton(UINT nID); // a toolbar button, with the real mouse
 // Lets the application run its idle update and waits until it has.
 void Settle();
 // Opens path with File > Open, typing it into the Open dialog.
 bool OpenWithDialog(const std::string& path);
+// Not a test: poses hWnd for scripts/screenshots.sh (writes C:\shots\<name>.ready with its
+// rectangle, then waits for <name>.done).
+void Pose(HWND hWnd, const char* name);
 
-// Files and registry.
+// Files: the test folder, a file written into it, a fresh empty folder below it (made the
+// current one, where the output folder picker opens without a remembered one, when enter is
+// set), every file below a folder (relative path -> bytes), the bundled sample.
 std::string TempDir();
 std::string WriteFile(const std::string& name, const std::string& bytes);
+std::string FreshFolder(const std::string& name, bool enter = false);
+std::map<std::string, std::string> FolderFiles(const std::string& folder);
+std::string SamplePath();
+
+// The registry.
+extern const std::string kProfile;  // HKCU: the program's profile
+extern const std::string kSettings; // its section "Settings"
 std::string RegString(HKEY root, const std::string& key, const char* value, bool* exists = nullptr);
 bool RegKeyExists(HKEY root, const std::string& key);
-void RegDeleteTreeAll(HKEY root, const std::string& key);
 void RegSetString(HKEY root, const std::string& key, const char* value, const std::string& data);
+// Every value below the profile, sorted: "subkey\value=text" (a number "(number) n") and a line
+// feed each.
+std::string ProfileValues();
+// No profile, and no folder remembered by the file dialogs.
+void ForgetProfile();
 
-// One test case: prepare runs before the application starts and returns its arguments;
-// during runs on the test thread while it runs (and should end with the frame closed, or
-// it is closed for it); after runs once the application has ended.
+// One program run: prepare runs before the application starts and returns its arguments;
+// during runs on the test thread while it runs (the frame is closed after it); after runs once
+// the application has ended. scripts/gui-tests.sh runs the runs named "case.step" one after
+// another as the case "case".
 struct Case {
     const char* name;
     std::function<std::vector<std::string>()> prepare;
