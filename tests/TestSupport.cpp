@@ -118,5 +118,7 @@ CString EngineTest::Run(const CString& source) {
     WriteBytes(m_source, source);
     fs::create_directories(m_out);
     Chunker chunker = NewChunker();
-    return chunker.Process(m_source, m_out);
+    CString log = chunker.Process(m_source, m_out);
+    m_failed = chunker.HadFailure();
+    return log;
 }

@@ -8,6 +8,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <filesystem>
 #include <map>
 #include <set>
@@ -66,7 +67,8 @@ Chunker NewChunker();
 class EngineTest : public ::testing::Test {
 protected:
     void SetUp() override { ResetSettings(); }
-    // Writes source into src.xml and runs one Process into out; returns the log.
+    // Writes source into src.xml and runs one Process into out; returns the log, and sets
+    // m_failed to whether the run logged a failure.
     CString Run(const CString& source);
     CString OutPath(const CString& name) const { return m_out + kPathSeparator + name; }
     CString OutFile(const CString& name) const { return ReadBytes(OutPath(name)); }
@@ -74,4 +76,5 @@ protected:
     ScratchFolder m_scratch;
     CString m_source = m_scratch / "src.xml";
     CString m_out = m_scratch / "out";
+    bool m_failed = false;
 };
