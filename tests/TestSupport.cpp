@@ -1,9 +1,5 @@
 #include "TestSupport.h"
 
-#include "engine/Chunker.h"
-#include "platform/ProfileStore.h"
-
-#include <algorithm>
 #include <cstdlib>
 #include <fstream>
 #include <random>
@@ -13,20 +9,10 @@ namespace fs = std::filesystem;
 
 ScratchFolder::ScratchFolder() {
     static std::mt19937 random(std::random_device{}());
-    fs::path base = fs::temp_directory_path();
-    for (;;) {
-        fs::path candidate = base / ("brevix-test-" + std::to_string(random()));
-        std::error_code error;
-        if (fs::create_directory(candidate, error)) {
-            m_path = candidate.string();
-            break;
-        }
-    }
-}
-
-ScratchFolder::~ScratchFolder() {
     std::error_code error;
-    fs::remove_all(m_path, error);
+    do
+        m_path = (fs::temp_directory_path() / ("brevix-test-" + std::to_string(random()))).string();
+    while (!fs::create_directory(m_path, error));
 }
 
 CString ReadBytes(const CString& path) {
@@ -65,10 +51,8 @@ std::vector<CString> ListFolder(const CString& folder) {
 
 CString Crlf(const CString& text) {
     CString converted;
-    for (char c : text) {
-        if (c == '\n') converted += '\r';
-        converted += c;
-    }
+    for (char c : text)
+        converted += c == '\n' ? CString("\r\n") : CString(1, c);
     return converted;
 }
 
@@ -85,12 +69,9 @@ std::vector<CString> LogBody(const CString& log) {
     return lines;
 }
 
-namespace {
-TestSettings g_testSettings;
-} // namespace
-
 TestSettings& Settings() {
-    return g_testSettings;
+    static TestSettings settings;
+    return settings;
 }
 
 UserProfile ScratchProfile([[maybe_unused]] const ScratchFolder& folder) {
@@ -105,13 +86,13 @@ UserProfile ScratchProfile([[maybe_unused]] const ScratchFolder& folder) {
 }
 
 void ResetSettings(const CString& levelTags, const CString& nameKeys) {
-    static_cast<ChunkOptions&>(g_testSettings) = ChunkOptions::Defaults();
-    g_testSettings.levelTags = levelTags;
-    g_testSettings.nameKeys = nameKeys;
+    static_cast<ChunkOptions&>(Settings()) = ChunkOptions::Defaults();
+    Settings().levelTags = levelTags;
+    Settings().nameKeys = nameKeys;
 }
 
 Chunker NewChunker() {
-    return Chunker(g_testSettings, g_testSettings.levelTags, g_testSettings.nameKeys);
+    return Chunker(Settings(), Settings().levelTags, Settings().nameKeys);
 }
 
 CString EngineTest::Run(const CString& source) {
