@@ -65,6 +65,11 @@ MUTANTS = [
     ("cli/CommandLine.cpp", "err << \"brevix-cli: \" << unusable << \"\\n\";", "(void)unusable;"),
     ("cli/CommandLine.cpp", "catch (const std::length_error&) {", "catch (const std::out_of_range&) {"),
     ("cli/CommandLine.cpp", "if (options.noProfile) {", "if (false) {"),
+    ("engine/TagReader.cpp", "m_heldBeforeBang = bang ? m_heldLess : std::min(m_heldBeforeBang, m_heldLess);",
+     "m_heldBeforeBang = bang ? m_heldLess : m_heldBeforeBang;"),
+    ("engine/TagReader.cpp", "if (greater != nullptr && std::memchr(from, '?', greater - from) == nullptr) return greater;",
+     "if (greater != nullptr) return greater;"),
+    ("engine/TagReader.cpp", "static const TagStartSearch markerStarts(\"<?!\");", "static const TagStartSearch markerStarts(\"?!\");"),
 ]
 
 env = dict(os.environ, GTEST_FAIL_FAST="1", GTEST_BRIEF="1")

@@ -51,7 +51,7 @@ protected:
         } catch (const CFileException&) {
             result.raised = true;
         }
-        CollectFiles(out, result.files);
+        result.files = FilesBelow(out);
         return result;
     }
 

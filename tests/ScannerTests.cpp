@@ -28,9 +28,8 @@ protected:
     }
     // Every file below the output folder by its name there ("/" between folders) with its bytes.
     std::map<CString, CString> Files() {
-        std::map<CString, CString> files, named;
-        CollectFiles(m_out, files);
-        for (auto& [path, bytes] : files) {
+        std::map<CString, CString> named;
+        for (auto& [path, bytes] : FilesBelow(m_out)) {
             CString name = path.substr(m_out.size() + 1);
             std::replace(name.begin(), name.end(), kPathSeparator, '/');
             named[name] = bytes;

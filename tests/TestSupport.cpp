@@ -3,7 +3,6 @@
 #include <cstdlib>
 #include <fstream>
 #include <random>
-#include <sstream>
 
 namespace fs = std::filesystem;
 
@@ -15,29 +14,9 @@ ScratchFolder::ScratchFolder() {
     while (!fs::create_directory(m_path, error));
 }
 
-CString ReadBytes(const CString& path) {
-    std::ifstream in(path, std::ios::binary);
-    if (!in) return "<missing>";
-    std::ostringstream bytes;
-    bytes << in.rdbuf();
-    return bytes.str();
-}
-
 void WriteBytes(const CString& path, const CString& bytes) {
     std::ofstream out(path, std::ios::binary | std::ios::trunc);
     out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
-}
-
-void CollectFiles(const CString& folder, std::map<CString, CString>& files, std::set<CString>* folders) {
-    for (const auto& entry : fs::directory_iterator(folder)) {
-        CString path = folder + kPathSeparator + entry.path().filename().string();
-        if (entry.is_directory()) {
-            if (folders != nullptr) folders->insert(path);
-            CollectFiles(path, files, folders);
-        } else {
-            files[path] = ReadBytes(path);
-        }
-    }
 }
 
 std::vector<CString> ListFolder(const CString& folder) {
@@ -58,14 +37,11 @@ CString Crlf(const CString& text) {
 
 std::vector<CString> LogBody(const CString& log) {
     std::vector<CString> lines;
-    size_t start = 0;
-    while (start < log.size()) {
-        size_t end = log.find("\r\n", start);
-        if (end == CString::npos) end = log.size();
+    for (size_t start = 0, end; start < log.size(); start = end + 2) {
+        end = std::min(log.find("\r\n", start), log.size());
         lines.push_back(log.substr(start, end - start));
-        start = end + 2;
     }
-    if (lines.size() >= 2) lines.erase(lines.begin(), lines.begin() + 2);
+    lines.erase(lines.begin(), lines.begin() + std::min<size_t>(2, lines.size()));
     return lines;
 }
 

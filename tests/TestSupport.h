@@ -4,6 +4,7 @@
 #include "engine/Chunker.h"
 #include "platform/FileSystem.h"
 #include "platform/ProfileStore.h"
+#include "reference/Reference.h"
 
 #include <gtest/gtest.h>
 
@@ -33,10 +34,16 @@ template <size_t N> CString Bytes(const char (&literal)[N]) {
     return CString(literal, N - 1);
 }
 
-CString ReadBytes(const CString& path); // "<missing>" when it cannot be read
+inline CString ReadBytes(const CString& path) { // "<missing>" when it cannot be read
+    return reference::FileBytes(path);
+}
 void WriteBytes(const CString& path, const CString& bytes);
-// Every file below folder by full path with its bytes; with folders, every sub-folder too.
-void CollectFiles(const CString& folder, std::map<CString, CString>& files, std::set<CString>* folders = nullptr);
+// Every file below folder by full path, with its bytes.
+inline std::map<CString, CString> FilesBelow(const CString& folder) {
+    reference::Result found;
+    reference::Collect(folder, found);
+    return found.files;
+}
 std::vector<CString> ListFolder(const CString& folder); // the names, sorted
 CString Crlf(const CString& text);                       // every LF as CR LF
 // The log's lines without their CR LF, less the header line and its empty line.

@@ -9,10 +9,9 @@
 
 namespace reference {
 
-namespace {
-
 CString FileBytes(const CString& path) {
     std::ifstream in(path, std::ios::binary);
+    if (!in) return "<missing>";
     std::ostringstream bytes;
     bytes << in.rdbuf();
     return bytes.str();
@@ -27,6 +26,8 @@ void Collect(const CString& folder, Result& result) {
             result.files[path] = FileBytes(path);
     }
 }
+
+namespace {
 
 CString Dump(const Result& result) {
     CString text;

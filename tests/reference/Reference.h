@@ -36,6 +36,10 @@ struct Result {
 Result RunChunks(const ChunkOptions& options, const CString& levelText, const CString& keyText,
                  const CString& sourcePath, const CString& folder, const CString& text);
 
+// A file's bytes ("<missing>" when it cannot be read), and every file and sub-folder below folder.
+CString FileBytes(const CString& path);
+void Collect(const CString& folder, Result& into);
+
 // Runs the engine on the source file into folder (existing and empty) and the reference run on
 // the same text: "" when both give the same files, bytes, sub-folders and log lines, else both.
 CString CompareWithEngine(const ChunkOptions& options, const CString& levelText, const CString& keyText,
