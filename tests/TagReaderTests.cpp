@@ -53,6 +53,7 @@ TEST(TagReader, StripMarkupRemovesProcessingInstructionsFirst) {
         {"<!a<?b", "<!a<?b", 0},
         {"x<![CDATA[y]]>z", "xz", 1},
         {"<<!>?<?>", "<?", 2}, // the "<?>" goes before the "<!>", so the joined "<?" finds no ">"
+        {"<<<!a>?b><?<?c>d>e", "<d>e", 3}, // a "<?" joined after a "<?" removal ends at the first ">"
     };
     for (const auto& c : cases) {
         CString text = c.text, literal = c.text;
