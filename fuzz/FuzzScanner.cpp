@@ -42,7 +42,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     } catch (const CFileException& e) {
         FuzzFail("Process threw: " + std::string(e.what()));
     }
-    if (ReadFileBytes(sourcePath) != source) FuzzFail("the source file changed");
+    if (reference::FileBytes(sourcePath) != source) FuzzFail("the source file changed");
     int entries = 0;
     for (const auto& entry : std::filesystem::directory_iterator(box.Root()))
         entries += entry.path() == sourcePath || entry.path() == outFolder ? 1 : 100;

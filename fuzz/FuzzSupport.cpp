@@ -4,7 +4,6 @@
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
-#include <iterator>
 
 namespace fs = std::filesystem;
 
@@ -24,12 +23,6 @@ void WriteFileBytes(const std::string& path, const std::string& bytes) {
     std::ofstream out(path, std::ios::binary);
     out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
     if (!out) FuzzFail("cannot write " + path);
-}
-
-std::string ReadFileBytes(const std::string& path) {
-    std::ifstream in(path, std::ios::binary);
-    if (!in) FuzzFail("cannot read " + path);
-    return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
 }
 
 void FuzzFail(const std::string& what) {

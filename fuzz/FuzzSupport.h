@@ -20,7 +20,6 @@ private:
 };
 
 void WriteFileBytes(const std::string& path, const std::string& bytes);
-std::string ReadFileBytes(const std::string& path);
 
 // Reports a broken invariant and aborts, so that the fuzzer keeps the input as a crash.
 [[noreturn]] void FuzzFail(const std::string& what);
