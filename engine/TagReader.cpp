@@ -7,15 +7,6 @@
 #include <cstring>
 #include <string_view>
 
-bool RemoveConstruct(CString& text, const char* marker) {
-    size_t start = text.find(marker);
-    if (start == CString::npos) return false;
-    size_t close = text.find('>', start);
-    if (close == CString::npos) return false;
-    text.erase(start, close + 1 - start);
-    return true;
-}
-
 int StripMarkup(CString& text) {
     MarkupStripper stripper(text.data(), text.data() + text.size());
     CString stripped;

@@ -6,10 +6,6 @@
 
 #include <cstddef>
 
-// Removes the first construct that begins with marker, up to and including the first ">" after
-// the marker's start. False, with text unchanged, when there is no marker or no ">" after it.
-bool RemoveConstruct(CString& text, const char* marker);
-
 // Removes every construct that begins with "<?" or "<!" (a "<?" always before any "<!", and a
 // removal may join the text around it into a new marker); returns the number removed.
 int StripMarkup(CString& text);

@@ -55,6 +55,7 @@ void CStdioFile::FillBuffer() {
 // One block of converted text into dst; 0 at the end. Read errors throw.
 size_t CStdioFile::ReadBlock(char* dst, size_t size) {
     if (m_bEnd) return 0;
+    if (s_readBlockLimit != 0 && size > s_readBlockLimit) size = s_readBlockLimit;
     if (IoFaults::ShouldFail(IoOp::Read)) ThrowReadError();
     bool error = false;
     size_t got = ReadTextMode(m_pStream, dst, size, m_bEnd, error);

@@ -37,6 +37,10 @@ public:
     // The identity of the open file, asked through its handle; false when closed or unknown.
     bool GetIdentity(FileIdentity& id) const;
 
+    // Caps every read of the file at bytes (0: no cap), so that tests can put block boundaries
+    // anywhere in a small file.
+    static void SetReadBlockLimit(size_t bytes) { s_readBlockLimit = bytes; }
+
     CStdioFile(const CStdioFile&) = delete;
     CStdioFile& operator=(const CStdioFile&) = delete;
 
@@ -52,4 +56,5 @@ private:
     CString m_buffer;  // converted text not yet handed out by ReadString
     size_t m_bufferPos = 0;
     bool m_bEnd = false; // the stream reached its end (or a Ctrl-Z)
+    static inline size_t s_readBlockLimit = 0;
 };

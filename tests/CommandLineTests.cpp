@@ -32,13 +32,49 @@ protected:
     std::ostringstream m_stdout, m_stderr;
 };
 
-TEST_F(CommandLine, RunsWithTheFreshDefaultsAndPrintsTheLog) {
-    EXPECT_EQ(Cli({m_source, m_out}), 0);
-    std::vector<CString> body = LogBody(Out());
-    EXPECT_EQ(body, (std::vector<CString>{"source: " + m_source, "chunk level tag: topic",
-                                          "output folder: " + m_out, "", m_out + kPathSeparator + "A.xml"}));
-    EXPECT_EQ(Out().substr(Out().size() - 2), "\r\n");
-    EXPECT_EQ(Err(), "");
+// {arguments, exit status, a text standard output holds ("": nothing), a text standard error
+// holds ("": nothing), the files made}.
+TEST_F(CommandLine, StatusOutputAndFilesFollowTheArguments) {
+    const CString missing = m_scratch / "nowhere", dash = m_scratch / "-dash.xml";
+    WriteBytes(dash, "<topic>d</topic>");
+    const struct {
+        CStringList args;
+        int status;
+        CString out, err;
+        std::vector<CString> files;
+    } cases[] = {
+        {{m_source, m_out}, 0,
+         "\r\n\r\nsource: " + m_source + "\r\nchunk level tag: topic\r\noutput folder: " + m_out + "\r\n\r\n" + m_out +
+             kPathSeparator + "A.xml\r\n", "", {"A.xml"}},
+        {{"-t", "topic,section", "--keys=id", "-s", "ext=txt", "--set", "emit_preamble=Yes", "-s", "postamble=\n", "-s",
+          "emit_postamble=yes", m_source, m_out}, 0, "chunk level tag: topic,section\r\n", "", {"0001.txt", "s.txt"}},
+        {{"-tsection", "-kid", "-sext=sec", m_source, m_out}, 0, "s.sec\r\n", "", {"s.sec"}},
+        {{"-q", m_source, m_out}, 0, "", "", {"A.xml"}},
+        {{"--quiet", "-t", " , ", m_source, m_out}, 1, "\r\n\r\nchunk level tag is empty\r\n", "", {}},
+        {{"", m_out}, 1, "\r\n\r\nsource filename is empty\r\n", "", {}},
+        {{m_scratch / "missing.xml", m_out}, 1, "Unable to open file: " + m_scratch / "missing.xml", "", {}},
+        {{"--", dash, m_out}, 0, "0001.xml\r\n", "", {"0001.xml"}},
+        {{"--help"}, 0, "brevix-cli [OPTIONS] SOURCE OUTPUT_FOLDER", "", {}},
+        {{"--version"}, 0, "brevix-cli 1.4\n", "", {}},
+        {{m_source}, 2, "", "expected SOURCE and OUTPUT_FOLDER", {}},
+        {{"-x", m_source, m_out}, 2, "", "unknown option -x", {}},
+        {{m_source, m_out, "-t"}, 2, "", "option -t needs a value", {}},
+        {{"--quiet=yes", m_source, m_out}, 2, "", "option --quiet takes no value", {}},
+        {{"-s", "colour=red", m_source, m_out}, 2, "", "'colour=red'", {}},
+        {{"-s", "overwrite", m_source, m_out}, 2, "", "'overwrite'", {}},
+        {{m_source, missing}, 2, "", "output folder not found: " + missing, {}},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.args.size() > 1 ? c.args[0] + " " + c.args[1] : c.args[0]);
+        std::filesystem::remove_all(m_out);
+        std::filesystem::create_directories(m_out);
+        EXPECT_EQ(Cli(c.args), c.status);
+        EXPECT_TRUE(c.out.empty() ? Out().empty() : Out().find(c.out) != CString::npos) << Out();
+        EXPECT_TRUE(c.err.empty() ? Err().empty() : Err().find(c.err) != CString::npos) << Err();
+        EXPECT_EQ(ListFolder(m_out), c.files);
+    }
+    Cli(cases[1].args);
+    EXPECT_EQ(ReadBytes(m_out + kPathSeparator + "s.txt"), "<section id=\"s\">b</section>\r\n");
 }
 
 TEST_F(CommandLine, StoredProfileIsReadUnlessIgnored) {
@@ -49,36 +85,8 @@ TEST_F(CommandLine, StoredProfileIsReadUnlessIgnored) {
     EXPECT_EQ(ListFolder(m_out), (std::vector<CString>{"s.txt"}));
     EXPECT_EQ(Cli({"--no-profile", m_source, m_out}), 0);
     EXPECT_EQ(ListFolder(m_out), (std::vector<CString>{"A.xml", "s.txt"}));
-    EXPECT_EQ(m_profile.Writes().size(), 3u); // never written by the front end
-}
-
-TEST_F(CommandLine, OptionsOverrideForThisRunOnly) {
-    EXPECT_EQ(Cli({"-t", "topic,section", "--keys=id", "-s", "ext=txt", "--set", "emit_preamble=Yes", "-s",
-                   "postamble=\n", "-s", "emit_postamble=yes", m_source, m_out}),
-              0);
-    EXPECT_EQ(ListFolder(m_out), (std::vector<CString>{"0001.txt", "s.txt"}));
-    EXPECT_EQ(ReadBytes(m_out + kPathSeparator + "s.txt"), "<section id=\"s\">b</section>\r\n");
-    EXPECT_NE(Out().find("chunk level tag: topic,section\r\n"), CString::npos);
-    EXPECT_EQ(Cli({"--no-profile", m_source, m_out}), 0);
     EXPECT_EQ(ReadBytes(m_out + kPathSeparator + "A.xml").substr(0, 5), "<?xml");
-    EXPECT_EQ(Cli({"-tsection", "-kid", "-sext=sec", m_source, m_out}), 0);
-    EXPECT_EQ(ReadBytes(m_out + kPathSeparator + "s.sec").substr(0, 5), "<?xml");
-}
-
-TEST_F(CommandLine, QuietPrintsOnlyFailures) {
-    EXPECT_EQ(Cli({"-q", m_source, m_out}), 0);
-    EXPECT_EQ(Out(), "");
-    EXPECT_EQ(Cli({"--quiet", "-t", " , ", m_source, m_out}), 1);
-    EXPECT_EQ(LogBody(Out()), (std::vector<CString>{"chunk level tag is empty"}));
-}
-
-TEST_F(CommandLine, FailuresInTheRunGiveStatusOne) {
-    EXPECT_EQ(Cli({"", m_out}), 1);
-    EXPECT_EQ(LogBody(Out()), (std::vector<CString>{"source filename is empty"}));
-    EXPECT_EQ(Cli({m_scratch / "missing.xml", m_out}), 1);
-    std::filesystem::create_directories(m_out + kPathSeparator + "A.xml");
-    EXPECT_EQ(Cli({m_source, m_out}), 1);
-    EXPECT_NE(Out().find("Unable to open file: "), CString::npos);
+    EXPECT_EQ(m_profile.Writes().size(), 3u); // never written by the front end
 }
 
 TEST_F(CommandLine, FailuresRaisedByTheRunGoToStandardErrorWithStatusOne) {
@@ -156,34 +164,5 @@ TEST_F(CommandLine, ProfileLinesAreReadAsPeopleWriteThemAndUnusableOnesReported)
     }
 }
 #endif
-
-TEST_F(CommandLine, UsageErrorsGiveStatusTwoAndNameWhatIsWrong) {
-    const CString missing = m_scratch / "nowhere";
-    const struct {
-        CStringList args;
-        CString named;
-    } kCases[] = {{{m_source}, "expected SOURCE and OUTPUT_FOLDER"},
-                  {{"-x", m_source, m_out}, "unknown option -x"},
-                  {{m_source, m_out, "-t"}, "option -t needs a value"},
-                  {{"--quiet=yes", m_source, m_out}, "option --quiet takes no value"},
-                  {{"-s", "colour=red", m_source, m_out}, "'colour=red'"},
-                  {{"-s", "overwrite", m_source, m_out}, "'overwrite'"},
-                  {{m_source, missing}, "output folder not found: " + missing}};
-    for (const auto& usage : kCases) {
-        EXPECT_EQ(Cli(usage.args), 2);
-        EXPECT_NE(Err().find(usage.named), CString::npos) << Err();
-    }
-    EXPECT_TRUE(ListFolder(m_out).empty());
-}
-
-TEST_F(CommandLine, HelpVersionAndOperandsAfterDoubleDash) {
-    EXPECT_EQ(Cli({"--help"}), 0);
-    EXPECT_NE(Out().find("brevix-cli [OPTIONS] SOURCE OUTPUT_FOLDER"), CString::npos);
-    EXPECT_EQ(Cli({"--version"}), 0);
-    EXPECT_EQ(Out(), "brevix-cli 1.4\n");
-    WriteBytes(m_scratch / "-dash.xml", "<topic>d</topic>");
-    EXPECT_EQ(Cli({"--", m_scratch / "-dash.xml", m_out}), 0);
-    EXPECT_EQ(ListFolder(m_out), (std::vector<CString>{"0001.xml"}));
-}
 
 } // namespace

@@ -1,57 +1,22 @@
 #include "TestSupport.h"
 
-#include "engine/Chunker.h"
-#include "platform/ProfileStore.h"
-
-#include <algorithm>
 #include <cstdlib>
 #include <fstream>
 #include <random>
-#include <sstream>
 
 namespace fs = std::filesystem;
 
 ScratchFolder::ScratchFolder() {
     static std::mt19937 random(std::random_device{}());
-    fs::path base = fs::temp_directory_path();
-    for (;;) {
-        fs::path candidate = base / ("brevix-test-" + std::to_string(random()));
-        std::error_code error;
-        if (fs::create_directory(candidate, error)) {
-            m_path = candidate.string();
-            break;
-        }
-    }
-}
-
-ScratchFolder::~ScratchFolder() {
     std::error_code error;
-    fs::remove_all(m_path, error);
-}
-
-CString ReadBytes(const CString& path) {
-    std::ifstream in(path, std::ios::binary);
-    if (!in) return "<missing>";
-    std::ostringstream bytes;
-    bytes << in.rdbuf();
-    return bytes.str();
+    do
+        m_path = (fs::temp_directory_path() / ("brevix-test-" + std::to_string(random()))).string();
+    while (!fs::create_directory(m_path, error));
 }
 
 void WriteBytes(const CString& path, const CString& bytes) {
     std::ofstream out(path, std::ios::binary | std::ios::trunc);
     out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
-}
-
-void CollectFiles(const CString& folder, std::map<CString, CString>& files, std::set<CString>* folders) {
-    for (const auto& entry : fs::directory_iterator(folder)) {
-        CString path = folder + kPathSeparator + entry.path().filename().string();
-        if (entry.is_directory()) {
-            if (folders != nullptr) folders->insert(path);
-            CollectFiles(path, files, folders);
-        } else {
-            files[path] = ReadBytes(path);
-        }
-    }
 }
 
 std::vector<CString> ListFolder(const CString& folder) {
@@ -65,32 +30,24 @@ std::vector<CString> ListFolder(const CString& folder) {
 
 CString Crlf(const CString& text) {
     CString converted;
-    for (char c : text) {
-        if (c == '\n') converted += '\r';
-        converted += c;
-    }
+    for (char c : text)
+        converted += c == '\n' ? CString("\r\n") : CString(1, c);
     return converted;
 }
 
 std::vector<CString> LogBody(const CString& log) {
     std::vector<CString> lines;
-    size_t start = 0;
-    while (start < log.size()) {
-        size_t end = log.find("\r\n", start);
-        if (end == CString::npos) end = log.size();
+    for (size_t start = 0, end; start < log.size(); start = end + 2) {
+        end = std::min(log.find("\r\n", start), log.size());
         lines.push_back(log.substr(start, end - start));
-        start = end + 2;
     }
-    if (lines.size() >= 2) lines.erase(lines.begin(), lines.begin() + 2);
+    lines.erase(lines.begin(), lines.begin() + std::min<size_t>(2, lines.size()));
     return lines;
 }
 
-namespace {
-TestSettings g_testSettings;
-} // namespace
-
 TestSettings& Settings() {
-    return g_testSettings;
+    static TestSettings settings;
+    return settings;
 }
 
 UserProfile ScratchProfile([[maybe_unused]] const ScratchFolder& folder) {
@@ -105,18 +62,20 @@ UserProfile ScratchProfile([[maybe_unused]] const ScratchFolder& folder) {
 }
 
 void ResetSettings(const CString& levelTags, const CString& nameKeys) {
-    static_cast<ChunkOptions&>(g_testSettings) = ChunkOptions::Defaults();
-    g_testSettings.levelTags = levelTags;
-    g_testSettings.nameKeys = nameKeys;
+    static_cast<ChunkOptions&>(Settings()) = ChunkOptions::Defaults();
+    Settings().levelTags = levelTags;
+    Settings().nameKeys = nameKeys;
 }
 
 Chunker NewChunker() {
-    return Chunker(g_testSettings, g_testSettings.levelTags, g_testSettings.nameKeys);
+    return Chunker(Settings(), Settings().levelTags, Settings().nameKeys);
 }
 
 CString EngineTest::Run(const CString& source) {
     WriteBytes(m_source, source);
     fs::create_directories(m_out);
     Chunker chunker = NewChunker();
-    return chunker.Process(m_source, m_out);
+    CString log = chunker.Process(m_source, m_out);
+    m_failed = chunker.HadFailure();
+    return log;
 }

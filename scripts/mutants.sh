@@ -1,0 +1,113 @@
+#!/usr/bin/env bash
+# Hand-made faults, applied one at a time to the engine, platform and front-end sources: each is
+# built into the native suite (an incremental build in build/mutants), the suite runs, and the
+# source is restored. Prints which faults the suite kills and the count. Not part of the suite.
+#   scripts/mutants.sh [NUMBER...]   (default: every fault)
+set -euo pipefail
+cd "$(dirname "${BASH_SOURCE[0]}")/.."
+build=build/mutants
+cmake -S . -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
+cmake --build "$build" -j "$(nproc)" >/dev/null
+exec python3 - "$build" "$@" <<'PY'
+import os, subprocess, sys
+
+build, chosen = sys.argv[1], [int(a) for a in sys.argv[2:]]
+# (file, exact text, replacement): each a real fault the suite must notice.
+MUTANTS = [
+    ("engine/ChunkNaming.cpp", "regionEnd = at - 2;", "regionEnd = at;"),
+    ("engine/ChunkNaming.cpp", "(*after == '>' || *after == ' ')) {", "*after == '>') {"),
+    ("engine/ChunkNaming.cpp", "duplicate = !m_usedNames.insert(name).second;", "m_usedNames.insert(name);"),
+    ("engine/ChunkNaming.cpp", "if (!chunkPath.numbered && m_givenPaths.insert(PathCompareKey(chunkPath.path)).second) {",
+     "if (!chunkPath.numbered) {"),
+    ("engine/ChunkNaming.cpp", "!m_givenPaths.insert(PathCompareKey(candidate)).second)",
+     "(m_givenPaths.insert(PathCompareKey(candidate)), false))"),
+    ("engine/ChunkNaming.cpp", "stream.Open(candidate, WriteOpen::CreateNew)", "stream.Open(candidate, WriteOpen::Replace)"),
+    ("engine/ChunkNaming.cpp", "m_bSourceIdentity ? &m_sourceIdentity : nullptr", "nullptr"),
+    ("engine/ChunkNaming.cpp", "chunkPath.path == m_source.GetFilePath() || duplicate", "duplicate"),
+    ("engine/ChunkNaming.cpp", "name[3] >= '1'", "name[3] >= '0'"),
+    ("engine/ChunkNaming.cpp", "duplicate || !m_options.GetOverwrite() ||", "duplicate ||"),
+    ("engine/ChunkNaming.cpp", "if (c == '.') c = '_';", "if (c == '.') c = '-';"),
+    ("engine/ChunkNaming.cpp", "if (FindExists(candidate) ||", "if ("),
+    ("engine/ChunkScanner.cpp", "if (q == end || *q == '<') continue;", "if (q == end) continue;"),
+    ("engine/ChunkScanner.cpp", "*q != '>' && *q != ' ' && *q != '<'", "*q != '>' && *q != '<'"),
+    ("engine/ChunkScanner.cpp", "if (m_options.GetEmitPreamble() && !preamble.empty())", "if (!preamble.empty())"),
+    ("engine/ChunkScanner.cpp", "if (created || !IsFolder(subfolder)) {", "if (created) {"),
+    ("engine/ChunkScanner.cpp", "if (chunk.stream.IsOpen() && !chunk.stream.Close()) LogFailure(",
+     "if (chunk.stream.IsOpen() && !chunk.stream.Close()) LogLine("),
+    ("engine/ChunkScanner.cpp", "            LogLine(chunk.path);", "            LogFailure(chunk.path);"),
+    ("engine/ChunkScanner.cpp", "if (open.empty()) return;", "if (open.size() < 2) return;"),
+    ("engine/Chunker.cpp", "text.substr(0, text.find('\\n') + 1)", "text.substr(0, text.find('\\n'))"),
+    ("engine/Chunker.cpp", "text.find_first_not_of(\" ,\", start)", "text.find_first_not_of(\" \", start)"),
+    ("engine/ChunkOptions.h", "return text == \"yes\" ? 1 : 0;",
+     "return (text == \"yes\" || text == \"Yes\" || text == \"YES\") ? 1 : 0;"),
+    ("engine/TagReader.cpp", "|| c == '_';", "|| c == '_' || c == '-';"),
+    ("platform/TextMode_posix.cpp", "} else if (!atEnd) {", "} else if (false) {"),
+    ("platform/TextMode_posix.cpp", "const char kCtrlZ = 0x1A;", "const char kCtrlZ = 0x1B;"),
+    ("platform/TextMode_posix.cpp", "bool regular = fstat(fd, &info) == 0 && S_ISREG(info.st_mode);",
+     "bool regular = fstat(fd, &info) == 0;"),
+    ("platform/TextMode_posix.cpp", "if (fd < 0 && errno == ENOENT) fd = open(path.c_str(), flags | O_CREAT | O_EXCL, 0666);",
+     "if (fd < 0 && errno == ENOENT) fd = open(path.c_str(), flags | O_CREAT, 0666);"),
+    ("platform/TextMode_posix.cpp", "(info.st_size == 0 || ftruncate(fd, 0) == 0)", "(true)"),
+    ("platform/TextMode_posix.cpp", "how == WriteOpen::Replace && spare != nullptr &&", "how == WriteOpen::Replace && spare == nullptr &&"),
+    ("platform/TextMode_posix.cpp", "used += before;\n        block[used++] = '\\r';", "used += before;"),
+    ("platform/TextMode_posix.cpp", "|| S_ISDIR(info.st_mode)) {", ") {"),
+    ("platform/StdioFile.cpp", "if (!text.empty() && text.back() != '\\n') text.push_back('\\n');", ""),
+    ("platform/StdioFile.cpp", "if (std::fclose(stream) != 0 || failed)", "if (std::fclose(stream) != 0)"),
+    ("platform/FileSystem_posix.cpp", "} else if (*pattern == '?' || *pattern == *name) {", "} else if (*pattern == *name) {"),
+    ("platform/FileSystem_posix.cpp", "if (lstat(path.c_str(), &info) != 0) return false;", "if (stat(path.c_str(), &info) != 0) return false;"),
+    ("platform/ProfileStore_posix.cpp", "const CString text = raw.c_str();", "const CString text = raw;"),
+    ("platform/ProfileStore_posix.cpp", "} else if (line.kind == IniLine::kEntry && !seen.insert(", "} else if (false && !seen.insert("),
+    ("platform/ProfileStore_posix.cpp", "if (trimmed.empty() || trimmed[0] == ';' || trimmed[0] == '#') return line;",
+     "if (trimmed.empty() || trimmed[0] == ';') return line;"),
+    ("cli/CommandLine.cpp", "err << \"\\n\";\n    return kCliFailed;", "err << \"\\n\";\n    return status;"),
+    ("cli/CommandLine.cpp", "return Deliver(out, err, failed ? kCliFailed : kCliDone);", "return Deliver(out, err, kCliDone);"),
+    ("cli/CommandLine.cpp", "if (!(options.quiet && !failed))", "if (!options.quiet)"),
+    ("cli/CommandLine.cpp", "err << \"brevix-cli: \" << unusable << \"\\n\";", "(void)unusable;"),
+    ("cli/CommandLine.cpp", "catch (const std::length_error&) {", "catch (const std::out_of_range&) {"),
+    ("cli/CommandLine.cpp", "if (options.noProfile) {", "if (false) {"),
+    ("engine/TagReader.cpp", "m_heldBeforeBang = bang ? m_heldLess : std::min(m_heldBeforeBang, m_heldLess);",
+     "m_heldBeforeBang = bang ? m_heldLess : m_heldBeforeBang;"),
+    ("engine/TagReader.cpp", "if (greater != nullptr && std::memchr(from, '?', greater - from) == nullptr) return greater;",
+     "if (greater != nullptr) return greater;"),
+    ("engine/TagReader.cpp", "static const TagStartSearch markerStarts(\"<?!\");", "static const TagStartSearch markerStarts(\"?!\");"),
+]
+
+env = dict(os.environ, GTEST_FAIL_FAST="1", GTEST_BRIEF="1")
+killed, survived, broken = [], [], []
+for number, (path, text, replacement) in enumerate(MUTANTS, 1):
+    if chosen and number not in chosen:
+        continue
+    label = f"{number:2} {path}: {text.splitlines()[0].strip()[:70]}"
+    with open(path, "rb") as f:
+        original = f.read()
+    source = original.decode()
+    if source.count(text) != 1:
+        broken.append(label + " (text not found once)")
+        print("??", label, "(text not found once)", flush=True)
+        continue
+    try:
+        with open(path, "w") as f:
+            f.write(source.replace(text, replacement))
+        built = subprocess.run(["cmake", "--build", build, "-j", str(os.cpu_count())],
+                               stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL).returncode == 0
+        if built:
+            suite = subprocess.run(["ctest", "--test-dir", build, "-j", str(os.cpu_count()), "--timeout", "240", "-E", "packages"],
+                                   stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL, env=env)
+            built = suite.returncode != 0
+            (killed if built else survived).append(label)
+        else:
+            broken.append(label + " (does not build)")
+    finally:
+        with open(path, "wb") as f:
+            f.write(original)
+        os.utime(path)
+    print("killed " if label in killed else "SURVIVED" if label in survived else "??", label, flush=True)
+
+subprocess.run(["cmake", "--build", build, "-j", str(os.cpu_count())], stdout=subprocess.DEVNULL)
+print(f"\nkilled {len(killed)} of {len(killed) + len(survived)}" + (f", {len(broken)} not applied" if broken else ""))
+for label in survived:
+    print("survivor:", label)
+for label in broken:
+    print("not applied:", label)
+sys.exit(1 if survived or broken else 0)
+PY

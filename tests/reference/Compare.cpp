@@ -1,0 +1,68 @@
+// The engine against the reference run on one source.
+#include "Reference.h"
+
+#include "engine/Chunker.h"
+
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+
+namespace reference {
+
+CString FileBytes(const CString& path) {
+    std::ifstream in(path, std::ios::binary);
+    if (!in) return "<missing>";
+    std::ostringstream bytes;
+    bytes << in.rdbuf();
+    return bytes.str();
+}
+
+void Collect(const CString& folder, Result& result) {
+    for (const auto& entry : std::filesystem::directory_iterator(folder)) {
+        CString path = folder + kPathSeparator + entry.path().filename().string();
+        if (entry.is_directory())
+            result.folders.insert(path), Collect(path, result);
+        else
+            result.files[path] = FileBytes(path);
+    }
+}
+
+namespace {
+
+CString Dump(const Result& result) {
+    CString text;
+    for (const CString& line : result.events)
+        text += "log: " + line + "\n";
+    for (const CString& folder : result.folders)
+        text += "folder: " + folder + "\n";
+    for (const auto& file : result.files)
+        text += "file: " + file.first + "\n" + file.second + "\n";
+    return text;
+}
+
+} // namespace
+
+CString CompareWithEngine(const ChunkOptions& options, const CString& levelText, const CString& keyText,
+                          const CString& sourcePath, const CString& folder) {
+    Chunker chunker(options, levelText, keyText);
+    CString log = chunker.Process(sourcePath, folder);
+    Result engine;
+    Collect(folder, engine);
+    // The events follow the header, its empty line, the three input lines and an empty line.
+    for (size_t start = 0, line = 0, end; (end = log.find("\r\n", start)) != CString::npos; start = end + 2)
+        if (++line > 6) engine.events.push_back(log.substr(start, end - start));
+
+    Result expected = RunChunks(options, levelText, keyText, GetFullPath(sourcePath), folder,
+                                ReadAsText(FileBytes(sourcePath)));
+    if (kPathSeparator == '\\') {
+        // Windows drops the dots that an empty extension leaves at the end of a file name.
+        std::map<CString, CString> stored;
+        for (auto& [path, bytes] : expected.files)
+            stored[path.substr(0, path.find_last_not_of('.') + 1)] = bytes;
+        expected.files.swap(stored);
+    }
+    CString got = Dump(engine), want = Dump(expected);
+    return got == want ? CString() : "engine:\n" + got + "reference:\n" + want;
+}
+
+} // namespace reference

@@ -1,0 +1,48 @@
+// Deliberately naive versions of the engine's rules, written straight from them with nothing
+// taken from the engine: the text mode, the key text split, the tag reader (repeated removal of
+// "<?" and "<!" constructs, then a strtok walk) and a whole chunk run that writes into a model of
+// the output folder held in memory. The fuzz targets and the equivalence test check the engine
+// against them.
+#pragma once
+
+#include "engine/ChunkOptions.h"
+
+#include <map>
+#include <set>
+
+namespace reference {
+
+// The bytes of a file as a text-mode read gives them: up to the first Ctrl-Z, CR LF as LF, and
+// an LF after a last line that has none.
+CString ReadAsText(const CString& bytes);
+// The words of a key text, split at spaces and commas; no word is empty.
+CStringList SplitKeyText(const CString& text);
+// Repeats: remove the first "<?" construct through its first ">"; only if there is none, the
+// first "<!" construct; until nothing is removed. Returns the number removed.
+int StripMarkup(CString& text);
+// The sanitised value of key in text, by the token walk (NUL bytes are ordinary characters).
+CString ReadKeyValue(const CString& text, const CString& key);
+// True when the file name's part before its first "." is a reserved device name.
+bool IsDeviceName(const CString& path);
+
+struct Result {
+    std::map<CString, CString> files; // full path -> bytes as stored (LF as CR LF)
+    std::set<CString> folders;        // sub-folders created
+    CStringList events;               // the log lines after the input lines
+};
+
+// One run over text (already read in text mode) into folder, which starts empty; sourcePath is
+// the source's full path.
+Result RunChunks(const ChunkOptions& options, const CString& levelText, const CString& keyText,
+                 const CString& sourcePath, const CString& folder, const CString& text);
+
+// A file's bytes ("<missing>" when it cannot be read), and every file and sub-folder below folder.
+CString FileBytes(const CString& path);
+void Collect(const CString& folder, Result& into);
+
+// Runs the engine on the source file into folder (existing and empty) and the reference run on
+// the same text: "" when both give the same files, bytes, sub-folders and log lines, else both.
+CString CompareWithEngine(const ChunkOptions& options, const CString& levelText, const CString& keyText,
+                          const CString& sourcePath, const CString& folder);
+
+} // namespace reference
