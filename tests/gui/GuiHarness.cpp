@@ -37,19 +37,6 @@ BOOL CALLBACK LongestStatic(HWND hWnd, LPARAM lParam) {
     return TRUE;
 }
 
-// The state of menu item nID after the menu holding it was opened (-1 when there is none).
-UINT MenuState(UINT nID) {
-    HMENU bar = GetMenu(MainFrame());
-    for (int i = 0; i < GetMenuItemCount(bar); ++i) {
-        HMENU sub = GetSubMenu(bar, i);
-        if (sub == nullptr) continue;
-        SendMessageA(MainFrame(), WM_INITMENUPOPUP, reinterpret_cast<WPARAM>(sub), i);
-        if (GetMenuState(sub, nID, MF_BYCOMMAND) != static_cast<UINT>(-1))
-            return GetMenuState(sub, nID, MF_BYCOMMAND);
-    }
-    return static_cast<UINT>(-1);
-}
-
 // Every value below key: "prefix + name=text" for strings, "(number) n" for numbers.
 void CollectValues(HKEY root, const std::string& key, const std::string& prefix,
                    std::vector<std::string>& out) {
@@ -61,11 +48,10 @@ void CollectValues(HKEY root, const std::string& key, const std::string& prefix,
                RegEnumValueA(hKey, i, name, &length, nullptr, &type, reinterpret_cast<BYTE*>(data.data()),
                              &size) == ERROR_SUCCESS;
          ++i) {
-        bool text = type == REG_SZ && size > 0 && data[size - 1] == '\0';
-        std::string number = type == REG_DWORD
-                                 ? "(number) " + std::to_string(*reinterpret_cast<DWORD*>(data.data()))
-                                 : "(other)";
-        out.push_back(prefix + name + "=" + (text ? std::string(data.data(), size - 1) : number));
+        out.push_back(prefix + name + "=" +
+                      (type == REG_DWORD
+                           ? "(number) " + std::to_string(*reinterpret_cast<DWORD*>(data.data()))
+                           : std::string(data.data(), size > 0 ? size - 1 : 0)));
     }
     for (DWORD i = 0, length; length = sizeof name,
                RegEnumKeyExA(hKey, i, name, &length, nullptr, nullptr, nullptr, nullptr) == ERROR_SUCCESS;
@@ -82,13 +68,9 @@ void Log(const std::string& text) {
                 nullptr);
 }
 
-void Fail(const std::string& what, int line) {
-    ++g_failures;
-    Log("  FAILED (line " + std::to_string(line) + "): " + what);
-}
-
-bool Check(bool condition, const char* text, int line) {
-    if (!condition) Fail(text, line);
+bool Check(bool condition, const std::string& text, int line) {
+    if (!condition) Log("  FAILED (line " + std::to_string(line) + "): " + text);
+    g_failures += !condition;
     return condition;
 }
 
@@ -99,11 +81,10 @@ bool CheckEq(const std::string& actual, const std::string& expected, const char*
             out += ch == '\r' ? "\\r" : ch == '\n' ? "\\n" : std::string(1, ch);
         return out.size() > 300 ? out.substr(0, 300) + "..." : out;
     };
-    if (actual != expected)
-        Fail(std::string(text) + "\n      is:       \"" + escape(actual) + "\"\n      expected: \"" +
-                 escape(expected) + "\"",
-             line);
-    return actual == expected;
+    return Check(actual == expected,
+                 std::string(text) + "\n      is:       \"" + escape(actual) + "\"\n      expected: \"" +
+                     escape(expected) + "\"",
+                 line);
 }
 
 bool WaitFor(const std::function<bool()>& condition, int timeoutMs) {
@@ -126,12 +107,6 @@ HWND MainFrame() {
 }
 HWND ToolBar() {
     return GetDlgItem(MainFrame(), AFX_IDW_TOOLBAR);
-}
-HWND StatusBar() {
-    return GetDlgItem(MainFrame(), AFX_IDW_STATUS_BAR);
-}
-HWND ViewEdit() {
-    return GetDlgItem(MainFrame(), AFX_IDW_PANE_FIRST);
 }
 HWND ToolbarChild(int id) {
     return GetDlgItem(ToolBar(), id);
@@ -167,22 +142,8 @@ bool PressButton(HWND hDlg, int nID) {
 void PostCommand(UINT nID) {
     PostMessageA(MainFrame(), WM_COMMAND, nID, 0);
 }
-bool MenuItemEnabled(UINT nID) {
-    return !(MenuState(nID) & (MF_GRAYED | MF_DISABLED));
-}
-bool MenuItemChecked(UINT nID) {
-    return MenuState(nID) != static_cast<UINT>(-1) && (MenuState(nID) & MF_CHECKED);
-}
 bool ButtonEnabled(UINT nID) {
     return SendMessageA(ToolBar(), TB_ISBUTTONENABLED, nID, 0) != 0;
-}
-
-std::string FileMenuText(int index) {
-    HMENU file = GetSubMenu(GetMenu(MainFrame()), 0);
-    SendMessageA(MainFrame(), WM_INITMENUPOPUP, reinterpret_cast<WPARAM>(file), 0);
-    char text[256] = "";
-    GetMenuStringA(file, static_cast<UINT>(index), text, sizeof text, MF_BYPOSITION);
-    return text;
 }
 
 void SetField(int id, const std::string& text) {
@@ -212,11 +173,8 @@ void Click(HWND hWnd, const RECT* rc) {
     SetForegroundWindow(MainFrame());
     SetCursorPos(center.x, center.y);
     Sleep(50);
-    INPUT inputs[2] = {};
-    inputs[0].type = inputs[1].type = INPUT_MOUSE;
-    inputs[0].mi.dwFlags = MOUSEEVENTF_LEFTDOWN;
-    inputs[1].mi.dwFlags = MOUSEEVENTF_LEFTUP;
-    SendInput(2, inputs, sizeof(INPUT));
+    mouse_event(MOUSEEVENTF_LEFTDOWN, 0, 0, 0, 0);
+    mouse_event(MOUSEEVENTF_LEFTUP, 0, 0, 0, 0);
     Settle();
 }
 
@@ -236,14 +194,8 @@ void Settle() {
     Sleep(20);
 }
 
-bool OpenWithDialog(const std::string& path) {
-    PostCommand(ID_FILE_OPEN);
-    HWND hDlg = WaitForDialog("Open");
-    if (!CHECK(hDlg != nullptr)) return false;
-    HWND hName = GetDlgItem(hDlg, 1148) != nullptr ? GetDlgItem(hDlg, 1148) : GetDlgItem(hDlg, 1152);
-    SendMessageA(hName, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(path.c_str()));
-    PostMessageA(hDlg, WM_COMMAND, IDOK, 0);
-    return WaitFor([&] { return !IsWindow(hDlg); });
+HWND NameBox(HWND hDlg) {
+    return GetDlgItem(hDlg, 1148) != nullptr ? GetDlgItem(hDlg, 1148) : GetDlgItem(hDlg, 1152);
 }
 
 void Pose(HWND hWnd, const char* name) {
@@ -269,40 +221,29 @@ std::string WriteFile(const std::string& name, const std::string& bytes) {
     return path;
 }
 
-namespace {
-// Calls visit(path, isFolder) for every entry below folder, a folder's entries before it.
-void ForEachBelow(const std::string& folder, const std::function<void(const std::string&, bool)>& visit) {
-    WIN32_FIND_DATAA data;
-    HANDLE h = FindFirstFileA((folder + "\\*").c_str(), &data);
-    for (BOOL more = h != INVALID_HANDLE_VALUE; more; more = FindNextFileA(h, &data)) {
-        std::string name = data.cFileName, path = folder + "\\" + name;
-        bool isFolder = (data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0;
-        if (name == "." || name == "..") continue;
-        if (isFolder) ForEachBelow(path, visit);
-        visit(path, isFolder);
-    }
-    if (h != INVALID_HANDLE_VALUE) FindClose(h);
-}
-} // namespace
-
 std::string FreshFolder(const std::string& name, bool enter) {
     std::string folder = TempDir() + "\\" + name;
-    CreateDirectoryA(folder.c_str(), nullptr);
-    ForEachBelow(folder, [](const std::string& path, bool isFolder) {
-        isFolder ? RemoveDirectoryA(path.c_str()) : DeleteFileA(path.c_str());
-    });
+    CHECK(CreateDirectoryA(folder.c_str(), nullptr)); // each run starts in a fresh prefix
     if (enter) SetCurrentDirectoryA(folder.c_str());
     return folder;
 }
 
 std::map<std::string, std::string> FolderFiles(const std::string& folder) {
     std::map<std::string, std::string> files;
-    ForEachBelow(folder, [&](const std::string& path, bool isFolder) {
+    WIN32_FIND_DATAA data;
+    HANDLE h = FindFirstFileA((folder + "\\*").c_str(), &data);
+    for (BOOL more = h != INVALID_HANDLE_VALUE; more; more = FindNextFileA(h, &data)) {
+        std::string name = data.cFileName, path = folder + "\\" + name;
         std::ifstream in(path, std::ios::binary);
-        if (!isFolder)
-            files[path.substr(folder.size() + 1)] =
-                std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
-    });
+        if (name == "." || name == "..") continue;
+        if (data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) {
+            for (const auto& file : FolderFiles(path))
+                files[name + "\\" + file.first] = file.second;
+        } else {
+            files[name] = std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+        }
+    }
+    FindClose(h);
     return files;
 }
 
@@ -315,25 +256,6 @@ std::string SamplePath() {
 const std::string kProfile = "Software\\Vellacor\\Brevix";
 const std::string kSettings = kProfile + "\\Settings";
 
-std::string RegString(HKEY root, const std::string& key, const char* value, bool* exists) {
-    char data[2048] = "";
-    DWORD size = sizeof data;
-    bool found = RegGetValueA(root, key.c_str(), value, RRF_RT_REG_SZ, nullptr, data, &size) == ERROR_SUCCESS;
-    if (exists != nullptr) *exists = found;
-    return data;
-}
-
-bool RegKeyExists(HKEY root, const std::string& key) {
-    HKEY hKey = nullptr;
-    bool found = RegOpenKeyExA(root, key.c_str(), 0, KEY_READ, &hKey) == ERROR_SUCCESS;
-    if (found) RegCloseKey(hKey);
-    return found;
-}
-
-void RegSetString(HKEY root, const std::string& key, const char* value, const std::string& data) {
-    RegSetKeyValueA(root, key.c_str(), value, REG_SZ, data.c_str(), static_cast<DWORD>(data.size() + 1));
-}
-
 std::string ProfileValues() {
     std::vector<std::string> values;
     CollectValues(HKEY_CURRENT_USER, kProfile, "", values);
@@ -342,6 +264,11 @@ std::string ProfileValues() {
     for (const std::string& value : values)
         text += value + "\n";
     return text;
+}
+
+std::vector<std::string> SampleWithoutProfile() {
+    ForgetProfile();
+    return {SamplePath()};
 }
 
 void ForgetProfile() {

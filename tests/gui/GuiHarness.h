@@ -15,11 +15,9 @@
 
 namespace gui {
 
-// Records a failed check; the run fails when any was recorded.
-void Fail(const std::string& what, int line);
-bool Check(bool condition, const char* text, int line);
+// A failed check is logged with its line; the run fails when any failed.
+bool Check(bool condition, const std::string& text, int line);
 bool CheckEq(const std::string& actual, const std::string& expected, const char* text, int line);
-void Log(const std::string& text);
 #define CHECK(cond) ::gui::Check((cond), #cond, __LINE__)
 #define CHECK_EQ(actual, expected) ::gui::CheckEq((actual), (expected), #actual, __LINE__)
 // Polls condition every 20 ms for up to timeoutMs; true when it held.
@@ -29,8 +27,6 @@ bool WaitFor(const std::function<bool()>& condition, int timeoutMs = 5000);
 std::string Text(HWND hWnd);
 HWND MainFrame();
 HWND ToolBar();
-HWND StatusBar();
-HWND ViewEdit();
 HWND ToolbarChild(int id);
 HWND FocusWindow(); // the application's window with the keyboard focus
 // A visible dialog of this process with caption (null after the timeout).
@@ -41,11 +37,6 @@ std::string AnswerMessageBox(int timeoutMs = 5000);
 bool PressButton(HWND hDlg, int nID);
 // Sends a command as the menu does (posted, so modal loops it starts do not block the test).
 void PostCommand(UINT nID);
-// The item's state in the frame's menu, after the menu holding it was opened.
-bool MenuItemEnabled(UINT nID);
-bool MenuItemChecked(UINT nID);
-// The text of the item at position index of the File menu, after it was opened.
-std::string FileMenuText(int index);
 bool ButtonEnabled(UINT nID);
 // Sets a toolbar field's text and lets the idle update run.
 void SetField(int id, const std::string& text);
@@ -57,13 +48,13 @@ void Click(HWND hWnd, const RECT* rc = nullptr);
 void ClickButton(UINT nID); // a toolbar button, with the real mouse
 // Lets the application run its idle update and waits until it has.
 void Settle();
-// Opens path with File > Open, typing it into the Open dialog.
-bool OpenWithDialog(const std::string& path);
+// A file dialog's hidden or typed-into file-name box (1148 on current dialogs, 1152 on old ones).
+HWND NameBox(HWND hDlg);
 // Not a test: poses hWnd for scripts/screenshots.sh (writes C:\shots\<name>.ready with its
 // rectangle, then waits for <name>.done).
 void Pose(HWND hWnd, const char* name);
 
-// Files: the test folder, a file written into it, a fresh empty folder below it (made the
+// Files: the test folder, a file written into it, a new empty folder below it (made the
 // current one, where the output folder picker opens without a remembered one, when enter is
 // set), every file below a folder (relative path -> bytes), the bundled sample.
 std::string TempDir();
@@ -75,14 +66,13 @@ std::string SamplePath();
 // The registry.
 extern const std::string kProfile;  // HKCU: the program's profile
 extern const std::string kSettings; // its section "Settings"
-std::string RegString(HKEY root, const std::string& key, const char* value, bool* exists = nullptr);
-bool RegKeyExists(HKEY root, const std::string& key);
-void RegSetString(HKEY root, const std::string& key, const char* value, const std::string& data);
 // Every value below the profile, sorted: "subkey\value=text" (a number "(number) n") and a line
 // feed each.
 std::string ProfileValues();
-// No profile, and no folder remembered by the file dialogs.
+// No profile, and no folder remembered by the file dialogs; with it, the arguments that open the
+// bundled sample.
 void ForgetProfile();
+std::vector<std::string> SampleWithoutProfile();
 
 // One program run: prepare runs before the application starts and returns its arguments;
 // during runs on the test thread while it runs (the frame is closed after it); after runs once
