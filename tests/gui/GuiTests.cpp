@@ -15,8 +15,6 @@ using namespace gui;
 
 namespace {
 const std::string kRecent = kProfile + "\\Recent File List";
-const char* const kTooLong =
-    "This path is too long. Choose a shorter file name or a folder with a shorter path.";
 
 // The state of menu item nID after the menu holding it was opened (all bits set when there is none).
 UINT MenuState(UINT nID) {
@@ -50,11 +48,11 @@ bool OpenWithDialog(const std::string& path) {
     PostMessageA(hDlg, WM_COMMAND, IDOK, 0);
     return CHECK(hDlg != nullptr) && WaitFor([&] { return !IsWindow(hDlg); });
 }
-std::string RegString(HKEY root, const std::string& key, const char* value, bool* exists = nullptr) {
-    char data[2048] = "";
+// A string value's data, "(none)" when there is none.
+std::string RegString(HKEY root, const std::string& key, const char* value) {
+    char data[2048] = "(none)";
     DWORD size = sizeof data;
-    bool found = RegGetValueA(root, key.c_str(), value, RRF_RT_REG_SZ, nullptr, data, &size) == ERROR_SUCCESS;
-    if (exists != nullptr) *exists = found;
+    RegGetValueA(root, key.c_str(), value, RRF_RT_REG_SZ, nullptr, data, &size);
     return data;
 }
 void RegSetString(HKEY root, const std::string& key, const char* value, const std::string& data) {
@@ -174,7 +172,8 @@ void OpenView() {
     std::string tooLong = TempDir() + "\\" + std::string(267, 'c');
     SendMessageA(NameBox(hOpen), WM_SETTEXT, 0, reinterpret_cast<LPARAM>(tooLong.c_str()));
     PostMessageA(hOpen, WM_COMMAND, IDOK, 0);
-    CHECK_EQ(AnswerMessageBox(), kTooLong);
+    CHECK_EQ(AnswerMessageBox(),
+             "This path is too long. Choose a shorter file name or a folder with a shorter path.");
     CHECK(IsWindow(hOpen) && PressButton(hOpen, IDCANCEL));
     CHECK(OpenWithDialog(lf) && TitleIs("lf.xml - Brevix"));
     CHECK_EQ(Text(ViewEdit()), "<a>\r\n<topic>x</topic>\r\n</a>\r\n");
@@ -332,8 +331,9 @@ std::vector<std::string> XmlOfOthers() {
     return {};
 }
 
-// The shell's entries, with ".xml" free: it is claimed with its ShellNew entry.
-void ShellOwn() {
+// The shell's entries: a free ".xml" is claimed with its ShellNew entry, one of another class
+// (xmlClass) stays so; the document type's own entries are written either way.
+void ShellEntries(const std::string& xmlClass) {
     char path[MAX_PATH] = "", shortPath[MAX_PATH] = "";
     GetModuleFileNameA(nullptr, path, sizeof path);
     GetShortPathNameA(path, shortPath, sizeof shortPath);
@@ -344,22 +344,16 @@ void ShellOwn() {
         {key + "shell\\open\\command", program + " \"%1\""},
         {key + "shell\\print\\command", program + " /p \"%1\""},
         {key + "shell\\printto\\command", program + " /pt \"%1\" \"%2\" \"%3\" \"%4\""},
-        {".xml", "Brevix.Document"},
+        {".xml", xmlClass},
     };
     for (auto& entry : entries)
         CHECK_EQ(entry[0] + "=" + RegString(HKEY_CLASSES_ROOT, entry[0], nullptr), entry[0] + "=" + entry[1]);
-    bool exists = false;
-    CHECK(RegString(HKEY_CLASSES_ROOT, ".xml\\ShellNew", "NullFile", &exists).empty() && exists);
+    bool own = xmlClass == "Brevix.Document";
+    CHECK_EQ(RegString(HKEY_CLASSES_ROOT, ".xml\\ShellNew", "NullFile"), own ? "" : "(none)");
+    CHECK(RegKeyExists(HKEY_CLASSES_ROOT, ".xml\\ShellNew") == own);
 }
-Register shellOwn({"shell.own-xml", WithoutXml, ShellOwn, nullptr});
-
-// ".xml" of another class stays so; the document type's own entries are still written.
-void ShellOther() {
-    CHECK_EQ(RegString(HKEY_CLASSES_ROOT, ".xml", nullptr), "xmlfile");
-    CHECK(!RegKeyExists(HKEY_CLASSES_ROOT, ".xml\\ShellNew"));
-    CHECK_EQ(RegString(HKEY_CLASSES_ROOT, "Brevix.Document", nullptr), "Brevix Document");
-}
-Register shellOther({"shell.other-xml", XmlOfOthers, ShellOther, nullptr});
+Register shellOwn({"shell.own-xml", WithoutXml, [] { ShellEntries("Brevix.Document"); }, nullptr});
+Register shellOther({"shell.other-xml", XmlOfOthers, [] { ShellEntries("xmlfile"); }, nullptr});
 
 // /Unregister: the shell entries and the profile go, with the message; exit writes the keys.
 Register unregister({"shell.unregister",
