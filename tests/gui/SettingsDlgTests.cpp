@@ -91,13 +91,11 @@ void Enabling() {
         CHECK_EQ(Observed(hDlg), Expected(bits, true));
         CHECK(PressButton(hDlg, IDCANCEL));
     }
-    settings.m_bEmitPrefix = settings.m_bUseSource = settings.m_bEmitPostamble = 0;
-    settings.m_bUseLine1 = 0;
-    settings.m_bEmitPreamble = 1;
+    // From every box on, as the last combination left them, clicking only boxes that are enabled.
     hDlg = OpenSettings();
-    int bits = 4;
+    int bits = 31;
     bool prefixRuleLast = true;
-    for (int box : {0, 1, 0, 0, 1, 1, 3, 2, 2, 3, 2, 2, 4, 4}) {
+    for (int box : {1, 1, 0, 0, 1, 0, 3, 2, 2, 3, 2, 2, 4, 4}) {
         Click(hDlg, kBoxes[box]);
         bits ^= 1 << box;
         prefixRuleLast = box > 1 ? prefixRuleLast : box == 0;
