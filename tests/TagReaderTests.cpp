@@ -1,11 +1,8 @@
-// The tag reader: key values and the removal of markup, by table and against the reference on
-// every short text (the fuzz target compares it on its corpus).
+// The tag reader's key values by table, and the reference's on the same table (the fuzz target
+// compares the two, and their markup removal, on its corpus).
 #include "TestSupport.h"
 
-#include "engine/TagReader.h"
 #include "reference/Reference.h"
-
-#include <cstdlib>
 
 namespace {
 
@@ -36,52 +33,6 @@ TEST(TagReader, ReadsElementAndAttributeValues) {
     for (const auto& c : cases) {
         EXPECT_EQ(Chunker::ReadKeyValue(c.region, c.key), c.value) << "region: " << c.region;
         EXPECT_EQ(reference::ReadKeyValue(c.region, c.key), c.value) << "reference, region: " << c.region;
-    }
-}
-
-TEST(TagReader, StripMarkupRemovesProcessingInstructionsFirst) {
-    const struct {
-        const char* text;
-        const char* stripped;
-        int removed;
-    } cases[] = {
-        {"<?xml version=\"1.0\"?>\n<!DOCTYPE x>\n<a/>", "\n\n<a/>", 2},
-        {"<!a<?b>c>", "", 2}, // the "<?" inside goes first, so the "<!" reaches the second ">"
-        {"<<?x>?y>", "", 2},  // a removal joins "<" and "?" into a new marker
-        {"<<!x>!y>z", "z", 2},
-        {"<!a<!b>", "", 1},
-        {"<!a<?b", "<!a<?b", 0},
-        {"x<![CDATA[y]]>z", "xz", 1},
-        {"<<!>?<?>", "<?", 2}, // the "<?>" goes before the "<!>", so the joined "<?" finds no ">"
-        {"<<<!a>?b><?<?c>d>e", "<d>e", 3}, // a "<?" joined after a "<?" removal ends at the first ">"
-    };
-    for (const auto& c : cases) {
-        CString text = c.text, literal = c.text;
-        EXPECT_EQ(StripMarkup(text), c.removed) << c.text;
-        EXPECT_EQ(text, c.stripped) << c.text;
-        EXPECT_EQ(reference::StripMarkup(literal), c.removed) << c.text;
-        EXPECT_EQ(literal, c.stripped) << c.text;
-    }
-}
-
-// Every text over a small alphabet up to a length, as the reference strips it.
-TEST(TagReader, StripMarkupMatchesTheReferenceOnAllShortTexts) {
-    const char alphabet[] = "<?!>a";
-    const char* longer = std::getenv("BREVIX_EXHAUSTIVE_LENGTH"); // deeper runs by hand
-    const int kMaxLength = longer != nullptr ? std::atoi(longer) : 8;
-    for (int length = 0; length <= kMaxLength; ++length) {
-        std::vector<int> digits(length, 0);
-        for (int i = 0; i < length;) {
-            CString fast, slow;
-            for (int d : digits)
-                fast += alphabet[d];
-            slow = fast;
-            const CString text = fast;
-            ASSERT_EQ(StripMarkup(fast), reference::StripMarkup(slow)) << "text: " << text;
-            ASSERT_EQ(fast, slow) << "text: " << text;
-            for (i = 0; i < length && ++digits[i] == 5; ++i)
-                digits[i] = 0;
-        }
     }
 }
 
