@@ -105,24 +105,6 @@ TEST_F(CommandLine, FailuresRaisedByTheRunGoToStandardErrorWithStatusOne) {
     }
 }
 
-// A value stored with a NUL inside ends there: the chunk files are named by the text before it,
-// and a run that numbers variants of existing names ends.
-TEST_F(CommandLine, ProfileValuesEndAtTheirFirstNul) {
-    UserProfile profile = ScratchProfile(m_scratch);
-    profile.WriteProfileString("Settings", "prefix", Bytes("p\0q"));
-    profile.WriteProfileString("Settings", "emit_prefix", "yes");
-    const std::vector<CString> expected = {"p_A.xml", "p_s.xml"};
-    ASSERT_EQ(Cli({"-t", "topic section", "-k", "title id", m_source, m_out}, &profile), 0);
-    ASSERT_EQ(ListFolder(m_out), expected);
-    EXPECT_EQ(LogBody(Out()).back(), m_out + kPathSeparator + "p_s.xml");
-    CString fresh = m_scratch / "fresh";
-    std::filesystem::create_directories(fresh);
-    EXPECT_EQ(Cli({"-t", "topic section", "-k", "title id", "-s", "overwrite=no", m_source, fresh}, &profile),
-              0);
-    EXPECT_EQ(ListFolder(fresh), expected);
-    EXPECT_EQ(Err(), "");
-}
-
 #ifndef _WIN32
 // The INI file as people write it: {file text, the "ext" value read, the lines reported}.
 TEST_F(CommandLine, ProfileLinesAreReadAsPeopleWriteThemAndUnusableOnesReported) {
