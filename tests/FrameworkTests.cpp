@@ -10,7 +10,6 @@
 #endif
 
 #include <filesystem>
-#include <random>
 
 namespace fs = std::filesystem;
 
@@ -50,32 +49,6 @@ TEST(StdioFile, ReadsWithWindowsTextModeRulesAcrossBlockBoundaries) {
         }
     }
     CStdioFile::SetReadBlockLimit(0);
-}
-
-// Texts of lines of random lengths (empty ones and long runs of them among them), written whole,
-// in short pieces with line ends at every position and every pair of positions, and with line
-// ends around the stream's block boundaries: every LF arrives as CR LF, every other byte as is.
-TEST(TextOutStream, StoresEveryLineFeedAsCarriageReturnLineFeed) {
-    const unsigned kSeed = 16384;
-    std::mt19937 random(kSeed);
-    CString text = Bytes("a\nb\r\n\n\0\n") + CString(20000, '\n');
-    while (text.size() < (1u << 20)) {
-        int pick = random() % 10;
-        text += CString(pick < 3 ? 0 : pick < 9 ? random() % 300 : random() % 40000, 'x') + "\n";
-    }
-    CStringList pieces = {text};
-    for (size_t length = 16370; length < 16400; ++length)
-        pieces.push_back(CString(length, 'y') + "\nab\n\n" + CString(length, 'z') + "\ncd");
-    ScratchFolder scratch;
-    TextOutStream stream;
-    ASSERT_EQ(stream.Open(scratch / "c.xml", WriteOpen::Replace), OpenResult::Opened);
-    for (const CString& piece : pieces)
-        stream.Write(piece);
-    EXPECT_TRUE(stream.Close());
-    CString all;
-    for (const CString& piece : pieces)
-        all += piece;
-    EXPECT_TRUE(ReadBytes(scratch / "c.xml") == Crlf(all)) << "seed " << kSeed;
 }
 
 TEST(Profile, ValuesSurviveAWriteAndAReadUpToTheirFirstNul) {

