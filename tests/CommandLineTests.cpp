@@ -53,6 +53,7 @@ TEST_F(CommandLine, StatusOutputAndFilesFollowTheArguments) {
         {{"--quiet", "-t", " , ", m_source, m_out}, 1, "\r\n\r\nchunk level tag is empty\r\n", "", {}},
         {{"", m_out}, 1, "\r\n\r\nsource filename is empty\r\n", "", {}},
         {{m_scratch / "missing.xml", m_out}, 1, "Unable to open file: " + m_scratch / "missing.xml", "", {}},
+        {{m_scratch.Path(), m_out}, 1, "Unable to open file: " + m_scratch.Path(), "", {}},
         {{"--", dash, m_out}, 0, "0001.xml\r\n", "", {"0001.xml"}},
         {{"--help"}, 0, "brevix-cli [OPTIONS] SOURCE OUTPUT_FOLDER", "", {}},
         {{"--version"}, 0, "brevix-cli 1.4\n", "", {}},
@@ -103,24 +104,6 @@ TEST_F(CommandLine, FailuresRaisedByTheRunGoToStandardErrorWithStatusOne) {
         EXPECT_NE(Err().find("src.xml"), CString::npos) << Err();
         EXPECT_TRUE(ListFolder(m_out).empty());
     }
-}
-
-// A value stored with a NUL inside ends there: the chunk files are named by the text before it,
-// and a run that numbers variants of existing names ends.
-TEST_F(CommandLine, ProfileValuesEndAtTheirFirstNul) {
-    UserProfile profile = ScratchProfile(m_scratch);
-    profile.WriteProfileString("Settings", "prefix", Bytes("p\0q"));
-    profile.WriteProfileString("Settings", "emit_prefix", "yes");
-    const std::vector<CString> expected = {"p_A.xml", "p_s.xml"};
-    ASSERT_EQ(Cli({"-t", "topic section", "-k", "title id", m_source, m_out}, &profile), 0);
-    ASSERT_EQ(ListFolder(m_out), expected);
-    EXPECT_EQ(LogBody(Out()).back(), m_out + kPathSeparator + "p_s.xml");
-    CString fresh = m_scratch / "fresh";
-    std::filesystem::create_directories(fresh);
-    EXPECT_EQ(Cli({"-t", "topic section", "-k", "title id", "-s", "overwrite=no", m_source, fresh}, &profile),
-              0);
-    EXPECT_EQ(ListFolder(fresh), expected);
-    EXPECT_EQ(Err(), "");
 }
 
 #ifndef _WIN32

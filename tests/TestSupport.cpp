@@ -28,13 +28,6 @@ std::vector<CString> ListFolder(const CString& folder) {
     return names;
 }
 
-CString Crlf(const CString& text) {
-    CString converted;
-    for (char c : text)
-        converted += c == '\n' ? CString("\r\n") : CString(1, c);
-    return converted;
-}
-
 std::vector<CString> LogBody(const CString& log) {
     std::vector<CString> lines;
     for (size_t start = 0, end; start < log.size(); start = end + 2) {

@@ -45,7 +45,7 @@ inline std::map<CString, CString> FilesBelow(const CString& folder) {
     return found.files;
 }
 std::vector<CString> ListFolder(const CString& folder); // the names, sorted
-CString Crlf(const CString& text);                       // every LF as CR LF
+using reference::Crlf;
 // The log's lines without their CR LF, less the header line and its empty line.
 std::vector<CString> LogBody(const CString& log);
 

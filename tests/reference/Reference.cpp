@@ -50,13 +50,6 @@ bool Contains(const CStringList& list, const CString& s) {
     return std::find(list.begin(), list.end(), s) != list.end();
 }
 
-CString Crlf(const CString& text) {
-    CString bytes;
-    for (char c : text)
-        bytes += c == '\n' ? CString("\r\n") : CString(1, c);
-    return bytes;
-}
-
 struct Run {
     const ChunkOptions& options;
     CString folder, sourcePath;
@@ -126,6 +119,13 @@ struct ChunkFile {
 };
 
 } // namespace
+
+CString Crlf(const CString& text) {
+    CString bytes;
+    for (char c : text)
+        bytes += c == '\n' ? CString("\r\n") : CString(1, c);
+    return bytes;
+}
 
 CString ReadAsText(const CString& bytes) {
     CString text;

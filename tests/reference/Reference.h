@@ -15,6 +15,8 @@ namespace reference {
 // The bytes of a file as a text-mode read gives them: up to the first Ctrl-Z, CR LF as LF, and
 // an LF after a last line that has none.
 CString ReadAsText(const CString& bytes);
+// The bytes a text is stored as: every LF as CR LF.
+CString Crlf(const CString& text);
 // The words of a key text, split at spaces and commas; no word is empty.
 CStringList SplitKeyText(const CString& text);
 // Repeats: remove the first "<?" construct through its first ">"; only if there is none, the
