@@ -5,8 +5,11 @@
 #include "platform/IoFaults.h"
 
 #include <functional>
+#include <map>
 #if !defined(_WIN32)
 #include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
 #endif
 
 namespace fs = std::filesystem;
@@ -167,5 +170,54 @@ TEST_F(Naming, HostileFileSystemNeverCostsAByte) {
             EXPECT_TRUE(name == "out" || name == "src.xml") << name;
     }
 }
+
+#if !defined(_WIN32)
+// Two runs at once into one folder with overwrite off: every chunk of both runs gets a file of its
+// own, and no path appears in both logs.
+TEST_F(Naming, ConcurrentRunsNeverShareAFile) {
+    const int kChunks = 2000;
+    CString source;
+    for (int i = 0; i < kChunks; ++i)
+        source += "<topic><title>T</title>" + std::to_string(i) + "</topic>\n";
+    WriteBytes(m_source, source);
+    fs::create_directories(m_out);
+    Settings().m_bOverwrite = 0;
+    pid_t child = fork();
+    ASSERT_GE(child, 0);
+    if (child == 0) {
+        WriteBytes(m_scratch / "child.log", NewChunker().Process(m_source, m_out));
+        _exit(0);
+    }
+    CString log = NewChunker().Process(m_source, m_out);
+    waitpid(child, nullptr, 0);
+    std::vector<CString> names = LoggedNames(log + ReadBytes(m_scratch / "child.log"));
+    std::sort(names.begin(), names.end());
+    EXPECT_EQ(names.size(), 2u * kChunks);
+    EXPECT_EQ(std::adjacent_find(names.begin(), names.end()), names.end());
+    std::map<CString, int> contents; // each chunk's text, in two files
+    for (const CString& name : ListFolder(m_out))
+        ++contents[OutFile(name)];
+    EXPECT_EQ(contents.size(), size_t(kChunks));
+    for (const auto& content : contents)
+        EXPECT_EQ(content.second, 2) << content.first;
+}
+#else
+// A folder whose paths the ANSI file functions cannot take (Wine's layer below may take them):
+// every chunk is a logged failure under a path of its own, and the source keeps its bytes.
+TEST_F(Naming, PathsTooLongForThePlatformAreLoggedFailures) {
+    const CString folder = m_out + kPathSeparator + CString(120, 'a') + kPathSeparator + CString(120, 'b');
+    std::error_code error;
+    fs::create_directories(folder.c_str(), error);
+    const CString source = folder + kPathSeparator + "A.xml", text = "<topic><title>A</title>x</topic>\n";
+    WriteBytes(source, text + text);
+    if (ReadBytes(source) != text + text) GTEST_SKIP() << "no file under a long path here";
+    Chunker chunker = NewChunker();
+    std::vector<CString> names = LoggedNames(chunker.Process(source, folder));
+    ASSERT_EQ(names.size(), 2u);
+    EXPECT_TRUE(names[0][0] == '!' && names[1][0] == '!' && names[0] != names[1]);
+    EXPECT_TRUE(chunker.HadFailure());
+    EXPECT_EQ(ReadBytes(source), text + text);
+}
+#endif
 
 } // namespace
