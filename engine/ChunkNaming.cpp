@@ -2,7 +2,6 @@
 // and extension, never replacing the source or a file given out earlier in the same run.
 #include "Chunker.h"
 
-
 #include <algorithm>
 #include <cstdio>
 #include <cstring>
@@ -92,8 +91,8 @@ CString Chunker::MakePrefix(const CString& tag) const {
     return prefix;
 }
 
-Chunker::ChunkPath Chunker::MakeChunkPath(const CString& outputFolder, const CString& tag, const char* position,
-                                          const char* end) {
+Chunker::ChunkPath Chunker::MakeChunkPath(const CString& outputFolder, const CString& tag,
+                                          const char* position, const char* end) {
     CString folderPart = outputFolder + kPathSeparator;
     if (m_options.GetSubfolders()) folderPart += tag + kPathSeparator;
 

@@ -10,25 +10,25 @@
 // kind is Flag (a BOOL stored as "yes" or "no") or Text (a string stored as it is). The control
 // is only a name here: the dialog that expands the table knows its value.
 #define BREVIX_CHUNK_OPTIONS(X)                                                                              \
-    X(Flag, m_bOverwrite, GetOverwrite, "overwrite", "yes", IDC_OVERWRITE,                                     \
-      "replace an earlier run's chunk file; no: number anew")                     \
-    X(Flag, m_bSubfolders, GetSubfolders, "subfolders", "no", IDC_SUBFOLDERS,                                  \
-      "a sub-folder per chunk level tag")                                 \
-    X(Flag, m_bEmitPrefix, GetEmitPrefix, "emit_prefix", "no", IDC_EMIT_PREFIX, "give chunk file names a prefix") \
-    X(Flag, m_bUseSource, GetUseSource, "use_source", "no", IDC_USE_SOURCE,                                    \
-      "the prefix is the source's file name, dots as \"_\"")                                         \
-    X(Text, m_strPrefix, GetPrefix, "prefix", "", IDC_PREFIX, "the prefix text, taken as typed")               \
-    X(Flag, m_bAppendTagname, GetAppendTagname, "append_tagname", "no", IDC_APPEND_TAGNAME,                    \
+    X(Flag, m_bOverwrite, GetOverwrite, "overwrite", "yes", IDC_OVERWRITE,                                   \
+      "replace an earlier run's chunk file; no: number anew")                                                \
+    X(Flag, m_bSubfolders, GetSubfolders, "subfolders", "no", IDC_SUBFOLDERS,                                \
+      "a sub-folder per chunk level tag")                                                                    \
+    X(Flag, m_bEmitPrefix, GetEmitPrefix, "emit_prefix", "no", IDC_EMIT_PREFIX,                              \
+      "give chunk file names a prefix")                                                                      \
+    X(Flag, m_bUseSource, GetUseSource, "use_source", "no", IDC_USE_SOURCE,                                  \
+      "the prefix is the source's file name, dots as \"_\"")                                                 \
+    X(Text, m_strPrefix, GetPrefix, "prefix", "", IDC_PREFIX, "the prefix text, taken as typed")             \
+    X(Flag, m_bAppendTagname, GetAppendTagname, "append_tagname", "no", IDC_APPEND_TAGNAME,                  \
       "add the chunk level tag to the prefix")                                                               \
-    X(Text, m_strExt, GetExt, "ext", "xml", IDC_EXT, "the chunk files' extension, without the dot")         \
-    X(Flag, m_bEmitPreamble, GetEmitPreamble, "emit_preamble", "yes", IDC_EMIT_PREAMBLE,                       \
+    X(Text, m_strExt, GetExt, "ext", "xml", IDC_EXT, "the chunk files' extension, without the dot")          \
+    X(Flag, m_bEmitPreamble, GetEmitPreamble, "emit_preamble", "yes", IDC_EMIT_PREAMBLE,                     \
       "begin every chunk file with the preamble")                                                            \
-    X(Flag, m_bUseLine1, GetUseLine1, "use_line1", "no", IDC_USE_LINE1,                                        \
-      "the preamble is line 1 of the source")                                   \
-    X(Text, m_strPreamble, GetPreamble, "preamble", kDefaultPreamble, IDC_PREAMBLE,                            \
-      "the preamble text")                                    \
-    X(Flag, m_bEmitPostamble, GetEmitPostamble, "emit_postamble", "no", IDC_EMIT_POSTAMBLE,                    \
-      "end every chunk file with the postamble")                                                        \
+    X(Flag, m_bUseLine1, GetUseLine1, "use_line1", "no", IDC_USE_LINE1,                                      \
+      "the preamble is line 1 of the source")                                                                \
+    X(Text, m_strPreamble, GetPreamble, "preamble", kDefaultPreamble, IDC_PREAMBLE, "the preamble text")     \
+    X(Flag, m_bEmitPostamble, GetEmitPostamble, "emit_postamble", "no", IDC_EMIT_POSTAMBLE,                  \
+      "end every chunk file with the postamble")                                                             \
     X(Text, m_strPostamble, GetPostamble, "postamble", "", IDC_POSTAMBLE, "the postamble text")
 
 // The default preamble: the XML declaration and a line feed.
@@ -54,14 +54,16 @@ inline const CString& DecodeText(const CString& text) {
 // Defaults() gives what a fresh profile holds.
 struct ChunkOptions {
 #define BREVIX_OPTION_MEMBER(kind, member, accessor, name, stored, control, help)                            \
-    kind##Value member{};                                                                                  \
-    kind##Value accessor() const { return member; }
+    kind##Value member{};                                                                                    \
+    kind##Value accessor() const {                                                                           \
+        return member;                                                                                       \
+    }
     BREVIX_CHUNK_OPTIONS(BREVIX_OPTION_MEMBER)
 #undef BREVIX_OPTION_MEMBER
 
     static ChunkOptions Defaults() {
         ChunkOptions options;
-#define BREVIX_OPTION_DEFAULT(kind, member, accessor, name, stored, control, help) \
+#define BREVIX_OPTION_DEFAULT(kind, member, accessor, name, stored, control, help)                           \
     options.member = Decode##kind(stored);
         BREVIX_CHUNK_OPTIONS(BREVIX_OPTION_DEFAULT)
 #undef BREVIX_OPTION_DEFAULT

@@ -2,7 +2,6 @@
 // copies each chunk's text into its own file.
 #include "Chunker.h"
 
-
 #include <algorithm>
 
 CString FolderOf(const CString& path, bool keepSeparator) {

@@ -59,11 +59,11 @@ private:
     // Where the file of a chunk goes, as naming decides it before anything is created: the plain
     // path, and what its numbered variants are built from.
     struct ChunkPath {
-        CString path;     // the plain form: folder part, prefix part, name part, ".", extension
-        CString base;     // the plain form without "." and the extension
-        CString ext;      // the extension
-        size_t numberAt;  // where in base a number goes: its end, or the end of a reserved stem
-        bool numbered;    // a numbered variant is needed whatever the plain form holds
+        CString path;    // the plain form: folder part, prefix part, name part, ".", extension
+        CString base;    // the plain form without "." and the extension
+        CString ext;     // the extension
+        size_t numberAt; // where in base a number goes: its end, or the end of a reserved stem
+        bool numbered;   // a numbered variant is needed whatever the plain form holds
     };
     // The path for a chunk of tag whose start-tag name ended at position (the space or ">" after
     // the name), in the source text that ends at end. Asks nothing of the file system.
@@ -110,15 +110,15 @@ private:
     CString CreateFreeVariant(const ChunkPath& chunkPath, TextOutStream& stream);
 
     // Member variables
-    const ChunkOptions m_options;   // the options of every run
-    const CString m_strLevelTagText; // the chunk level tag text as typed
-    const CString m_strNameKeyText;  // the chunk name key text as typed
-    CString m_strProcessLog; // lines, each ended by CR LF
-    CStringList m_levelTags; // element names at which a chunk begins
-    CStringList m_nameKeys;  // element and attribute names that name a chunk file
+    const ChunkOptions m_options;            // the options of every run
+    const CString m_strLevelTagText;         // the chunk level tag text as typed
+    const CString m_strNameKeyText;          // the chunk name key text as typed
+    CString m_strProcessLog;                 // lines, each ended by CR LF
+    CStringList m_levelTags;                 // element names at which a chunk begins
+    CStringList m_nameKeys;                  // element and attribute names that name a chunk file
     std::unordered_set<CString> m_usedNames; // chunk names given out in this run
-    int m_unnamedCount = 0;  // chunks of this run that found no name
-    CStdioFile m_source;     // the source file, open during a run
+    int m_unnamedCount = 0;                  // chunks of this run that found no name
+    CStdioFile m_source;                     // the source file, open during a run
 
     bool m_bFailed = false;                        // this run logged a failure
     std::unordered_set<CString> m_givenPaths;      // compare keys of the paths given out in this run

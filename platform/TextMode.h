@@ -44,7 +44,8 @@ enum class OpenResult {
 
 // Opens path with the effect of mode "w+" for writing chunk text, as how says; spare, when given,
 // is the identity of a file that Replace must not empty. Null unless the result is Opened.
-std::FILE* OpenForTextWrite(const CString& path, WriteOpen how, const FileIdentity* spare, OpenResult& result);
+std::FILE* OpenForTextWrite(const CString& path, WriteOpen how, const FileIdentity* spare,
+                            OpenResult& result);
 
 // Writes size bytes of text, each LF stored as CR LF; false on a write error.
 bool WriteTextMode(std::FILE* stream, const char* data, size_t size);

@@ -6,8 +6,8 @@
 #include <cerrno>
 #include <cstdint>
 #include <cstring>
-#include <sys/mman.h>
 #include <fcntl.h>
+#include <sys/mman.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -132,7 +132,8 @@ std::FILE* StreamOn(int fd, OpenResult& result) {
 
 } // namespace
 
-std::FILE* OpenForTextWrite(const CString& path, WriteOpen how, const FileIdentity* spare, OpenResult& result) {
+std::FILE* OpenForTextWrite(const CString& path, WriteOpen how, const FileIdentity* spare,
+                            OpenResult& result) {
     result = OpenResult::Failed;
     // Non-blocking, so that a FIFO is refused below instead of waited on (the flag means nothing
     // to a regular file).

@@ -34,7 +34,8 @@ size_t MaxTextWriteStreams() {
     return streams > 16 ? static_cast<size_t>(streams - 16) : 0;
 }
 
-std::FILE* OpenForTextWrite(const CString& path, WriteOpen how, const FileIdentity* spare, OpenResult& result) {
+std::FILE* OpenForTextWrite(const CString& path, WriteOpen how, const FileIdentity* spare,
+                            OpenResult& result) {
     result = OpenResult::Failed;
     // A path the ANSI file functions cannot take is refused here, not left to a layer that may
     // take it in one call and not in the next.
@@ -42,9 +43,9 @@ std::FILE* OpenForTextWrite(const CString& path, WriteOpen how, const FileIdenti
         SetLastError(ERROR_FILENAME_EXCED_RANGE);
         return nullptr;
     }
-    HANDLE file = CreateFileA(path.c_str(), GENERIC_READ | GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE,
-                              nullptr, how == WriteOpen::CreateNew ? CREATE_NEW : OPEN_ALWAYS,
-                              FILE_ATTRIBUTE_NORMAL, nullptr);
+    HANDLE file =
+        CreateFileA(path.c_str(), GENERIC_READ | GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
+                    how == WriteOpen::CreateNew ? CREATE_NEW : OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
     if (file == INVALID_HANDLE_VALUE) {
         DWORD error = GetLastError();
         if (how == WriteOpen::CreateNew && (error == ERROR_FILE_EXISTS || error == ERROR_ALREADY_EXISTS))

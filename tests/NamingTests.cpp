@@ -24,7 +24,8 @@ protected:
         for (CString line : LogBody(log)) {
             const bool failed = line.compare(0, 21, "Unable to open file: ") == 0;
             if (failed) line.erase(0, 21);
-            if (PathCompareKey(line.substr(0, m_out.size() + 1)) != PathCompareKey(m_out + kPathSeparator)) continue;
+            if (PathCompareKey(line.substr(0, m_out.size() + 1)) != PathCompareKey(m_out + kPathSeparator))
+                continue;
             line = (failed ? "!" : "") + line.substr(m_out.size() + 1);
             std::replace(line.begin(), line.end(), kPathSeparator, '/');
             names.push_back(line);
@@ -43,44 +44,74 @@ TEST_F(Naming, NamesFollowTheOptionsKeysNumbersAndWhatExists) {
     const struct {
         const char* what;
         void (*setup)(TestSettings&);
-        std::vector<CString> existing; // files there before the run ("old"), "/" between folders
+        std::vector<CString> existing; // files there before the run ("old~~~"), "/" between folders
         CString source;
         std::vector<CString> names;                     // as logged; "!" + name: not opened
         std::vector<std::pair<CString, CString>> holds; // a file and a text it holds afterwards
     } cases[] = {
         {"prefix, tag, keys, duplicates",
-         [](TestSettings& s) { s.nameKeys = "title id", s.m_bEmitPrefix = s.m_bAppendTagname = 1, s.m_strPrefix = "doc"; },
+         [](TestSettings& s) {
+             s.nameKeys = "title id", s.m_bEmitPrefix = s.m_bAppendTagname = 1, s.m_strPrefix = "doc";
+         },
          {},
          "<topic title=\"Intro\" id=\"7\">a</topic><topic title=\"Intro\" id=\"7\">b</topic><topic>c</topic>"
          "<topic><id>9</id></topic>",
          {"doc_topic_Intro_7.xml", "doc_topic_Intro_7(1).xml", "doc_topic_0001.xml", "doc_topic_9.xml"},
          {{"doc_topic_Intro_7(1).xml", ">b<"}}},
-        {"no overwrite: numbered past existing files", [](TestSettings& s) { s.m_bOverwrite = 0; },
-         {"Intro.xml", "Intro(1).xml"}, "<topic title=\"Intro\">a</topic><topic title=\"New\">b</topic>",
-         {"Intro(2).xml", "New.xml"}, {{"Intro.xml", "old"}, {"Intro(1).xml", "old"}}},
-        {"overwrite: an earlier run's file, never this run's", nullptr, {"Intro.xml"},
+        {"no overwrite: numbered past existing files",
+         [](TestSettings& s) { s.m_bOverwrite = 0; },
+         {"Intro.xml", "Intro(1).xml"},
+         "<topic title=\"Intro\">a</topic><topic title=\"New\">b</topic>",
+         {"Intro(2).xml", "New.xml"},
+         {{"Intro.xml", "old"}, {"Intro(1).xml", "old"}}},
+        {"overwrite: an earlier run's file, never this run's",
+         nullptr,
+         {"Intro.xml"},
          "<topic title=\"Intro\">a</topic><topic title=\"Intro\">b</topic><topic title=\"Intro\">c</topic>",
-         {"Intro.xml", "Intro(1).xml", "Intro(2).xml"}, {{"Intro.xml", ">a<"}, {"Intro(2).xml", ">c<"}}},
+         {"Intro.xml", "Intro(1).xml", "Intro(2).xml"},
+         {{"Intro.xml", ">a<"}, {"Intro(2).xml", ">c<"}}},
         {"a name used under another sub-folder is a duplicate",
-         [](TestSettings& s) { s.levelTags = "topic section", s.m_bSubfolders = 1; }, {"section/A.xml"},
+         [](TestSettings& s) { s.levelTags = "topic section", s.m_bSubfolders = 1; },
+         {"section/A.xml"},
          "<topic title=\"A\">a</topic><section title=\"A\">b</section><section title=\"A\">c</section>",
-         {"topic/A.xml", "section/A(1).xml", "section/A(2).xml"}, {{"section/A.xml", "old"}}},
-        {"a key value equal to a number", nullptr, {}, "<topic>first</topic><topic><title>0001</title>second</topic>",
-         {"0001.xml", "0001(1).xml"}, {{"0001.xml", "first"}, {"0001(1).xml", "second"}}},
-        {"a name too long, twice: every failure under a path of its own", nullptr, {},
+         {"topic/A.xml", "section/A(1).xml", "section/A(2).xml"},
+         {{"section/A.xml", "old"}}},
+        {"a key value equal to a number",
+         nullptr,
+         {},
+         "<topic>first</topic><topic><title>0001</title>second</topic>",
+         {"0001.xml", "0001(1).xml"},
+         {{"0001.xml", "first"}, {"0001(1).xml", "second"}}},
+        {"a name too long, twice: every failure under a path of its own",
+         nullptr,
+         {},
          "<topic title=\"" + tooLong + "\">a</topic><topic title=\"" + tooLong + "\">b</topic>",
-         {"!" + tooLong + ".xml", "!" + tooLong + "(1).xml"}, {}},
-        {"names differing in case", nullptr, {}, "<topic title=\"Intro\">a</topic><topic title=\"intro\">b</topic>",
-         {"Intro.xml", caseBlind ? "intro(1).xml" : "intro.xml"}, {{"Intro.xml", ">a<"}}},
-        {"reserved device names", nullptr, {},
+         {"!" + tooLong + ".xml", "!" + tooLong + "(1).xml"},
+         {}},
+        {"names differing in case",
+         nullptr,
+         {},
+         "<topic title=\"Intro\">a</topic><topic title=\"intro\">b</topic>",
+         {"Intro.xml", caseBlind ? "intro(1).xml" : "intro.xml"},
+         {{"Intro.xml", ">a<"}}},
+        {"reserved device names",
+         nullptr,
+         {},
          "<topic title=\"CON\">a</topic><topic title=\"nul\">b</topic><topic title=\"Com1\">c</topic>"
          "<topic title=\"COM10\">d</topic><topic title=\"CONSOLE\">e</topic><topic title=\"LPT0\">f</topic>",
-         {"CON(1).xml", "nul(1).xml", "Com1(1).xml", "COM10.xml", "CONSOLE.xml", "LPT0.xml"}, {{"CON(1).xml", ">a<"}}},
+         {"CON(1).xml", "nul(1).xml", "Com1(1).xml", "COM10.xml", "CONSOLE.xml", "LPT0.xml"},
+         {{"CON(1).xml", ">a<"}}},
         {"a tag that is a device name",
-         [](TestSettings& s) { s.levelTags = "nul.x", s.m_bEmitPrefix = s.m_bAppendTagname = 1; }, {},
-         "<r><nul.x><title>A</title>a</nul.x></r>", {"nul(1).x_A.xml"}, {}},
-        {"wildcards in the candidate", [](TestSettings& s) { s.m_bOverwrite = 0, s.m_strExt = "x?l"; }, {"Intro.xml"},
-         "<topic title=\"Intro\">a</topic>", {kPathSeparator == '/' ? "Intro(1).x?l" : "!Intro(1).x?l"},
+         [](TestSettings& s) { s.levelTags = "nul.x", s.m_bEmitPrefix = s.m_bAppendTagname = 1; },
+         {},
+         "<r><nul.x><title>A</title>a</nul.x></r>",
+         {"nul(1).x_A.xml"},
+         {}},
+        {"wildcards in the candidate",
+         [](TestSettings& s) { s.m_bOverwrite = 0, s.m_strExt = "x?l"; },
+         {"Intro.xml"},
+         "<topic title=\"Intro\">a</topic>",
+         {kPathSeparator == '/' ? "Intro(1).x?l" : "!Intro(1).x?l"},
          {{"Intro.xml", "old"}}},
     };
     for (const auto& c : cases) {
@@ -90,15 +121,22 @@ TEST_F(Naming, NamesFollowTheOptionsKeysNumbersAndWhatExists) {
         fs::remove_all(m_out);
         for (const CString& name : c.existing) {
             fs::create_directories(fs::path(OutPath(Native(name))).parent_path());
-            WriteBytes(OutPath(Native(name)), "old");
+            WriteBytes(OutPath(Native(name)), "old" + CString(2000, '~')); // longer than any chunk
         }
-        EXPECT_EQ(LoggedNames(Run(c.source)), c.names);
+        const std::vector<CString> names = LoggedNames(Run(c.source));
+        EXPECT_EQ(names, c.names);
+        for (const CString& name : names) { // a file written is the chunk alone, nothing left of an old one
+            if (name[0] == '!') continue;
+            EXPECT_EQ(OutFile(Native(name)).find('~'), CString::npos) << name;
+        }
         for (const auto& [name, text] : c.holds)
-            EXPECT_NE(OutFile(Native(name)).find(text), CString::npos) << name << ": " << OutFile(Native(name));
+            EXPECT_NE(OutFile(Native(name)).find(text), CString::npos)
+                << name << ": " << OutFile(Native(name));
     }
     // A folder that ends with a separator gets another one.
     Chunker chunker = NewChunker();
-    EXPECT_NE(chunker.Process(m_source, m_out + kPathSeparator).find(m_out + kPathSeparator + kPathSeparator + "Intro("),
+    EXPECT_NE(chunker.Process(m_source, m_out + kPathSeparator)
+                  .find(m_out + kPathSeparator + kPathSeparator + "Intro("),
               CString::npos);
 }
 
@@ -116,7 +154,9 @@ TEST_F(Naming, HostileFileSystemNeverCostsAByte) {
     CString source, folder; // what the run is given
     CString upper = m_out;  // another spelling where names ignore case
     for (char& c : upper)
-        c = PathCompareKey("A") == PathCompareKey("a") && c >= 'a' && c <= 'z' ? static_cast<char>(c - 'a' + 'A') : c;
+        c = PathCompareKey("A") == PathCompareKey("a") && c >= 'a' && c <= 'z'
+                ? static_cast<char>(c - 'a' + 'A')
+                : c;
     struct Case {
         const char* what;
         std::function<void()> prepare; // after the output folder was emptied
@@ -124,23 +164,37 @@ TEST_F(Naming, HostileFileSystemNeverCostsAByte) {
         std::vector<CString> names; // the chunk files logged, in order; "!" + name: not opened
     };
     std::vector<Case> cases = {
-        {"existence test blind, overwrite off", [&] { WriteBytes(a, "old"), IoFaults::FailEvery(IoOp::Find); },
-         0, {"A(1).xml", "A(2).xml"}},
+        {"existence test blind, overwrite off",
+         [&] { WriteBytes(a, "old"), IoFaults::FailEvery(IoOp::Find); },
+         0,
+         {"A(1).xml", "A(2).xml"}},
         {"folder", [&] { fs::create_directories(a); }, 1, {"!A.xml", "A(1).xml"}},
-        {"source, folder spelled with two separators", [&] { fs::rename(src, a), source = a, folder += kPathSeparator; },
-         1, {"/A(1).xml", "/A(2).xml"}},
-        {"source, folder spelled in another case", [&] { fs::rename(src, a), source = a, folder = upper; }, 1,
+        {"source, folder spelled with two separators",
+         [&] { fs::rename(src, a), source = a, folder += kPathSeparator; },
+         1,
+         {"/A(1).xml", "/A(2).xml"}},
+        {"source, folder spelled in another case",
+         [&] { fs::rename(src, a), source = a, folder = upper; },
+         1,
          {"A(1).xml", "A(2).xml"}},
 #if !defined(_WIN32)
         {"hard link", [&] { fs::create_hard_link(src, a); }, 1, {"A(1).xml", "A(2).xml"}},
         {"symbolic link", [&] { fs::create_symlink(src, a); }, 1, {"A(1).xml", "A(2).xml"}},
         {"links under numbered names",
-         [&] { fs::create_symlink(src, OutPath("A(1).xml")), fs::create_hard_link(src, OutPath("A(2).xml")); }, 1,
+         [&] {
+             fs::create_symlink(src, OutPath("A(1).xml")), fs::create_hard_link(src, OutPath("A(2).xml"));
+         },
+         1,
          {"A.xml", "A(3).xml"}},
-        {"source given through a link", [&] { fs::rename(src, a), fs::create_symlink(a, linked), source = linked; }, 1,
+        {"source given through a link",
+         [&] { fs::rename(src, a), fs::create_symlink(a, linked), source = linked; },
+         1,
          {"A(1).xml", "A(2).xml"}},
         {"FIFO", [&] { ASSERT_EQ(mkfifo(a.c_str(), 0666), 0); }, 1, {"!A.xml", "A(1).xml"}},
-        {"link that leads nowhere", [&] { fs::create_symlink(m_scratch / "elsewhere", a); }, 1, {"!A.xml", "A(1).xml"}},
+        {"link that leads nowhere",
+         [&] { fs::create_symlink(m_scratch / "elsewhere", a); },
+         1,
+         {"!A.xml", "A(1).xml"}},
 #endif
     };
     for (const Case& c : cases) {
