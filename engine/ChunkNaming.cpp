@@ -121,11 +121,12 @@ Chunker::ChunkPath Chunker::MakeChunkPath(const CString& outputFolder, const CSt
     chunkPath.numberAt = chunkPath.base.size();
     // A device name before the first "." of the file name stays one whatever number follows the
     // name: there the number goes right after the device name instead ("nul(1).v2_A.xml").
+    const bool device = IsReservedDeviceName(chunkPath.path);
     const size_t nameAt = chunkPath.base.size() - GetFileNameOf(chunkPath.base).size();
     const size_t dot = chunkPath.base.find('.', nameAt);
-    if (dot != CString::npos && IsReservedDeviceName(chunkPath.path)) chunkPath.numberAt = dot;
-    chunkPath.numbered = chunkPath.path == m_source.GetFilePath() || duplicate || !m_options.GetOverwrite() ||
-                         IsReservedDeviceName(chunkPath.path);
+    if (device && dot != CString::npos) chunkPath.numberAt = dot;
+    chunkPath.numbered =
+        chunkPath.path == m_source.GetFilePath() || duplicate || !m_options.GetOverwrite() || device;
     return chunkPath;
 }
 

@@ -1,5 +1,13 @@
 #include "Wnd.h"
 
+CString GetNativeWindowText(HWND hWnd) {
+    int length = GetWindowTextLengthA(hWnd);
+    CString text(static_cast<size_t>(length) + 1, '\0');
+    length = GetWindowTextA(hWnd, &text[0], length + 1);
+    text.resize(length > 0 ? static_cast<size_t>(length) : 0);
+    return text;
+}
+
 CWnd::~CWnd() = default;
 
 void CWnd::Attach(HWND hWnd) {
@@ -15,7 +23,7 @@ HWND CWnd::Detach() {
 
 void CWnd::SetWindowText(const CString& text) {
     m_strText = text;
-    if (m_hWnd != nullptr) SetNativeWindowText(m_hWnd, text);
+    if (m_hWnd != nullptr) SetWindowTextA(m_hWnd, text.c_str());
 }
 
 CString CWnd::GetWindowText() const {

@@ -1,16 +1,11 @@
 // CWnd, the framework's window object, and the two control classes the settings record owns.
-// A window object holds its text itself while no window is attached: what SetWindowText stored,
-// empty if it was never set. That lets the engine, the command-line front end and the tests read
-// the key texts through the same accessors that read the toolbar fields in the application.
+// A window object holds its text itself while no window is attached (before the main frame makes
+// the toolbar fields and after it is gone): what SetWindowText stored, empty if it was never set.
 // Once a window is attached, the text lives in the window.
 #pragma once
 
 #include "platform/StringTypes.h"
-
-// The Windows handle type, declared as the Windows headers declare it, so that this header
-// needs none of them.
-struct HWND__;
-typedef HWND__* HWND;
+#include "platform/Win32.h"
 
 class CWnd {
 public:
@@ -39,6 +34,5 @@ protected:
 class CStatic : public CWnd {};
 class CEdit : public CWnd {};
 
-// The platform half of CWnd: the text of a real window.
-void SetNativeWindowText(HWND hWnd, const CString& text);
+// The text of a real window.
 CString GetNativeWindowText(HWND hWnd);
