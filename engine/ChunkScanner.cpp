@@ -57,6 +57,7 @@ void Chunker::ScanText(const CString& outputFolder, const CString& preamble, con
     m_searches.clear();
     CString name;
     while (p < end) {
+        if (StopRequested()) break;
         const char* tagBegin = tagStarts.Find(p, end);
         if (tagBegin == nullptr) break;
         size_t slashes = 0;
@@ -75,6 +76,10 @@ void Chunker::ScanText(const CString& outputFolder, const CString& preamble, con
         else
             EndChunk(open, tagBegin, p);
         run = p;
+    }
+    if (m_bInterrupted) {
+        RemoveUnfinished(open);
+        return;
     }
     flush(end);
     // Chunks still open at the end keep what they hold: no closing tag, postamble or log line.
@@ -128,10 +133,22 @@ void Chunker::EndChunk(std::vector<ChunkFile>& open, const char* tagBegin, const
             CString postamble = m_options.GetPostamble();
             if (!postamble.empty()) chunk.stream.Write(postamble);
         }
-        if (chunk.stream.Close())
+        if (chunk.stream.Close()) {
             LogLine(chunk.path);
+            ++m_progress.filesWritten;
+        }
         else
             LogFailure("Unable to write file: " + chunk.path);
     }
     open.pop_back();
+}
+
+// Removes the files of the chunks still open, which are incomplete, outermost first, and ends
+// the log of an interrupted run.
+void Chunker::RemoveUnfinished(std::vector<ChunkFile>& open) {
+    for (ChunkFile& chunk : open)
+        if (chunk.stream.IsOpen() && chunk.stream.CloseAndRemove(chunk.path))
+            LogLine("Removed unfinished file: " + chunk.path);
+    open.clear();
+    if (m_bInterrupted) LogLine("Process interrupted.");
 }

@@ -8,6 +8,8 @@
 CString Chunker::Process(const CString& sourcePath, const CString& outputFolder) {
     m_strProcessLog.clear();
     m_bFailed = false;
+    m_bInterrupted = false;
+    m_progress = ChunkProgress();
     LogLine("Process Log - " + FormatLocalTime("%x %X"));
     LogLine();
     m_usedNames.clear();
@@ -76,7 +78,10 @@ void Chunker::ReadSource(const CString& outputFolder) {
     if (!m_source.IsOpen()) return;
     CString preamble = m_options.GetPreamble();
     bool useLine1 = m_options.GetUseLine1() != 0;
+    m_progress.sourceBytes = m_source.GetLength();
     CString text = m_source.ReadText();
+    m_progress.bytesRead = m_progress.sourceBytes;
+    if (m_report) m_report(m_progress);
     if (useLine1 && !text.empty()) preamble = text.substr(0, text.find('\n') + 1);
     ScanText(outputFolder, preamble, text);
 }

@@ -9,9 +9,19 @@
 #include "platform/StringTypes.h"
 #include "platform/TextOutStream.h"
 
+#include <atomic>
+#include <cstdint>
+#include <functional>
 #include <unordered_map>
 #include <unordered_set>
 #include <vector>
+
+// How far a run has come.
+struct ChunkProgress {
+    uint64_t bytesRead = 0;    // bytes of the source read so far, as stored
+    uint64_t sourceBytes = 0;  // the source's size when the run began (0: not known)
+    uint64_t filesWritten = 0; // chunk files written complete
+};
 
 class Chunker {
 public:
@@ -24,6 +34,17 @@ public:
     // One run: cuts the source into chunk files in outputFolder (expected to exist) and returns
     // the process log. A read or close error of the source throws CFileException.
     CString Process(const CString& sourcePath, const CString& outputFolder);
+
+    // Called with the run's progress after each block of the source is read, on the thread that
+    // runs Process.
+    void SetProgressReport(std::function<void(const ChunkProgress&)> report) { m_report = std::move(report); }
+    // A flag that stops a run once set (from a signal handler or another thread): at the next
+    // block of the source, or at the next chunk. The chunk files still open are incomplete, so
+    // they are removed, each logged with "Removed unfinished file: ", and the log ends with
+    // "Process interrupted.". Files already closed are complete and stay.
+    void SetStopFlag(const std::atomic<bool>* stop) { m_stop = stop; }
+    // True when the last run was stopped by the flag.
+    bool WasInterrupted() const { return m_bInterrupted; }
 
     // Appends text and CR LF to the log; without text, an empty line.
     void LogLine(const CString& text = CString());
@@ -103,6 +124,11 @@ private:
     void StartChunk(std::vector<ChunkFile>& open, const CString& folder, const CString& preamble,
                     const CString& name, const char* nameEnd, const char* tagBegin, const char* end);
     void EndChunk(std::vector<ChunkFile>& open, const char* tagBegin, const char* tagEnd);
+    void RemoveUnfinished(std::vector<ChunkFile>& open);
+    bool StopRequested() {
+        if (m_stop != nullptr && m_stop->load(std::memory_order_relaxed)) m_bInterrupted = true;
+        return m_bInterrupted;
+    }
     const char* FindToEnd(PatternSearch& search, const char* from, const char* end) const;
     void FindRegion(const CString& tag, const char* position, const char* end, const char*& regionEnd);
     CString MakePrefix(const CString& tag) const;
@@ -121,6 +147,10 @@ private:
     CStdioFile m_source;                     // the source file, open during a run
 
     bool m_bFailed = false;                        // this run logged a failure
+    bool m_bInterrupted = false;                   // this run was stopped by the flag
+    const std::atomic<bool>* m_stop = nullptr;     // the stop flag, when one is given
+    std::function<void(const ChunkProgress&)> m_report; // the progress report, when one is given
+    ChunkProgress m_progress;                      // of the current run
     std::unordered_set<CString> m_givenPaths;      // compare keys of the paths given out in this run
     std::unordered_map<CString, int> m_nextNumber; // plain candidate -> number to probe first
     bool m_bSourceIdentity = false;                // m_sourceIdentity holds the open source's identity

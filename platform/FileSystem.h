@@ -48,6 +48,10 @@ struct FileIdentity {
 // Fills id for the file an open stream reads or writes; false when it cannot be asked.
 bool GetStreamIdentity(std::FILE* stream, FileIdentity& id);
 
+// The size of the file an open stream reads, in bytes as stored; 0 when it cannot be asked or
+// the stream is not on a regular file.
+uint64_t GetStreamLength(std::FILE* stream);
+
 #if defined(_WIN32)
 // True when the full form of path is shorter than limit characters: what the ANSI file functions
 // can take (MAX_PATH for files, 12 fewer for folders).

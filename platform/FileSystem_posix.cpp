@@ -133,6 +133,12 @@ bool GetStreamIdentity(std::FILE* stream, FileIdentity& id) {
     return true;
 }
 
+uint64_t GetStreamLength(std::FILE* stream) {
+    struct stat info;
+    if (stream == nullptr || fstat(fileno(stream), &info) != 0 || !S_ISREG(info.st_mode)) return 0;
+    return static_cast<uint64_t>(info.st_size);
+}
+
 CString PathCompareKey(const CString& path) {
     return path;
 }

@@ -133,3 +133,7 @@ void CStdioFile::Abort() {
 CString CStdioFile::GetFileName() const {
     return GetFileNameOf(m_strPath);
 }
+
+uint64_t CStdioFile::GetLength() const {
+    return m_pStream != nullptr ? GetStreamLength(m_pStream) : 0;
+}

@@ -6,6 +6,7 @@
 #include "FileSystem.h"
 #include "StringTypes.h"
 
+#include <cstdint>
 #include <cstdio>
 
 class CStdioFile {
@@ -30,6 +31,9 @@ public:
     void Close();
     // Closes the file without reporting errors (for clean-up after a failure).
     void Abort();
+
+    // The size of the open file as stored, in bytes (0 when not known).
+    uint64_t GetLength() const;
 
     // The file's name with its extension, and its full path as opened.
     CString GetFileName() const;

@@ -47,6 +47,11 @@ enum class OpenResult {
 std::FILE* OpenForTextWrite(const CString& path, WriteOpen how, const FileIdentity* spare,
                             OpenResult& result);
 
+// Closes a stream that OpenForTextWrite opened on path and removes its file, but only while path
+// still names that file (asked through the open stream, so that an entry put in its place
+// meanwhile stays). True when the file is gone.
+bool CloseAndRemoveTextFile(std::FILE* stream, const CString& path);
+
 // Writes size bytes of text, each LF stored as CR LF; false on a write error.
 bool WriteTextMode(std::FILE* stream, const char* data, size_t size);
 

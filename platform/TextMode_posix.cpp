@@ -175,6 +175,17 @@ std::FILE* OpenForTextWrite(const CString& path, WriteOpen how, const FileIdenti
     return nullptr;
 }
 
+bool CloseAndRemoveTextFile(std::FILE* stream, const CString& path) {
+    struct stat open, named;
+    bool same = fstat(fileno(stream), &open) == 0 && lstat(path.c_str(), &named) == 0 &&
+                open.st_dev == named.st_dev && open.st_ino == named.st_ino;
+    // Removed while still open, so that the name is checked and removed as close together as
+    // the system allows; the buffered text then goes nowhere.
+    bool removed = same && unlink(path.c_str()) == 0;
+    std::fclose(stream);
+    return removed;
+}
+
 bool WriteTextMode(std::FILE* stream, const char* data, size_t size) {
     // Lines are gathered with their CR LF into a block, so that the stream sees few large writes.
     char block[16384];

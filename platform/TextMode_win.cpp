@@ -44,7 +44,7 @@ std::FILE* OpenForTextWrite(const CString& path, WriteOpen how, const FileIdenti
         return nullptr;
     }
     HANDLE file =
-        CreateFileA(path.c_str(), GENERIC_READ | GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
+        CreateFileA(path.c_str(), GENERIC_READ | GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
                     how == WriteOpen::CreateNew ? CREATE_NEW : OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
     if (file == INVALID_HANDLE_VALUE) {
         DWORD error = GetLastError();
@@ -79,6 +79,27 @@ std::FILE* OpenForTextWrite(const CString& path, WriteOpen how, const FileIdenti
     }
     result = OpenResult::Opened;
     return stream;
+}
+
+// The name is opened for deletion and marked only when it leads to the very file the stream
+// writes; the file goes when the stream closes.
+bool CloseAndRemoveTextFile(std::FILE* stream, const CString& path) {
+    bool removed = false;
+    HANDLE mine = reinterpret_cast<HANDLE>(_get_osfhandle(_fileno(stream)));
+    HANDLE named = CreateFileA(path.c_str(), DELETE | FILE_READ_ATTRIBUTES,
+                               FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr, OPEN_EXISTING,
+                               FILE_FLAG_OPEN_REPARSE_POINT, nullptr);
+    if (named != INVALID_HANDLE_VALUE) {
+        BY_HANDLE_FILE_INFORMATION a, b;
+        FILE_DISPOSITION_INFO disposition = {TRUE};
+        removed = GetFileInformationByHandle(mine, &a) && GetFileInformationByHandle(named, &b) &&
+                  a.dwVolumeSerialNumber == b.dwVolumeSerialNumber && a.nFileIndexHigh == b.nFileIndexHigh &&
+                  a.nFileIndexLow == b.nFileIndexLow &&
+                  SetFileInformationByHandle(named, FileDispositionInfo, &disposition, sizeof disposition);
+        CloseHandle(named);
+    }
+    std::fclose(stream);
+    return removed;
 }
 
 bool WriteTextMode(std::FILE* stream, const char* data, size_t size) {

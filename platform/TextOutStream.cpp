@@ -60,3 +60,11 @@ bool TextOutStream::Close() {
     --g_openStreams;
     return !(failed || m_bFailed);
 }
+
+bool TextOutStream::CloseAndRemove(const CString& path) {
+    if (m_pStream == nullptr) return false;
+    bool removed = CloseAndRemoveTextFile(m_pStream, path);
+    m_pStream = nullptr;
+    --g_openStreams;
+    return removed;
+}

@@ -27,6 +27,9 @@ public:
 
     // Closes the stream; false when this or any earlier write failed or the close failed.
     bool Close();
+    // Closes the stream and removes the file it wrote at path (an unfinished file); true when the
+    // file is gone. A file put at path by someone else meanwhile stays.
+    bool CloseAndRemove(const CString& path);
 
     TextOutStream(TextOutStream&& other) noexcept;
     TextOutStream& operator=(TextOutStream&& other) noexcept;
