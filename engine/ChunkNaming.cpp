@@ -5,7 +5,6 @@
 #include <algorithm>
 #include <cstdio>
 #include <cstring>
-#include <optional>
 #include <string_view>
 
 namespace {
@@ -36,40 +35,43 @@ bool IsReservedDeviceName(const CString& path) {
 // The first occurrence of the pattern from from to the end of the text. During a scan these
 // searches only move forward, so a result found earlier still answers a later search that starts
 // at or before it, and a search that found nothing answers every later one: one pass in all.
-const char* Chunker::FindToEnd(PatternSearch& search, const char* from, const char* end) const {
-    if (end != m_scanEnd) return search.search.Find(from, end);
-    if (search.from == nullptr || from < search.from || (search.found != nullptr && search.found < from)) {
+uint64_t Chunker::FindToEnd(PatternSearch& search, uint64_t from) {
+    const uint64_t none = SourceWindow::kNone;
+    if (search.from == none || from < search.from || (search.found != none && search.found < from)) {
         search.from = from;
-        search.found = search.search.Find(from, end);
+        search.found = m_window->FindToEnd(search.search, from);
     }
     return search.found;
 }
 
-// The region of the chunk's own content: from position up to the first nested start of the same
-// tag ("<" tag ">" or "<" tag " ") or the first end of it ("</" tag ">"), whichever comes first;
-// empty (regionEnd == position) when the tag is never closed after position. One pass over the
-// occurrences of the tag's name finds whichever comes first; only a nested start needs the end
-// to be looked for further on, and that search is remembered for the chunks nested in this one.
-void Chunker::FindRegion(const CString& tag, const char* position, const char* end, const char*& regionEnd) {
-    std::optional<TagSearches> local;
-    const bool scanning = end == m_scanEnd;
-    TagSearches& searches = !scanning ? local.emplace(tag) : m_searches.try_emplace(tag, tag).first->second;
-    regionEnd = position;
+// The end of the region of the chunk's own content, which begins at position: the first nested
+// start of the same tag ("<" tag ">" or "<" tag " ") or the first end of it ("</" tag ">"),
+// whichever comes first; position itself (an empty region) when the tag is never closed after
+// position. Whether it is closed is looked up ahead without holding the text; only then is the
+// region read into the window, up to the first occurrence of the tag's name that ends it.
+uint64_t Chunker::FindRegion(const CString& tag, uint64_t position) {
+    TagSearches& searches = m_searches.try_emplace(tag, tag).first->second;
+    if (FindToEnd(searches.close, position) == SourceWindow::kNone) return position;
+    SourceWindow& window = *m_window;
     const size_t size = tag.size();
-    for (const char* at = position; (at = searches.name.Find(at, end)) != nullptr; ++at) {
-        const char* after = at + size;
-        if (after == end) break;
-        if (at > position && at[-1] == '<' && (*after == '>' || *after == ' ')) {
-            if (FindToEnd(searches.close, position, end) != nullptr) regionEnd = at - 1;
-            return;
+    for (uint64_t at = position;;) {
+        const char* found = searches.name.Find(window.At(at), window.At(window.End()));
+        if (found == nullptr || window.End() - window.OffsetOf(found) <= size) {
+            // The next occurrence, or the character after it, lies beyond the window. (The end
+            // found ahead lies there too, so the window is not complete.)
+            if (found != nullptr)
+                at = window.OffsetOf(found);
+            else if (window.End() - at >= size)
+                at = window.End() - size + 1;
+            ReadMore(m_run);
+            continue;
         }
-        if (at >= position + 2 && at[-2] == '<' && at[-1] == '/' && *after == '>') {
-            regionEnd = at - 2;
-            if (scanning) searches.close.from = position, searches.close.found = regionEnd;
-            return;
-        }
+        const char* after = found + size;
+        at = window.OffsetOf(found);
+        if (at > position && found[-1] == '<' && (*after == '>' || *after == ' ')) return at - 1;
+        if (at >= position + 2 && found[-2] == '<' && found[-1] == '/' && *after == '>') return at - 2;
+        ++at;
     }
-    if (scanning) searches.close.from = position, searches.close.found = nullptr;
 }
 
 CString Chunker::MakePrefix(const CString& tag) const {
@@ -92,16 +94,15 @@ CString Chunker::MakePrefix(const CString& tag) const {
 }
 
 Chunker::ChunkPath Chunker::MakeChunkPath(const CString& outputFolder, const CString& tag,
-                                          const char* position, const char* end) {
+                                          uint64_t position) {
     CString folderPart = outputFolder + kPathSeparator;
     if (m_options.GetSubfolders()) folderPart += tag + kPathSeparator;
 
     CString name;
-    const char* regionEnd = position;
-    FindRegion(tag, position, end, regionEnd);
+    const uint64_t regionEnd = FindRegion(tag, position);
     if (regionEnd != position) {
         for (const CString& key : m_nameKeys) {
-            CString value = ReadKeyValue(position, regionEnd, key);
+            CString value = ReadKeyValue(m_window->At(position), m_window->At(regionEnd), key);
             if (value.empty()) continue;
             if (!name.empty()) name += '_';
             name += value;

@@ -32,16 +32,15 @@ bool Chunker::IsLevelTag(const CString& name) const {
 // text so far goes to the current chunk as ordinary text, and a new tag begins. Text outside
 // tags, and tags whose name is not a chunk level tag, go to the innermost open chunk only.
 // Since all of these are copied as they stand, the current chunk receives one run of source text
-// from one chunk level tag to the next, and each run is written at once.
-void Chunker::ScanText(const CString& outputFolder, const CString& preamble, const CString& text) {
-    const char* p = text.data();
-    const char* const end = p + text.size();
-    std::vector<ChunkFile> open; // the innermost (current) chunk last
-    const char* run = p;         // the start of the text not yet given to the current chunk
-    auto flush = [&open, &run](const char* to) {
-        if (!open.empty() && to != run) open.back().stream.Write(run, to - run);
-        run = to;
-    };
+// from one chunk level tag to the next, written as it is read.
+//
+// The text comes through the window a block at a time. Whatever the scan has passed is given to
+// the current chunk before the next block is read, so the window holds only what a decision
+// still needs: the last character (a "<" may begin a tag), a tag not finished yet, a region.
+void Chunker::ScanText(const CString& outputFolder, const CString& preamble) {
+    SourceWindow& window = *m_window;
+    m_open.clear();
+    m_run = 0;
     size_t shortest = CString::npos, longest = 0; // tags of other lengths are never spelled out
     CString followers = "/";                      // what may follow the "<" of a chunk level tag
     for (const CString& tag : m_levelTags) {
@@ -53,52 +52,82 @@ void Chunker::ScanText(const CString& outputFolder, const CString& preamble, con
     // over. (Scanning an unfinished or other tag stops at the next "<" at the latest, so the next
     // search finds the same tags either way.)
     const TagStartSearch tagStarts(followers);
-    m_scanEnd = end;
     m_searches.clear();
     CString name;
-    while (p < end) {
-        if (StopRequested()) break;
-        const char* tagBegin = tagStarts.Find(p, end);
-        if (tagBegin == nullptr) break;
+    for (uint64_t p = 0;;) {
+        if (StopRequested()) throw Interrupted();
+        const char* found = tagStarts.Find(window.At(p), window.At(window.End()));
+        if (found == nullptr) {
+            if (window.Complete()) break;
+            // No tag begins before the last character held; it may begin one.
+            p = std::max(p, window.End() - (window.End() > window.Begin() ? 1 : 0));
+            GiveText(p);
+            ReadMore(p);
+            continue;
+        }
+        const uint64_t tagBegin = window.OffsetOf(found);
+        uint64_t q = tagBegin + 1;
         size_t slashes = 0;
-        const char* q = tagBegin + 1;
-        for (; q < end && *q != '>' && *q != ' ' && *q != '<'; ++q)
-            slashes += *q == '/';
+        for (;;) {
+            const char* c = window.At(q);
+            const char* const end = window.At(window.End());
+            for (; c < end && *c != '>' && *c != ' ' && *c != '<'; ++c)
+                slashes += *c == '/';
+            q = window.OffsetOf(c);
+            if (c < end || window.Complete()) break;
+            // The tag goes on past the window. Once it is too long for a chunk level tag it is
+            // ordinary text and need not be held.
+            const bool ordinary = q - tagBegin - 1 - slashes > longest;
+            GiveText(ordinary ? q : tagBegin);
+            ReadMore(ordinary ? q : tagBegin);
+        }
         p = q;
-        if (q == end || *q == '<') continue; // abandoned, or unfinished at the end: ordinary text
+        if (q == window.End() || *window.At(q) == '<') continue; // abandoned, or unfinished at the end
         ++p;
-        size_t length = static_cast<size_t>(q - tagBegin - 1) - slashes;
-        if (length < shortest || length > longest || !ReadLevelTagName(tagBegin + 1, q, name)) continue;
-        bool closing = slashes != 0;
-        flush(tagBegin);
-        if (!closing)
-            StartChunk(open, outputFolder, preamble, name, q, tagBegin, end);
+        const uint64_t length = q - tagBegin - 1 - slashes;
+        if (length < shortest || length > longest ||
+            !ReadLevelTagName(window.At(tagBegin + 1), window.At(q), name))
+            continue;
+        GiveText(tagBegin);
+        if (slashes == 0)
+            StartChunk(outputFolder, preamble, name, tagBegin, q);
         else
-            EndChunk(open, tagBegin, p);
-        run = p;
+            EndChunk(tagBegin, p);
+        m_run = p;
     }
-    if (m_bInterrupted) {
-        RemoveUnfinished(open);
-        return;
-    }
-    flush(end);
+    GiveText(window.End());
     // Chunks still open at the end keep what they hold: no closing tag, postamble or log line.
-    while (!open.empty()) {
-        ChunkFile& chunk = open.back();
+    while (!m_open.empty()) {
+        ChunkFile& chunk = m_open.back();
         if (chunk.stream.IsOpen() && !chunk.stream.Close()) LogFailure("Unable to write file: " + chunk.path);
-        open.pop_back();
+        m_open.pop_back();
     }
-    m_scanEnd = nullptr;
     m_searches.clear();
+}
+
+// Gives the text from m_run up to to to the current chunk (none: it is dropped).
+void Chunker::GiveText(uint64_t to) {
+    if (to <= m_run) return;
+    if (!m_open.empty()) m_open.back().stream.Write(m_window->At(m_run), static_cast<size_t>(to - m_run));
+    m_run = to;
+}
+
+// Reads the next block of the source into the window, which keeps the text from keepFrom on;
+// the stop flag is looked at first and the progress reported after.
+void Chunker::ReadMore(uint64_t keepFrom) {
+    if (StopRequested()) throw Interrupted();
+    m_window->Extend(keepFrom);
+    m_progress.bytesRead = m_source.GetPosition();
+    if (m_report) m_report(m_progress);
 }
 
 // Opens a chunk whose start tag [tagBegin, nameEnd] has just ended: its file, its sub-folder
 // when asked, and the preamble and start tag written into it.
-void Chunker::StartChunk(std::vector<ChunkFile>& open, const CString& folder, const CString& preamble,
-                         const CString& name, const char* nameEnd, const char* tagBegin, const char* end) {
-    open.emplace_back(CString());
-    ChunkFile& chunk = open.back();
-    const ChunkPath chunkPath = MakeChunkPath(folder, name, nameEnd, end);
+void Chunker::StartChunk(const CString& folder, const CString& preamble, const CString& name,
+                         uint64_t tagBegin, uint64_t nameEnd) {
+    const ChunkPath chunkPath = MakeChunkPath(folder, name, nameEnd);
+    m_open.emplace_back(CString());
+    ChunkFile& chunk = m_open.back();
     if (m_options.GetSubfolders()) {
         CString subfolder = FolderOf(chunkPath.path, false);
         if (!IsFolder(subfolder)) {
@@ -119,16 +148,16 @@ void Chunker::StartChunk(std::vector<ChunkFile>& open, const CString& folder, co
         return;
     }
     if (m_options.GetEmitPreamble() && !preamble.empty()) chunk.stream.Write(preamble);
-    chunk.stream.Write(tagBegin, nameEnd + 1 - tagBegin);
+    chunk.stream.Write(m_window->At(tagBegin), static_cast<size_t>(nameEnd + 1 - tagBegin));
 }
 
 // Ends the innermost open chunk with the closing tag [tagBegin, tagEnd) and the postamble, and
 // logs its path. A closing tag while no chunk is open is dropped like other text outside chunks.
-void Chunker::EndChunk(std::vector<ChunkFile>& open, const char* tagBegin, const char* tagEnd) {
-    if (open.empty()) return;
-    ChunkFile& chunk = open.back();
+void Chunker::EndChunk(uint64_t tagBegin, uint64_t tagEnd) {
+    if (m_open.empty()) return;
+    ChunkFile& chunk = m_open.back();
     if (chunk.stream.IsOpen()) {
-        chunk.stream.Write(tagBegin, tagEnd - tagBegin);
+        chunk.stream.Write(m_window->At(tagBegin), static_cast<size_t>(tagEnd - tagBegin));
         if (m_options.GetEmitPostamble()) {
             CString postamble = m_options.GetPostamble();
             if (!postamble.empty()) chunk.stream.Write(postamble);
@@ -136,19 +165,19 @@ void Chunker::EndChunk(std::vector<ChunkFile>& open, const char* tagBegin, const
         if (chunk.stream.Close()) {
             LogLine(chunk.path);
             ++m_progress.filesWritten;
-        }
-        else
+        } else {
             LogFailure("Unable to write file: " + chunk.path);
+        }
     }
-    open.pop_back();
+    m_open.pop_back();
 }
 
-// Removes the files of the chunks still open, which are incomplete, outermost first, and ends
-// the log of an interrupted run.
-void Chunker::RemoveUnfinished(std::vector<ChunkFile>& open) {
-    for (ChunkFile& chunk : open)
+// Removes the files of the chunks still open, which are incomplete, outermost first; after an
+// interrupt the log then ends with "Process interrupted.".
+void Chunker::RemoveUnfinished() {
+    for (ChunkFile& chunk : m_open)
         if (chunk.stream.IsOpen() && chunk.stream.CloseAndRemove(chunk.path))
             LogLine("Removed unfinished file: " + chunk.path);
-    open.clear();
+    m_open.clear();
     if (m_bInterrupted) LogLine("Process interrupted.");
 }

@@ -30,7 +30,7 @@ CString Chunker::Process(const CString& sourcePath, const CString& outputFolder)
         LogLine("output folder: " + outputFolder);
         LogLine();
         try {
-            ReadSource(outputFolder);
+            ScanSource(outputFolder);
         } catch (...) {
             m_source.Abort();
             throw;
@@ -74,14 +74,36 @@ bool Chunker::OpenSource(const CString& path) {
     return true;
 }
 
-void Chunker::ReadSource(const CString& outputFolder) {
+// The window lives for the scan only; the source stays open until Process closes it.
+void Chunker::ScanSource(const CString& outputFolder) {
     if (!m_source.IsOpen()) return;
-    CString preamble = m_options.GetPreamble();
-    bool useLine1 = m_options.GetUseLine1() != 0;
     m_progress.sourceBytes = m_source.GetLength();
-    CString text = m_source.ReadText();
-    m_progress.bytesRead = m_progress.sourceBytes;
-    if (m_report) m_report(m_progress);
-    if (useLine1 && !text.empty()) preamble = text.substr(0, text.find('\n') + 1);
-    ScanText(outputFolder, preamble, text);
+    SourceWindow window(m_source);
+    m_window = &window;
+    try {
+        ScanText(outputFolder, ReadPreamble());
+    } catch (const Interrupted&) {
+        RemoveUnfinished();
+    } catch (...) {
+        // A read error stopped the run (or a signal interrupted a read): the chunks still open
+        // are incomplete, so they go.
+        bool stopped = StopRequested();
+        RemoveUnfinished();
+        m_window = nullptr;
+        if (!stopped) throw;
+    }
+    m_window = nullptr;
+}
+
+// "Use line 1" takes the text's first line with its LF; an empty text keeps the stored preamble.
+CString Chunker::ReadPreamble() {
+    if (!m_options.GetUseLine1()) return m_options.GetPreamble();
+    SourceWindow& window = *m_window;
+    for (uint64_t from = 0;;) {
+        const void* lf = std::memchr(window.At(from), '\n', static_cast<size_t>(window.End() - from));
+        if (lf != nullptr) return CString(window.At(0), static_cast<const char*>(lf) + 1);
+        if (window.Complete()) return m_options.GetPreamble();
+        from = window.End();
+        ReadMore(0);
+    }
 }

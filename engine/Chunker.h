@@ -1,8 +1,11 @@
 // Chunker: the engine object of one Process. It splits the key texts, checks its inputs, reads
-// the source whole, cuts it into chunk files and keeps the process log of what it did.
+// the source as a stream, cuts it into chunk files as it goes and keeps the process log of what
+// it did. Its memory does not follow the source's size: only a chunk's naming region, and the
+// names and paths the run gave out, are held.
 #pragma once
 
 #include "ChunkOptions.h"
+#include "SourceWindow.h"
 #include "TextSearch.h"
 #include "platform/FileSystem.h"
 #include "platform/StdioFile.h"
@@ -32,7 +35,8 @@ public:
     virtual ~Chunker() = default;
 
     // One run: cuts the source into chunk files in outputFolder (expected to exist) and returns
-    // the process log. A read or close error of the source throws CFileException.
+    // the process log. A read or close error of the source throws CFileException (after the
+    // chunk files still open, which are incomplete, are removed).
     CString Process(const CString& sourcePath, const CString& outputFolder);
 
     // Called with the run's progress after each block of the source is read, on the thread that
@@ -69,13 +73,13 @@ public:
 private:
     // Opens the source; on failure logs "Unable to open file: " and the path.
     bool OpenSource(const CString& path);
-    // Reads the open source whole and scans it.
-    void ReadSource(const CString& outputFolder);
     // Closes the source; a close error throws CFileException.
     void CloseSource() { m_source.Close(); }
 
-    // Walks the whole source text and writes every chunk into its file.
-    void ScanText(const CString& outputFolder, const CString& preamble, const CString& text);
+    // Reads the whole source as a stream and writes every chunk into its file.
+    void ScanSource(const CString& outputFolder);
+    // The chunks' preamble: the stored one, or the first line of the text.
+    CString ReadPreamble();
 
     // Where the file of a chunk goes, as naming decides it before anything is created: the plain
     // path, and what its numbered variants are built from.
@@ -87,9 +91,8 @@ private:
         bool numbered;   // a numbered variant is needed whatever the plain form holds
     };
     // The path for a chunk of tag whose start-tag name ended at position (the space or ">" after
-    // the name), in the source text that ends at end. Asks nothing of the file system.
-    ChunkPath MakeChunkPath(const CString& outputFolder, const CString& tag, const char* position,
-                            const char* end);
+    // the name). Asks nothing of the file system.
+    ChunkPath MakeChunkPath(const CString& outputFolder, const CString& tag, uint64_t position);
     // Creates the chunk's file and opens stream on it, in one step with the choice of its name:
     // the plain path is replaced only when it is a regular file other than the source, and a
     // numbered variant is only ever created new. Returns the path, also when the open failed.
@@ -106,8 +109,8 @@ private:
     struct PatternSearch {
         explicit PatternSearch(CString text) : search(std::move(text)) {}
         TextSearch search;
-        const char* from = nullptr;  // where the last search to the end began (null: none yet)
-        const char* found = nullptr; // what it found, null for nothing
+        uint64_t from = SourceWindow::kNone;  // where the last search to the end began (none yet)
+        uint64_t found = SourceWindow::kNone; // what it found
     };
     // The two patterns that bound the region of a chunk of one tag.
     struct TagSearches {
@@ -115,22 +118,27 @@ private:
         TextSearch name;     // the tag's name, which both a nested start and the end hold
         PatternSearch close; // the chunk's end
     };
+    // Thrown inside a run when the stop flag is seen.
+    struct Interrupted {};
 
     // Helpers
     static void SplitKeyText(const CString& text, CStringList& list);
     void LogFailure(const CString& text);
     bool IsLevelTag(const CString& name) const;
     bool ReadLevelTagName(const char* begin, const char* end, CString& name) const;
-    void StartChunk(std::vector<ChunkFile>& open, const CString& folder, const CString& preamble,
-                    const CString& name, const char* nameEnd, const char* tagBegin, const char* end);
-    void EndChunk(std::vector<ChunkFile>& open, const char* tagBegin, const char* tagEnd);
-    void RemoveUnfinished(std::vector<ChunkFile>& open);
+    void ScanText(const CString& outputFolder, const CString& preamble);
+    void StartChunk(const CString& folder, const CString& preamble, const CString& name, uint64_t tagBegin,
+                    uint64_t nameEnd);
+    void EndChunk(uint64_t tagBegin, uint64_t tagEnd);
+    void GiveText(uint64_t to);
+    void ReadMore(uint64_t keepFrom);
+    void RemoveUnfinished();
     bool StopRequested() {
         if (m_stop != nullptr && m_stop->load(std::memory_order_relaxed)) m_bInterrupted = true;
         return m_bInterrupted;
     }
-    const char* FindToEnd(PatternSearch& search, const char* from, const char* end) const;
-    void FindRegion(const CString& tag, const char* position, const char* end, const char*& regionEnd);
+    uint64_t FindToEnd(PatternSearch& search, uint64_t from);
+    uint64_t FindRegion(const CString& tag, uint64_t position);
     CString MakePrefix(const CString& tag) const;
     CString NumberedVariant(const ChunkPath& chunkPath, int number) const;
     CString CreateFreeVariant(const ChunkPath& chunkPath, TextOutStream& stream);
@@ -146,17 +154,19 @@ private:
     int m_unnamedCount = 0;                  // chunks of this run that found no name
     CStdioFile m_source;                     // the source file, open during a run
 
-    bool m_bFailed = false;                        // this run logged a failure
-    bool m_bInterrupted = false;                   // this run was stopped by the flag
-    const std::atomic<bool>* m_stop = nullptr;     // the stop flag, when one is given
+    bool m_bFailed = false;                             // this run logged a failure
+    bool m_bInterrupted = false;                        // this run was stopped by the flag
+    const std::atomic<bool>* m_stop = nullptr;          // the stop flag, when one is given
     std::function<void(const ChunkProgress&)> m_report; // the progress report, when one is given
-    ChunkProgress m_progress;                      // of the current run
-    std::unordered_set<CString> m_givenPaths;      // compare keys of the paths given out in this run
-    std::unordered_map<CString, int> m_nextNumber; // plain candidate -> number to probe first
-    bool m_bSourceIdentity = false;                // m_sourceIdentity holds the open source's identity
+    ChunkProgress m_progress;                           // of the current run
+    std::unordered_set<CString> m_givenPaths;           // compare keys of the paths given out in this run
+    std::unordered_map<CString, int> m_nextNumber;      // plain candidate -> number to probe first
+    bool m_bSourceIdentity = false;                     // m_sourceIdentity holds the open source's identity
     FileIdentity m_sourceIdentity;
-    const char* m_scanEnd = nullptr;                     // end of the text being scanned, during ScanText
-    std::unordered_map<CString, TagSearches> m_searches; // per chunk level tag, during ScanText
+    SourceWindow* m_window = nullptr;                    // the source's text, during a scan
+    std::vector<ChunkFile> m_open;                       // chunks open now, the innermost (current) last
+    uint64_t m_run = 0;                                  // the text from here on is not given to a chunk yet
+    std::unordered_map<CString, TagSearches> m_searches; // per chunk level tag, during a scan
 };
 
 // The folder part of path: the text before its last separator (with it when keepSeparator is

@@ -6,6 +6,7 @@
 
 #include "../tests/reference/Reference.h"
 #include "platform/FileException.h"
+#include "platform/StdioFile.h"
 
 #include <cstdint>
 #include <filesystem>
@@ -13,10 +14,17 @@
 
 namespace {
 
-const char* const kKeyTexts[][2] = {
-    {"topic", "title"}, {"topic", "title id"}, {"topic section", "title"}, {"a", "b"}, {"topic,,t", "t,title"},
-    {"x", ""},          {"p", "title"},        {"topic", "topic"},         {"t", "t"}, {"section topic", "id"},
-    {"a b c d topic", "title"}};
+const char* const kKeyTexts[][2] = {{"topic", "title"},
+                                    {"topic", "title id"},
+                                    {"topic section", "title"},
+                                    {"a", "b"},
+                                    {"topic,,t", "t,title"},
+                                    {"x", ""},
+                                    {"p", "title"},
+                                    {"topic", "topic"},
+                                    {"t", "t"},
+                                    {"section topic", "id"},
+                                    {"a b c d topic", "title"}};
 
 } // namespace
 
@@ -36,8 +44,12 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     options.m_bOverwrite = (choice >> 5) & 1;
     options.m_bEmitPreamble = (choice >> 6) & 1;
     options.m_bUseLine1 = (choice >> 7) & 1;
+    // Small read blocks put every tag, key, CR LF and end across a block boundary.
+    const size_t blocks[] = {1, 2, 3, 7, 64};
+    CStdioFile::SetReadBlockLimit(blocks[size % 5]);
     try {
-        std::string differences = reference::CompareWithEngine(options, keyText[0], keyText[1], sourcePath, outFolder);
+        std::string differences =
+            reference::CompareWithEngine(options, keyText[0], keyText[1], sourcePath, outFolder);
         if (!differences.empty()) FuzzFail("the run differs from the reference run\n" + differences);
     } catch (const CFileException& e) {
         FuzzFail("Process threw: " + std::string(e.what()));

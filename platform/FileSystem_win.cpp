@@ -66,7 +66,8 @@ uint64_t GetStreamLength(std::FILE* stream) {
     if (stream == nullptr) return 0;
     HANDLE file = reinterpret_cast<HANDLE>(_get_osfhandle(_fileno(stream)));
     LARGE_INTEGER size;
-    if (file == INVALID_HANDLE_VALUE || GetFileType(file) != FILE_TYPE_DISK || !GetFileSizeEx(file, &size)) return 0;
+    if (file == INVALID_HANDLE_VALUE || GetFileType(file) != FILE_TYPE_DISK || !GetFileSizeEx(file, &size))
+        return 0;
     return static_cast<uint64_t>(size.QuadPart);
 }
 

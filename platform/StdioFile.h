@@ -1,6 +1,6 @@
 // CStdioFile: a file opened read-only in text mode, shared with other readers and writers.
-// Text mode means the Windows rules on every platform: CR LF reads as LF, a lone CR stays, and
-// the first Ctrl-Z byte ends the file. NUL bytes are ordinary characters.
+// The text is read in blocks. Text mode means the Windows rules on every platform: CR LF reads as LF, a lone
+// CR stays, and the first Ctrl-Z byte ends the file. NUL bytes are ordinary characters.
 #pragma once
 
 #include "FileSystem.h"
@@ -18,14 +18,15 @@ public:
     bool Open(const CString& path);
     bool IsOpen() const { return m_pStream != nullptr; }
 
-    // Reads the next line without its LF; false at the end of the file.
-    // A read error throws CFileException.
-    bool ReadString(CString& line);
-
-    // Reads the rest of the file in one go, each line ended by LF (one is added after a last line
-    // that has none). The text is converted while it is read, so the file is held in memory once.
-    // A read error throws CFileException.
-    CString ReadText();
+    // Reads the next block of converted text, at most size bytes, into dst; 0 only at the end of
+    // the text. A read error throws CFileException.
+    size_t Read(char* dst, size_t size);
+    // Where the next Read begins, in bytes of the file as stored.
+    uint64_t GetPosition() const { return m_position; }
+    // Reads converted text as Read would from the stored position at, which must be where a Read
+    // began or ended, without moving where the next Read begins; next becomes the position after
+    // what was read. 0 only at the end of the text. A read error throws CFileException.
+    size_t ReadAhead(uint64_t at, char* dst, size_t size, uint64_t& next);
 
     // Closes the file; a close error throws CFileException. Closing a closed file does nothing.
     void Close();
@@ -50,15 +51,14 @@ public:
 
 private:
     // Helpers
-    void FillBuffer();
-    size_t ReadBlock(char* dst, size_t size);
+    size_t ReadConverted(char* dst, size_t size, bool& atEnd, uint64_t& position);
     [[noreturn]] void ThrowReadError() const;
 
     // Member variables
     std::FILE* m_pStream = nullptr;
-    CString m_strPath; // full path, set by Open
-    CString m_buffer;  // converted text not yet handed out by ReadString
-    size_t m_bufferPos = 0;
-    bool m_bEnd = false; // the stream reached its end (or a Ctrl-Z)
+    CString m_strPath;       // full path, set by Open
+    uint64_t m_position = 0; // where the next Read begins
+    bool m_bEnd = false;     // the text reached its end (the file's end or a Ctrl-Z)
+    bool m_bMoved = false;   // a look-ahead moved the stream away from m_position
     static inline size_t s_readBlockLimit = 0;
 };

@@ -6,21 +6,20 @@
 #include "StringTypes.h"
 
 #include <cstddef>
+#include <cstdint>
 #include <cstdio>
 
-// Opens path read-only for text reading, other readers and writers allowed; null on failure.
+// Opens path read-only, as bytes, for text reading; other readers and writers allowed. Null on
+// failure or when path is a folder.
 std::FILE* OpenForTextRead(const CString& path);
 
-// Reads up to size converted bytes into dst. Returns 0 only at the end of the file. Sets atEnd
-// when a Ctrl-Z ended the file and error when the stream reports a read error.
-size_t ReadTextMode(std::FILE* stream, char* dst, size_t size, bool& atEnd, bool& error);
+// Reads up to size converted bytes into dst. Returns 0 only at the end of the text. Sets atEnd
+// when a Ctrl-Z ended the text and error when the stream reports a read error; adds the number
+// of bytes taken from the file to consumed (a CR LF pair is never split between two reads).
+size_t ReadTextMode(std::FILE* stream, char* dst, size_t size, bool& atEnd, bool& error, uint64_t& consumed);
 
-// The number of bytes from the stream's position to the end of its file (0 when unknown).
-size_t RemainingBytes(std::FILE* stream);
-
-// Says that the buffer [data, data + size), not yet touched, will hold a large text read through
-// several times, so that the system may back it with large pages. Only a hint.
-void AdviseLargeBuffer(char* data, size_t size);
+// Moves a stream opened by OpenForTextRead to position, in bytes from the start of its file.
+bool SeekTextRead(std::FILE* stream, uint64_t position);
 
 // How many write streams may be open at once; a stream beyond it is refused before the file
 // system is touched (the Windows runtime would create the file and only then find no free slot).

@@ -7,7 +7,7 @@
 #include <cstdint>
 #include <cstring>
 #include <fcntl.h>
-#include <sys/mman.h>
+#include <limits>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -26,95 +26,14 @@ std::FILE* OpenForTextRead(const CString& path) {
     return stream;
 }
 
-namespace {
-
-const char kCtrlZ = 0x1A; // ends a text-mode file
-
-// The first CR or Ctrl+Z in [p, end), or end: the bytes before it are read as they are.
-const char* FindCarriageReturnOrEnd(const char* p, const char* end) {
-#if defined(__SSE2__)
-    const __m128i cr = _mm_set1_epi8('\r');
-    const __m128i ctrlZ = _mm_set1_epi8(kCtrlZ);
-    for (; end - p >= 16; p += 16) {
-        const __m128i bytes = _mm_loadu_si128(reinterpret_cast<const __m128i*>(p));
-        const int mask =
-            _mm_movemask_epi8(_mm_or_si128(_mm_cmpeq_epi8(bytes, cr), _mm_cmpeq_epi8(bytes, ctrlZ)));
-        if (mask != 0) return p + __builtin_ctz(static_cast<unsigned>(mask));
-    }
-#endif
-    for (; p < end; ++p)
-        if (*p == '\r' || *p == kCtrlZ) return p;
-    return end;
-}
-
-} // namespace
-
-size_t ReadTextMode(std::FILE* stream, char* dst, size_t size, bool& atEnd, bool& error) {
-    size_t raw = std::fread(dst, 1, size, stream);
-    if (raw < size && std::ferror(stream)) {
-        error = true;
-        return 0;
-    }
-    // Convert in place; the written part never overtakes the part still to be read.
-    size_t out = 0;
-    for (size_t in = 0; in < raw;) {
-        size_t run = FindCarriageReturnOrEnd(dst + in, dst + raw) - (dst + in);
-        if (out != in) std::memmove(dst + out, dst + in, run);
-        out += run;
-        in += run;
-        if (in == raw) break;
-        if (dst[in] == kCtrlZ) { // the end of the text
-            atEnd = true;
-            break;
-        }
-        ++in; // the CR
-        if (in < raw) {
-            bool pair = dst[in] == '\n';
-            if (pair) ++in;
-            dst[out++] = pair ? '\n' : '\r';
-        } else if (!atEnd) {
-            // A CR that ends the block: the next byte decides.
-            int next = std::getc(stream);
-            if (next == '\n') {
-                dst[out++] = '\n';
-            } else {
-                dst[out++] = '\r';
-                if (next != EOF)
-                    std::ungetc(next, stream);
-                else if (std::ferror(stream))
-                    error = true;
-            }
-        } else {
-            dst[out++] = '\r';
-        }
-    }
-    return out;
-}
-
-size_t RemainingBytes(std::FILE* stream) {
-    struct stat info;
-    long position = std::ftell(stream);
-    if (fstat(fileno(stream), &info) != 0 || position < 0 || info.st_size < position) return 0;
-    return static_cast<size_t>(info.st_size - position);
-}
-
-// Transparent huge pages for the 2 MB-aligned part of the buffer, where the system offers them
-// on request: fewer page faults while it fills, fewer TLB misses in each pass over it.
-void AdviseLargeBuffer(char* data, size_t size) {
-#if defined(MADV_HUGEPAGE)
-    const uintptr_t kHuge = uintptr_t(1) << 21;
-    uintptr_t begin = (reinterpret_cast<uintptr_t>(data) + kHuge - 1) & ~(kHuge - 1);
-    uintptr_t end = (reinterpret_cast<uintptr_t>(data) + size) & ~(kHuge - 1);
-    if (end > begin) madvise(reinterpret_cast<void*>(begin), end - begin, MADV_HUGEPAGE);
-#else
-    (void)data;
-    (void)size;
-#endif
-}
-
 // Running out of descriptors fails the open before the file is created, so no limit of our own.
 size_t MaxTextWriteStreams() {
     return static_cast<size_t>(-1);
+}
+
+bool SeekTextRead(std::FILE* stream, uint64_t position) {
+    return position <= static_cast<uint64_t>(std::numeric_limits<off_t>::max()) &&
+           fseeko(stream, static_cast<off_t>(position), SEEK_SET) == 0;
 }
 
 namespace {

@@ -1,4 +1,5 @@
-// Text-mode files on Windows: the C runtime's own text mode does the conversions.
+// Text-mode files on Windows: the C runtime's own text mode converts what is written; reading
+// converts in TextMode.cpp, as everywhere.
 #include "TextMode.h"
 
 #include "Win32.h"
@@ -9,23 +10,13 @@
 #include <stdio.h>
 
 std::FILE* OpenForTextRead(const CString& path) {
-    return _fsopen(path.c_str(), "rt", _SH_DENYNO);
+    return _fsopen(path.c_str(), "rb", _SH_DENYNO);
 }
 
-size_t ReadTextMode(std::FILE* stream, char* dst, size_t size, bool& /*atEnd*/, bool& error) {
-    size_t got = std::fread(dst, 1, size, stream);
-    if (got < size && std::ferror(stream)) error = true;
-    return got;
+bool SeekTextRead(std::FILE* stream, uint64_t position) {
+    return position <= static_cast<uint64_t>(INT64_MAX) &&
+           _fseeki64(stream, static_cast<long long>(position), SEEK_SET) == 0;
 }
-
-size_t RemainingBytes(std::FILE* stream) {
-    long long length = _filelengthi64(_fileno(stream));
-    long long position = _telli64(_fileno(stream));
-    if (length < 0 || position < 0 || length < position) return 0;
-    return static_cast<size_t>(length - position);
-}
-
-void AdviseLargeBuffer(char* /*data*/, size_t /*size*/) {}
 
 size_t MaxTextWriteStreams() {
     // The runtime's own table: raised once from its default of 512; kept clear of the standard
@@ -43,9 +34,9 @@ std::FILE* OpenForTextWrite(const CString& path, WriteOpen how, const FileIdenti
         SetLastError(ERROR_FILENAME_EXCED_RANGE);
         return nullptr;
     }
-    HANDLE file =
-        CreateFileA(path.c_str(), GENERIC_READ | GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
-                    how == WriteOpen::CreateNew ? CREATE_NEW : OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
+    HANDLE file = CreateFileA(
+        path.c_str(), GENERIC_READ | GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+        nullptr, how == WriteOpen::CreateNew ? CREATE_NEW : OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
     if (file == INVALID_HANDLE_VALUE) {
         DWORD error = GetLastError();
         if (how == WriteOpen::CreateNew && (error == ERROR_FILE_EXISTS || error == ERROR_ALREADY_EXISTS))

@@ -1,5 +1,6 @@
 // The engine against the naive reference run on many generated sources and settings: the same
-// chunk files with the same bytes, and the same log.
+// chunk files with the same bytes, and the same log, with the source read in blocks of a few
+// bytes as well as whole, so that every tag, key, CR LF and end falls across a block boundary.
 #include "TestSupport.h"
 
 #include "reference/Reference.h"
@@ -10,11 +11,44 @@
 namespace {
 
 TEST(Equivalence, EngineMatchesTheReferenceRun) {
-    static const char* const kPieces[] = {
-        "<topic>", "</topic>", "<topic ", "<section>", "</section>", "<section ", "<topic/>", "<title>",
-        "</title>", "title=\"T\"", " id=\"7\"", "Hi", "x", " ", "\n", "<", ">", "/", "<!--c-->", "<?p?>",
-        "<b>", "</b>", "\t", "=", "\"", "0001", "CON", "<title>A</title>", "<title>a</title>", "<id>9</id>",
-        "top", "ic", "<c>", "</c>", "<<?", "\r\n", "\r"};
+    static const char* const kPieces[] = {"<topic>",
+                                          "</topic>",
+                                          "<topic ",
+                                          "<section>",
+                                          "</section>",
+                                          "<section ",
+                                          "<topic/>",
+                                          "<title>",
+                                          "</title>",
+                                          "title=\"T\"",
+                                          " id=\"7\"",
+                                          "Hi",
+                                          "x",
+                                          " ",
+                                          "\n",
+                                          "<",
+                                          ">",
+                                          "/",
+                                          "<!--c-->",
+                                          "<?p?>",
+                                          "<b>",
+                                          "</b>",
+                                          "\t",
+                                          "=",
+                                          "\"",
+                                          "0001",
+                                          "CON",
+                                          "<title>A</title>",
+                                          "<title>a</title>",
+                                          "<id>9</id>",
+                                          "top",
+                                          "ic",
+                                          "<c>",
+                                          "</c>",
+                                          "<<?",
+                                          "\r\n",
+                                          "\r",
+                                          "\x1a"};
     const char* const kLevelTexts[] = {"topic", "topic section", ",section,,topic", "a,b,c,d,topic"};
     const char* const kKeyTexts[] = {"title", "title id", "", "id,title"};
     const unsigned kSeed = 1207;
@@ -24,7 +58,9 @@ TEST(Equivalence, EngineMatchesTheReferenceRun) {
     const CString source = scratch / "src.xml";
     const char* more = std::getenv("BREVIX_EQUIVALENCE_ROUNDS"); // longer runs by hand
     const int rounds = more != nullptr ? std::atoi(more) : 400;
+    const size_t blocks[] = {1, 2, 3, 7, 64, 0};
     for (int round = 0; round < rounds; ++round) {
+        CStdioFile::SetReadBlockLimit(blocks[round % 6]);
         CString text;
         for (int i = random() % 40; i > 0; --i)
             text += kPieces[random() % (sizeof kPieces / sizeof kPieces[0])];
@@ -47,6 +83,7 @@ TEST(Equivalence, EngineMatchesTheReferenceRun) {
         ASSERT_EQ(reference::CompareWithEngine(options, levelText, keyText, source, out), "")
             << "seed " << kSeed << " round " << round << " source: " << text;
     }
+    CStdioFile::SetReadBlockLimit(0);
 }
 
 } // namespace
