@@ -113,7 +113,7 @@ Chunker::ChunkPath Chunker::MakeChunkPath(const CString& outputFolder, const CSt
     if (name.empty())
         name = FormatNumber("%04d", ++m_unnamedCount);
     else
-        duplicate = !m_usedNames.insert(name).second;
+        duplicate = !m_usedNames.Insert(name);
 
     ChunkPath chunkPath;
     chunkPath.base = folderPart + MakePrefix(tag) + name;
@@ -134,7 +134,7 @@ Chunker::ChunkPath Chunker::MakeChunkPath(const CString& outputFolder, const CSt
 // The plain path is opened for replacing unless a numbered variant is needed anyway, it was given
 // out before in this run, or the open finds the source there (under any name or link).
 CString Chunker::OpenChunkFile(const ChunkPath& chunkPath, TextOutStream& stream) {
-    if (!chunkPath.numbered && m_givenPaths.insert(PathCompareKey(chunkPath.path)).second) {
+    if (!chunkPath.numbered && GivePath(chunkPath.path)) {
         OpenResult result =
             stream.Open(chunkPath.path, WriteOpen::Replace, m_bSourceIdentity ? &m_sourceIdentity : nullptr);
         if (result != OpenResult::IsSpare) return chunkPath.path;
@@ -156,13 +156,21 @@ CString Chunker::NumberedVariant(const ChunkPath& chunkPath, int number) const {
 // and the create (another run, say) moves the search on; any other failure ends it, and the path
 // is logged as not opened. Numbers found taken stay taken for the run (files are only ever added),
 // so the search for one name resumes where it stopped last time instead of starting over.
+// Only the names that needed a number are remembered, below the output folder.
 CString Chunker::CreateFreeVariant(const ChunkPath& chunkPath, TextOutStream& stream) {
-    int& number = m_nextNumber[chunkPath.path];
-    for (;; ++number) {
+    const CString name = chunkPath.path.substr(m_folderLength);
+    const auto known = m_nextNumber.find(name);
+    for (int number = known != m_nextNumber.end() ? known->second : 0;; ++number) {
         CString candidate = NumberedVariant(chunkPath, number);
-        if (FindExists(candidate) || IsReservedDeviceName(candidate) ||
-            !m_givenPaths.insert(PathCompareKey(candidate)).second)
-            continue;
-        if (stream.Open(candidate, WriteOpen::CreateNew) != OpenResult::Exists) return candidate;
+        if (FindExists(candidate) || IsReservedDeviceName(candidate) || !GivePath(candidate)) continue;
+        if (stream.Open(candidate, WriteOpen::CreateNew) != OpenResult::Exists) {
+            if (number != 0) m_nextNumber[name] = number;
+            return candidate;
+        }
     }
+}
+
+// Every path of a run begins with the output folder and a separator, so only the rest is kept.
+bool Chunker::GivePath(const CString& path) {
+    return m_givenPaths.Insert(PathCompareKey(path.substr(m_folderLength)));
 }

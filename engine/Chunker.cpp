@@ -12,10 +12,11 @@ CString Chunker::Process(const CString& sourcePath, const CString& outputFolder)
     m_progress = ChunkProgress();
     LogLine("Process Log - " + FormatLocalTime("%x %X"));
     LogLine();
-    m_usedNames.clear();
+    m_usedNames.Clear();
     m_unnamedCount = 0;
-    m_givenPaths.clear();
+    m_givenPaths.Clear();
     m_nextNumber.clear();
+    m_folderLength = outputFolder.size() + 1;
 
     SetChunkLevelTags(m_strLevelTagText);
     SetChunkNameKeys(m_strNameKeyText);

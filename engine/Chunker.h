@@ -5,6 +5,7 @@
 #pragma once
 
 #include "ChunkOptions.h"
+#include "NameSet.h"
 #include "SourceWindow.h"
 #include "TextSearch.h"
 #include "platform/FileSystem.h"
@@ -16,7 +17,6 @@
 #include <cstdint>
 #include <functional>
 #include <unordered_map>
-#include <unordered_set>
 #include <vector>
 
 // How far a run has come.
@@ -142,26 +142,29 @@ private:
     CString MakePrefix(const CString& tag) const;
     CString NumberedVariant(const ChunkPath& chunkPath, int number) const;
     CString CreateFreeVariant(const ChunkPath& chunkPath, TextOutStream& stream);
+    bool GivePath(const CString& path);
 
     // Member variables
-    const ChunkOptions m_options;            // the options of every run
-    const CString m_strLevelTagText;         // the chunk level tag text as typed
-    const CString m_strNameKeyText;          // the chunk name key text as typed
-    CString m_strProcessLog;                 // lines, each ended by CR LF
-    CStringList m_levelTags;                 // element names at which a chunk begins
-    CStringList m_nameKeys;                  // element and attribute names that name a chunk file
-    std::unordered_set<CString> m_usedNames; // chunk names given out in this run
-    int m_unnamedCount = 0;                  // chunks of this run that found no name
-    CStdioFile m_source;                     // the source file, open during a run
+    const ChunkOptions m_options;    // the options of every run
+    const CString m_strLevelTagText; // the chunk level tag text as typed
+    const CString m_strNameKeyText;  // the chunk name key text as typed
+    CString m_strProcessLog;         // lines, each ended by CR LF
+    CStringList m_levelTags;         // element names at which a chunk begins
+    CStringList m_nameKeys;          // element and attribute names that name a chunk file
+    NameSet m_usedNames;             // chunk names given out in this run
+    int m_unnamedCount = 0;          // chunks of this run that found no name
+    CStdioFile m_source;             // the source file, open during a run
 
     bool m_bFailed = false;                             // this run logged a failure
     bool m_bInterrupted = false;                        // this run was stopped by the flag
     const std::atomic<bool>* m_stop = nullptr;          // the stop flag, when one is given
     std::function<void(const ChunkProgress&)> m_report; // the progress report, when one is given
     ChunkProgress m_progress;                           // of the current run
-    std::unordered_set<CString> m_givenPaths;           // compare keys of the paths given out in this run
-    std::unordered_map<CString, int> m_nextNumber;      // plain candidate -> number to probe first
-    bool m_bSourceIdentity = false;                     // m_sourceIdentity holds the open source's identity
+    NameSet m_givenPaths; // compare keys of the paths given out, below the folder
+    std::unordered_map<CString, int>
+        m_nextNumber; // a plain form (below the folder) that needed a number -> the number to probe first
+    size_t m_folderLength = 0;      // of the output folder and the separator after it
+    bool m_bSourceIdentity = false; // m_sourceIdentity holds the open source's identity
     FileIdentity m_sourceIdentity;
     SourceWindow* m_window = nullptr;                    // the source's text, during a scan
     std::vector<ChunkFile> m_open;                       // chunks open now, the innermost (current) last
