@@ -194,8 +194,8 @@ bool RunChunker(Chunker& chunker, const CString& source, const CString& folder, 
 
 } // namespace
 
-int RunCommandLine(const CStringList& args, const ProfileStore& profile, std::ostream& out,
-                   std::ostream& err, const CliSurroundings& surroundings) {
+int RunCommandLine(const CStringList& args, const ProfileStore& profile, std::ostream& out, std::ostream& err,
+                   const CliSurroundings& surroundings) {
     Options options;
     CString message;
     bool help = false, version = false;

@@ -24,5 +24,5 @@ struct CliSurroundings {
 // Runs the program on args (without the program name); the log goes to out byte for byte,
 // messages and the progress line to err. profile is the stored profile, read unless
 // --no-profile is given.
-int RunCommandLine(const CStringList& args, const ProfileStore& profile, std::ostream& out,
-                   std::ostream& err, const CliSurroundings& surroundings = CliSurroundings());
+int RunCommandLine(const CStringList& args, const ProfileStore& profile, std::ostream& out, std::ostream& err,
+                   const CliSurroundings& surroundings = CliSurroundings());

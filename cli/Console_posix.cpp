@@ -7,7 +7,7 @@ namespace {
 
 std::atomic<bool> g_stop{false}; // lock-free, so a signal handler may set it
 const int kSignals[] = {SIGINT, SIGTERM};
-struct sigaction g_earlier[2];  // the handling each signal had before
+struct sigaction g_earlier[2]; // the handling each signal had before
 bool g_replaced[2] = {false, false};
 
 extern "C" void OnStopSignal(int) {
@@ -30,7 +30,8 @@ StopSignals::StopSignals() {
     action.sa_flags = 0; // no SA_RESTART: a read waiting for input returns
     for (int i = 0; i < 2; ++i) {
         g_replaced[i] = false;
-        if (sigaction(kSignals[i], nullptr, &g_earlier[i]) != 0 || g_earlier[i].sa_handler == SIG_IGN) continue;
+        if (sigaction(kSignals[i], nullptr, &g_earlier[i]) != 0 || g_earlier[i].sa_handler == SIG_IGN)
+            continue;
         g_replaced[i] = sigaction(kSignals[i], &action, nullptr) == 0;
     }
 }

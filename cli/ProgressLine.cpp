@@ -31,8 +31,8 @@ CString ProgressLine::Describe(const ChunkProgress& progress, double seconds) {
         double size = static_cast<double>(progress.sourceBytes);
         int percent = static_cast<int>(std::min(100.0, bytes * 100 / size));
         double left = bytes >= size ? 0 : rate > 0 ? (size - bytes) / rate : -1;
-        length = std::snprintf(text, sizeof text, "%3d%%  %.1f MB/s  %llu %s  %s left", percent, rate / kMegabyte,
-                               static_cast<unsigned long long>(progress.filesWritten),
+        length = std::snprintf(text, sizeof text, "%3d%%  %.1f MB/s  %llu %s  %s left", percent,
+                               rate / kMegabyte, static_cast<unsigned long long>(progress.filesWritten),
                                progress.filesWritten == 1 ? "file" : "files", FormatDuration(left).c_str());
     } else {
         length = std::snprintf(text, sizeof text, "%.1f MB read  %.1f MB/s  %llu %s", bytes / kMegabyte,
