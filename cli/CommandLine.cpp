@@ -1,5 +1,8 @@
 #include "CommandLine.h"
 
+#include "Console.h"
+#include "ProgressLine.h"
+
 #include "BrevixVersion.h"
 #include "engine/Chunker.h"
 #include "platform/FileException.h"
@@ -8,6 +11,7 @@
 
 #include <cerrno>
 #include <cstring>
+#include <memory>
 #include <new>
 #include <stdexcept>
 
@@ -24,7 +28,11 @@ const char kUsage[] =
     "  -s, --set NAME=VALUE   an option for this run only, by its profile value name (below);\n"
     "                         booleans read exactly as stored ones: true only for \"yes\"\n"
     "      --no-profile       ignore the stored profile and start from the defaults\n"
-    "  -q, --quiet            print nothing when the run logged no failure\n"
+    "  -q, --quiet            print nothing when the run logged no failure and was not\n"
+    "                         interrupted\n"
+    "      --progress         show a status line on standard error (default: when it is a\n"
+    "                         terminal)\n"
+    "      --no-progress      show no status line\n"
     "  -h, --help             show this help\n"
     "      --version          show the version\n"
     "\n"
@@ -33,12 +41,14 @@ const char kUsage[] =
 const char kExitStatus[] =
     "\n"
     "Exit status: 0 done, 1 a failure was logged, the source could not be read or the log\n"
-    "could not be written, 2 a usage error or a missing output folder.\n";
+    "could not be written, 2 a usage error or a missing output folder, 130 interrupted (SIGINT,\n"
+    "SIGTERM, Ctrl+C): the chunk files still open are removed, the log printed even with --quiet.\n";
 
 const char kVersion[] = "brevix-cli " BREVIX_VERSION_TEXT "\n";
 
 struct Options {
     bool tagsGiven = false, keysGiven = false, noProfile = false, quiet = false;
+    int progress = -1; // 1 --progress, 0 --no-progress, whichever came last; -1 neither
     CString tags, keys;
     CStringList sets; // NAME=VALUE, in order
     CStringList operands;
@@ -108,6 +118,8 @@ bool ParseArguments(const CStringList& args, Options& options, CString& message,
             options.noProfile = true;
         else if (arg == "-q" || arg == "--quiet")
             options.quiet = true;
+        else if (arg == "--progress" || arg == "--no-progress")
+            options.progress = arg == "--progress";
         else if (arg == "-h" || arg == "--help")
             help = true;
         else if (arg == "--version")
@@ -130,20 +142,51 @@ int Deliver(std::ostream& out, std::ostream& err, int status) {
     return kCliFailed;
 }
 
-// Runs one Process; a failure it raises is a message on err and false.
+// Keeps the status line on err during a run, from the run's progress reports.
+class ProgressDisplay {
+public:
+    explicit ProgressDisplay(std::ostream& err) : m_err(err), m_line(ProgressLine::Clock::now()) {}
+    void Report(const ChunkProgress& progress) {
+        m_last = progress;
+        Write(m_line.Redraw(progress, ProgressLine::Clock::now(), false));
+    }
+    // Redraws the line a last time and ends it, when one was drawn.
+    void Finish() {
+        if (m_line.IsOpen()) Write(m_line.Redraw(m_last, ProgressLine::Clock::now(), true));
+    }
+
+private:
+    void Write(const CString& text) {
+        if (!text.empty()) m_err.write(text.data(), static_cast<std::streamsize>(text.size())).flush();
+    }
+    std::ostream& m_err;
+    ProgressLine m_line;
+    ChunkProgress m_last;
+};
+
+// Runs one Process; a failure it raises is a message on err and false. The status line, when
+// there is one, is finished first.
 bool RunChunker(Chunker& chunker, const CString& source, const CString& folder, CString& log,
-                std::ostream& err) {
+                ProgressDisplay* progress, std::ostream& err) {
+    auto finish = [progress] {
+        if (progress != nullptr) progress->Finish();
+    };
     try {
         log = chunker.Process(source, folder);
+        finish();
         return true;
     } catch (const CFileException& e) {
+        finish();
         err << "brevix-cli: " << e.what() << "\n";
     } catch (const std::bad_alloc&) {
+        finish();
         err << "brevix-cli: not enough memory to read " << source << "\n";
     } catch (const std::length_error&) {
         // A text longer than a string can hold in this address space.
+        finish();
         err << "brevix-cli: not enough memory to read " << source << " (it is too large)\n";
     } catch (const std::exception& e) {
+        finish();
         err << "brevix-cli: the run on " << source << " stopped: " << e.what() << "\n";
     }
     return false;
@@ -151,8 +194,8 @@ bool RunChunker(Chunker& chunker, const CString& source, const CString& folder, 
 
 } // namespace
 
-int RunCommandLine(const CStringList& args, const ProfileStore& profile, std::ostream& out,
-                   std::ostream& err) {
+int RunCommandLine(const CStringList& args, const ProfileStore& profile, std::ostream& out, std::ostream& err,
+                   const CliSurroundings& surroundings) {
     Options options;
     CString message;
     bool help = false, version = false;
@@ -196,10 +239,25 @@ int RunCommandLine(const CStringList& args, const ProfileStore& profile, std::os
 
     Chunker chunker(settings, options.tagsGiven ? options.tags : settings.m_strLevelTags,
                     options.keysGiven ? options.keys : settings.m_strNameKeys);
+    std::unique_ptr<ProgressDisplay> progress;
+    if (options.progress == 1 || (options.progress == -1 && surroundings.errIsTerminal))
+        progress = std::make_unique<ProgressDisplay>(err);
+    if (progress || surroundings.progressSeen) {
+        chunker.SetProgressReport([&progress, &surroundings](const ChunkProgress& p) {
+            if (progress) progress->Report(p);
+            if (surroundings.progressSeen) surroundings.progressSeen(p);
+        });
+    }
+    std::unique_ptr<StopSignals> signals;
+    if (surroundings.catchSignals) signals = std::make_unique<StopSignals>();
+    chunker.SetStopFlag(signals ? &signals->Flag() : surroundings.stop);
     CString log;
-    if (!RunChunker(chunker, source, folder, log, err)) return kCliFailed;
-    bool failed = chunker.HadFailure();
+    bool ran = RunChunker(chunker, source, folder, log, progress.get(), err);
+    signals.reset();
+    if (!ran) return kCliFailed;
+    bool failed = chunker.HadFailure(), interrupted = chunker.WasInterrupted();
     errno = 0;
-    if (!(options.quiet && !failed)) out.write(log.data(), static_cast<std::streamsize>(log.size()));
-    return Deliver(out, err, failed ? kCliFailed : kCliDone);
+    if (!(options.quiet && !failed && !interrupted))
+        out.write(log.data(), static_cast<std::streamsize>(log.size()));
+    return Deliver(out, err, interrupted ? kCliInterrupted : failed ? kCliFailed : kCliDone);
 }

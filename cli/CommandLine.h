@@ -2,15 +2,27 @@
 // applies the options and runs one Process. The profile is never written.
 #pragma once
 
+#include "engine/Chunker.h"
 #include "platform/ProfileStore.h"
 #include "platform/StringTypes.h"
 
+#include <atomic>
+#include <functional>
 #include <ostream>
 
 // Exit statuses.
-enum CliStatus { kCliDone = 0, kCliFailed = 1, kCliUsage = 2 };
+enum CliStatus { kCliDone = 0, kCliFailed = 1, kCliUsage = 2, kCliInterrupted = 130 };
+
+// What the process around a run provides.
+struct CliSurroundings {
+    bool errIsTerminal = false;              // err shows on a terminal: progress unless --no-progress
+    bool catchSignals = false;               // SIGINT and SIGTERM stop the run (the process-wide handlers)
+    const std::atomic<bool>* stop = nullptr; // otherwise, a flag that stops the run once set
+    std::function<void(const ChunkProgress&)> progressSeen; // also told each progress report
+};
 
 // Runs the program on args (without the program name); the log goes to out byte for byte,
-// messages to err. profile is the stored profile, read unless --no-profile is given.
-int RunCommandLine(const CStringList& args, const ProfileStore& profile, std::ostream& out,
-                   std::ostream& err);
+// messages and the progress line to err. profile is the stored profile, read unless
+// --no-profile is given.
+int RunCommandLine(const CStringList& args, const ProfileStore& profile, std::ostream& out, std::ostream& err,
+                   const CliSurroundings& surroundings = CliSurroundings());

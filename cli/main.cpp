@@ -1,4 +1,5 @@
 #include "cli/CommandLine.h"
+#include "cli/Console.h"
 #include "platform/TextMode.h"
 #include "settings/SettingsRecord.h"
 
@@ -8,5 +9,8 @@ int main(int argc, char** argv) {
     SetStdoutBinary();
     CStringList args(argv + 1, argv + argc);
     UserProfile profile(kCompanyKey, kApplicationName);
-    return RunCommandLine(args, profile, std::cout, std::cerr);
+    CliSurroundings surroundings;
+    surroundings.errIsTerminal = StandardErrorIsTerminal();
+    surroundings.catchSignals = true;
+    return RunCommandLine(args, profile, std::cout, std::cerr, surroundings);
 }

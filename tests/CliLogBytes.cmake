@@ -1,8 +1,10 @@
 # Runs brevix-cli on the bundled sample and checks what reaches standard output: the log byte for
-# byte (every line ended by CR LF, never CR CR LF), exit status 0, and the chunk files. With
+# byte (every line ended by CR LF, never CR CR LF), exit status 0, the chunk files, and nothing on
+# standard error (not a terminal: no status line); with TERMINAL, the status line on a
+# pseudo-terminal's standard error. With
 # STDOUT_FAILURES, also that a log lost on a full device or a closed standard output is a message
 # and exit status 1.
-#   cmake -DCLI=<exe> [-DEMULATOR=<runner>] [-DSTDOUT_FAILURES=ON] -DSAMPLE=<xml> -DOUT=<folder>
+#   cmake -DCLI=<exe> [-DEMULATOR=<runner>] [-DSTDOUT_FAILURES=ON] [-DTERMINAL=ON] -DSAMPLE=<xml> -DOUT=<folder>
 #         -P CliLogBytes.cmake
 file(REMOVE_RECURSE "${OUT}")
 file(MAKE_DIRECTORY "${OUT}")
@@ -11,7 +13,7 @@ if(EMULATOR)
     set(command ${EMULATOR} ${command})
 endif()
 execute_process(COMMAND ${command} RESULT_VARIABLE status OUTPUT_FILE "${OUT}.log" ERROR_VARIABLE errors)
-if(NOT status EQUAL 0)
+if(NOT status EQUAL 0 OR NOT errors STREQUAL "")
     message(FATAL_ERROR "exit status ${status}: ${errors}")
 endif()
 file(READ "${OUT}.log" log HEX)
@@ -25,6 +27,16 @@ foreach(name Introduction.xml Tips.xml "Tips(1).xml" 0001.xml Installing_Harbor_
         message(FATAL_ERROR "missing chunk file ${name}")
     endif()
 endforeach()
+
+if(TERMINAL)
+    execute_process(COMMAND script -qec "'${CLI}' --no-profile '${SAMPLE}' '${OUT}' >'${OUT}.log'" "${OUT}.tty"
+                    INPUT_FILE /dev/null OUTPUT_QUIET RESULT_VARIABLE status)
+    file(READ "${OUT}.tty" tty)
+    file(READ "${OUT}.log" log)
+    if(NOT status EQUAL 0 OR NOT tty MATCHES "\r100%  [^\r]+ files?  0:00 left" OR log MATCHES "MB/s")
+        message(FATAL_ERROR "on a terminal: exit status ${status}: ${tty}")
+    endif()
+endif()
 
 if(STDOUT_FAILURES)
     foreach(redirect ">/dev/full" ">&-")

@@ -1,11 +1,14 @@
-// brevix-cli: options, the profile, the log on standard output and the exit status.
+// brevix-cli: options, the profile, the log on standard output, the status line, an interrupted
+// run and the exit status.
 #include "TestSupport.h"
 
 #include "cli/CommandLine.h"
+#include "cli/ProgressLine.h"
 #include "platform/IoFaults.h"
 #include "platform/ProfileStore.h"
 
 #include <filesystem>
+#include <regex>
 #include <sstream>
 
 namespace {
@@ -17,10 +20,10 @@ protected:
         WriteBytes(m_source, "<topic title=\"A\">a</topic><section id=\"s\">b</section>");
     }
     void TearDown() override { IoFaults::Reset(); }
-    int Cli(CStringList args, const ProfileStore* profile = nullptr) {
+    int Cli(CStringList args, const ProfileStore* profile = nullptr, const CliSurroundings& around = {}) {
         m_stdout.str("");
         m_stderr.str("");
-        return RunCommandLine(args, profile != nullptr ? *profile : m_profile, m_stdout, m_stderr);
+        return RunCommandLine(args, profile != nullptr ? *profile : m_profile, m_stdout, m_stderr, around);
     }
     CString Out() const { return m_stdout.str(); }
     CString Err() const { return m_stderr.str(); }
@@ -43,17 +46,23 @@ TEST_F(CommandLine, StatusOutputAndFilesFollowTheArguments) {
         CString out, err;
         std::vector<CString> files;
     } cases[] = {
-        {{m_source, m_out}, 0,
-         "\r\n\r\nsource: " + m_source + "\r\nchunk level tag: topic\r\noutput folder: " + m_out + "\r\n\r\n" + m_out +
-             kPathSeparator + "A.xml\r\n", "", {"A.xml"}},
-        {{"-t", "topic,section", "--keys=id", "-s", "ext=txt", "--set", "emit_preamble=Yes", "-s", "postamble=\n", "-s",
-          "emit_postamble=yes", m_source, m_out}, 0, "chunk level tag: topic,section\r\n", "", {"0001.txt", "s.txt"}},
+        {{m_source, m_out},
+         0,
+         "\r\n\r\nsource: " + m_source + "\r\nchunk level tag: topic\r\noutput folder: " + m_out +
+             "\r\n\r\n" + m_out + kPathSeparator + "A.xml\r\n",
+         "",
+         {"A.xml"}},
+        {{"-t", "topic,section", "--keys=id", "-s", "ext=txt", "--set", "emit_preamble=Yes", "-s",
+          "postamble=\n", "-s", "emit_postamble=yes", m_source, m_out},
+         0,
+         "chunk level tag: topic,section\r\n",
+         "",
+         {"0001.txt", "s.txt"}},
         {{"-tsection", "-kid", "-sext=sec", m_source, m_out}, 0, "s.sec\r\n", "", {"s.sec"}},
         {{"-q", m_source, m_out}, 0, "", "", {"A.xml"}},
         {{"--quiet", "-t", " , ", m_source, m_out}, 1, "\r\n\r\nchunk level tag is empty\r\n", "", {}},
         {{"", m_out}, 1, "\r\n\r\nsource filename is empty\r\n", "", {}},
         {{m_scratch / "missing.xml", m_out}, 1, "Unable to open file: " + m_scratch / "missing.xml", "", {}},
-        {{m_scratch.Path(), m_out}, 1, "Unable to open file: " + m_scratch.Path(), "", {}},
         {{"--", dash, m_out}, 0, "0001.xml\r\n", "", {"0001.xml"}},
         {{"--help"}, 0, "brevix-cli [OPTIONS] SOURCE OUTPUT_FOLDER", "", {}},
         {{"--version"}, 0, "brevix-cli 1.4\n", "", {}},
@@ -62,7 +71,6 @@ TEST_F(CommandLine, StatusOutputAndFilesFollowTheArguments) {
         {{m_source, m_out, "-t"}, 2, "", "option -t needs a value", {}},
         {{"--quiet=yes", m_source, m_out}, 2, "", "option --quiet takes no value", {}},
         {{"-s", "colour=red", m_source, m_out}, 2, "", "'colour=red'", {}},
-        {{"-s", "overwrite", m_source, m_out}, 2, "", "'overwrite'", {}},
         {{m_source, missing}, 2, "", "output folder not found: " + missing, {}},
     };
     for (const auto& c : cases) {
@@ -103,6 +111,92 @@ TEST_F(CommandLine, FailuresRaisedByTheRunGoToStandardErrorWithStatusOne) {
         EXPECT_NE(Err().find(failure.message), CString::npos) << Err();
         EXPECT_NE(Err().find("src.xml"), CString::npos) << Err();
         EXPECT_TRUE(ListFolder(m_out).empty());
+    }
+}
+
+// {status, milliseconds into the run, final, the bytes drawn}: what is known, at most ten redraws
+// a second, a shorter line covering a longer one, the final one never held back and ending it.
+TEST(ProgressLine, RedrawsWhatIsKnownInPlace) {
+    const CString kShort = "\r15.0 MB read  2.5 MB/s  1 file" + CString(7, ' ');
+    const struct {
+        ChunkProgress progress;
+        int ms;
+        bool final;
+        CString drawn;
+    } kSteps[] = {
+        {{0, 100000000, 0}, 0, false, "\r  0%  0.0 MB/s  0 files  -:-- left"},
+        {{25000000, 100000000, 3}, 99, false, ""},
+        {{25000000, 100000000, 3}, 2000, false, "\r 25%  12.5 MB/s  3 files  0:06 left"},
+        {{3000000, 3603000000, 9}, 3000, false, "\r  0%  1.0 MB/s  9 files  1:00:00 left"},
+        {{120, 100, 0}, 5000, false, "\r100%  0.0 MB/s  0 files  0:00 left   "}, // the source grew
+        {{15000000, 0, 1}, 6000, false, kShort},                                 // size not known
+        {{15000000, 0, 1}, 6001, true, kShort + "\n"},
+        {{15000000, 0, 1}, 9000, false, ""},
+        {{15000000, 0, 1}, 9000, true, ""},
+    };
+    const ProgressLine::Clock::time_point start;
+    ProgressLine line(start);
+    for (const auto& step : kSteps)
+        EXPECT_EQ(line.Redraw(step.progress, start + std::chrono::milliseconds(step.ms), step.final),
+                  step.drawn)
+            << step.ms;
+}
+
+// {options, standard error is a terminal, the line shown}. The line never reaches standard
+// output and is ended by one newline.
+TEST_F(CommandLine, StatusLineOnStandardErrorWhenAskedOrOnATerminal) {
+    const struct {
+        CStringList options;
+        bool terminal, shown;
+    } kCases[] = {
+        {{}, false, false},
+        {{}, true, true},
+        {{"--progress"}, false, true},
+        {{"--progress", "--no-progress"}, true, false},
+        {{"--no-progress", "--progress"}, false, true},
+    };
+    const std::regex kLine("(\r100%  [0-9]+\\.[0-9] MB/s  [0-9]+ files?  0:00 left *)+\n");
+    for (const auto& c : kCases) {
+        CStringList args = c.options;
+        args.insert(args.end(), {m_source, m_out});
+        CliSurroundings around;
+        around.errIsTerminal = c.terminal;
+        EXPECT_EQ(Cli(args, nullptr, around), 0);
+        EXPECT_TRUE(c.shown ? std::regex_match(Err(), kLine) : Err().empty()) << Err();
+        EXPECT_EQ(Out().find("MB/s"), CString::npos);
+    }
+}
+
+// A run stopped by the flag: the files it finished stay whole, the ones still open are removed
+// and named, the log is printed even with --quiet and ends so, and the exit status is 130. The
+// flag is set once two files are written, or at the last report when none came earlier.
+TEST_F(CommandLine, InterruptedRunKeepsWholeFilesOnlyAndExits130) {
+    auto chunk = [](int i) {
+        return "<topic title=\"c" + std::to_string(i) + "\">" + CString(60, 'a' + i % 26) + "</topic>";
+    };
+    CString text = "<topic title=\"outer\">";
+    for (int i = 0; i < 40000; ++i)
+        text += chunk(i);
+    WriteBytes(m_source, text + "</topic>");
+    std::atomic<bool> stop{false};
+    bool midway = false; // stopped before the whole source was read: the outer chunk was open
+    CliSurroundings around;
+    around.stop = &stop;
+    around.progressSeen = [&](const ChunkProgress& p) {
+        if (stop || (p.filesWritten < 2 && p.bytesRead < p.sourceBytes)) return;
+        midway = p.bytesRead < p.sourceBytes;
+        stop = true;
+    };
+    EXPECT_EQ(Cli({"-q", "-s", "emit_preamble=no", m_source, m_out}, nullptr, around), 130);
+    EXPECT_EQ(Out().substr(Out().size() - std::min<size_t>(Out().size(), 24)), "\r\nProcess interrupted.\r\n");
+    EXPECT_EQ(Out().find("Removed unfinished file: " + m_out + kPathSeparator + "outer.xml\r\n") != CString::npos,
+              midway);
+    std::vector<CString> files = ListFolder(m_out);
+    EXPECT_TRUE(midway ? files.size() >= 2 : files.empty()) << files.size();
+    for (const CString& name : files) {
+        ASSERT_EQ(name[0], 'c') << name;
+        EXPECT_EQ(ReadBytes(m_out + kPathSeparator + name), chunk(std::stoi(name.substr(1))));
+        EXPECT_NE(Out().find(m_out + kPathSeparator + name + "\r\n"), CString::npos) << name;
     }
 }
 

@@ -1,0 +1,46 @@
+#include "Console.h"
+
+#include <csignal>
+#include <unistd.h>
+
+namespace {
+
+std::atomic<bool> g_stop{false}; // lock-free, so a signal handler may set it
+const int kSignals[] = {SIGINT, SIGTERM};
+struct sigaction g_earlier[2]; // the handling each signal had before
+bool g_replaced[2] = {false, false};
+
+extern "C" void OnStopSignal(int) {
+    g_stop.store(true);
+}
+
+} // namespace
+
+static_assert(std::atomic<bool>::is_always_lock_free, "the stop flag is set from a signal handler");
+
+bool StandardErrorIsTerminal() {
+    return isatty(STDERR_FILENO) == 1;
+}
+
+StopSignals::StopSignals() {
+    g_stop.store(false);
+    struct sigaction action = {};
+    action.sa_handler = OnStopSignal;
+    sigemptyset(&action.sa_mask);
+    action.sa_flags = 0; // no SA_RESTART: a read waiting for input returns
+    for (int i = 0; i < 2; ++i) {
+        g_replaced[i] = false;
+        if (sigaction(kSignals[i], nullptr, &g_earlier[i]) != 0 || g_earlier[i].sa_handler == SIG_IGN)
+            continue;
+        g_replaced[i] = sigaction(kSignals[i], &action, nullptr) == 0;
+    }
+}
+
+StopSignals::~StopSignals() {
+    for (int i = 0; i < 2; ++i)
+        if (g_replaced[i]) sigaction(kSignals[i], &g_earlier[i], nullptr);
+}
+
+const std::atomic<bool>& StopSignals::Flag() const {
+    return g_stop;
+}

@@ -1,0 +1,58 @@
+#include "ProgressLine.h"
+
+#include <algorithm>
+#include <cstdio>
+
+namespace {
+
+constexpr double kMegabyte = 1e6;
+constexpr auto kRedrawInterval = std::chrono::milliseconds(100);
+
+// seconds as "m:ss", or "h:mm:ss" from an hour on; "-:--" when not known.
+CString FormatDuration(double seconds) {
+    if (!(seconds >= 0) || seconds >= 100.0 * 3600) return "-:--";
+    unsigned long whole = static_cast<unsigned long>(seconds + 0.5);
+    char text[32];
+    if (whole >= 3600)
+        std::snprintf(text, sizeof text, "%lu:%02lu:%02lu", whole / 3600, whole / 60 % 60, whole % 60);
+    else
+        std::snprintf(text, sizeof text, "%lu:%02lu", whole / 60, whole % 60);
+    return text;
+}
+
+} // namespace
+
+CString ProgressLine::Describe(const ChunkProgress& progress, double seconds) {
+    double bytes = static_cast<double>(progress.bytesRead);
+    double rate = seconds > 0 ? bytes / seconds : 0; // bytes a second, 0 while not known
+    char text[160];
+    int length = 0;
+    if (progress.sourceBytes != 0) {
+        double size = static_cast<double>(progress.sourceBytes);
+        int percent = static_cast<int>(std::min(100.0, bytes * 100 / size));
+        double left = bytes >= size ? 0 : rate > 0 ? (size - bytes) / rate : -1;
+        length = std::snprintf(text, sizeof text, "%3d%%  %.1f MB/s  %llu %s  %s left", percent,
+                               rate / kMegabyte, static_cast<unsigned long long>(progress.filesWritten),
+                               progress.filesWritten == 1 ? "file" : "files", FormatDuration(left).c_str());
+    } else {
+        length = std::snprintf(text, sizeof text, "%.1f MB read  %.1f MB/s  %llu %s", bytes / kMegabyte,
+                               rate / kMegabyte, static_cast<unsigned long long>(progress.filesWritten),
+                               progress.filesWritten == 1 ? "file" : "files");
+    }
+    return CString(text, static_cast<size_t>(std::max(0, length)));
+}
+
+CString ProgressLine::Redraw(const ChunkProgress& progress, Clock::time_point now, bool final) {
+    if (m_finished || (!final && m_drawn && now - m_last < kRedrawInterval)) return CString();
+    CString status = Describe(progress, std::chrono::duration<double>(now - m_start).count());
+    CString line = "\r" + status;
+    if (status.size() < m_width) line.append(m_width - status.size(), ' ');
+    m_width = std::max(m_width, status.size());
+    m_drawn = true;
+    m_last = now;
+    if (final) {
+        m_finished = true;
+        line += "\n";
+    }
+    return line;
+}

@@ -1,0 +1,35 @@
+// The status line brevix-cli keeps on standard error during a run: how much of the source is
+// read, how fast, how many chunk files are written and how long the rest will take.
+#pragma once
+
+#include "engine/Chunker.h"
+#include "platform/StringTypes.h"
+
+#include <chrono>
+#include <cstddef>
+
+class ProgressLine {
+public:
+    using Clock = std::chrono::steady_clock;
+
+    // A line for a run that began at start.
+    explicit ProgressLine(Clock::time_point start) : m_start(start) {}
+
+    // The bytes that redraw the line in place for progress at now: "\r", the status and spaces
+    // over the rest of a longer earlier status; when final, also a newline. Empty when the last
+    // redraw was less than a tenth of a second before now, or after the final one.
+    CString Redraw(const ChunkProgress& progress, Clock::time_point now, bool final);
+    // True once a redraw has been given and the line not yet finished.
+    bool IsOpen() const { return m_drawn && !m_finished; }
+
+    // The status for progress after seconds of the run: with the size known, percent read,
+    // MB/s, files and time left; otherwise the megabytes read, MB/s and files.
+    static CString Describe(const ChunkProgress& progress, double seconds);
+
+private:
+    Clock::time_point m_start;
+    Clock::time_point m_last; // when the last redraw was given
+    bool m_drawn = false;     // a redraw was given
+    bool m_finished = false;  // the final redraw was given
+    size_t m_width = 0;       // the widest status drawn so far
+};
