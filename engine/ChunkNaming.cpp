@@ -39,9 +39,24 @@ uint64_t Chunker::FindToEnd(PatternSearch& search, uint64_t from) {
     const uint64_t none = SourceWindow::kNone;
     if (search.from == none || from < search.from || (search.found != none && search.found < from)) {
         search.from = from;
-        search.found = m_window->FindToEnd(search.search, from);
+        search.found = m_source.CanReadAhead() ? m_window->FindToEnd(search.search, from)
+                                               : FindHeld(search.search, from);
     }
     return search.found;
+}
+
+// The same search where the source cannot be read ahead (a pipe): the text it passes over is read
+// into the window and held.
+uint64_t Chunker::FindHeld(const TextSearch& search, uint64_t from) {
+    SourceWindow& window = *m_window;
+    const uint64_t overlap = search.Pattern().size() - 1;
+    for (uint64_t at = from;;) {
+        const char* found = search.Find(window.At(at), window.At(window.End()));
+        if (found != nullptr) return window.OffsetOf(found);
+        if (window.Complete()) return SourceWindow::kNone;
+        if (window.End() - at > overlap) at = window.End() - overlap;
+        ReadMore(m_run);
+    }
 }
 
 // The end of the region of the chunk's own content, which begins at position: the first nested

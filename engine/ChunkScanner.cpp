@@ -103,6 +103,7 @@ void Chunker::ScanText(const CString& outputFolder, const CString& preamble) {
         m_open.pop_back();
     }
     m_searches.clear();
+    if (m_report) m_report(m_progress);
 }
 
 // Gives the text from m_run up to to to the current chunk (none: it is dropped).

@@ -27,6 +27,8 @@ public:
     // began or ended, without moving where the next Read begins; next becomes the position after
     // what was read. 0 only at the end of the text. A read error throws CFileException.
     size_t ReadAhead(uint64_t at, char* dst, size_t size, uint64_t& next);
+    // True when the file can be read ahead: a file on a disk, not a pipe or a device.
+    bool CanReadAhead() const { return m_bSeekable; }
 
     // Closes the file; a close error throws CFileException. Closing a closed file does nothing.
     void Close();
@@ -60,5 +62,6 @@ private:
     uint64_t m_position = 0; // where the next Read begins
     bool m_bEnd = false;     // the text reached its end (the file's end or a Ctrl-Z)
     bool m_bMoved = false;   // a look-ahead moved the stream away from m_position
+    bool m_bSeekable = false;
     static inline size_t s_readBlockLimit = 0;
 };
