@@ -6,6 +6,12 @@
 #include <cstring>
 #include <stdexcept>
 
+// The fault seam stands for a window larger than the address space allows.
+void SourceWindow::Reserve(size_t size) {
+    if (IoFaults::ShouldFail(IoOp::Grow)) throw std::length_error("the source window");
+    m_data.resize(size);
+}
+
 void SourceWindow::Extend(uint64_t keepFrom) {
     if (m_bComplete) return;
     const size_t drop = static_cast<size_t>(keepFrom - m_base);
@@ -16,10 +22,7 @@ void SourceWindow::Extend(uint64_t keepFrom) {
     }
     // Room for a block and the LF that may end the text; the window only grows while a part that
     // must be seen whole does not fit.
-    if (m_data.size() < m_size + kBlock + 1) {
-        if (IoFaults::ShouldFail(IoOp::Grow)) throw std::length_error("the source window");
-        m_data.resize(std::max(m_size + kBlock + 1, m_data.size() * 2));
-    }
+    if (m_data.size() < m_size + kBlock + 1) Reserve(std::max(m_size + kBlock + 1, m_data.size() * 2));
     const size_t got = m_source.Read(m_data.data() + m_size, kBlock);
     if (got != 0) {
         m_size += got;

@@ -19,7 +19,8 @@ public:
     static constexpr size_t kBlock = size_t(1) << 19;
 
     // A window on the text of source, which is open and not read yet, and which outlives it.
-    explicit SourceWindow(CStdioFile& source) : m_source(source) {}
+    // The first block's room is taken here (std::bad_alloc or std::length_error when it cannot be).
+    explicit SourceWindow(CStdioFile& source) : m_source(source) { Reserve(kBlock + 1); }
 
     // The text held: [Begin(), End()). At(offset) is valid for Begin() <= offset <= End() until
     // the next Extend.
@@ -44,6 +45,9 @@ public:
     SourceWindow& operator=(const SourceWindow&) = delete;
 
 private:
+    // Helpers
+    void Reserve(size_t size);
+
     // Member variables
     CStdioFile& m_source;
     std::vector<char> m_data; // [0, m_size) holds the text from m_base on
