@@ -31,7 +31,7 @@ CString Chunker::Process(const CString& sourcePath, const CString& outputFolder)
         LogLine("output folder: " + outputFolder);
         LogLine();
         try {
-            ScanSource(outputFolder);
+            ReadSource(outputFolder);
         } catch (...) {
             m_source.Abort();
             throw;
@@ -76,7 +76,7 @@ bool Chunker::OpenSource(const CString& path) {
 }
 
 // The window lives for the scan only; the source stays open until Process closes it.
-void Chunker::ScanSource(const CString& outputFolder) {
+void Chunker::ReadSource(const CString& outputFolder) {
     if (!m_source.IsOpen()) return;
     m_progress.sourceBytes = m_source.GetLength();
     SourceWindow window(m_source);

@@ -77,7 +77,7 @@ private:
     void CloseSource() { m_source.Close(); }
 
     // Reads the whole source as a stream and writes every chunk into its file.
-    void ScanSource(const CString& outputFolder);
+    void ReadSource(const CString& outputFolder);
     // The chunks' preamble: the stored one, or the first line of the text.
     CString ReadPreamble();
 
