@@ -72,8 +72,9 @@ uint64_t Chunker::FindRegion(const CString& tag, uint64_t position) {
     for (uint64_t at = position;;) {
         const char* found = searches.name.Find(window.At(at), window.At(window.End()));
         if (found == nullptr || window.End() - window.OffsetOf(found) <= size) {
-            // The next occurrence, or the character after it, lies beyond the window. (The end
-            // found ahead lies there too, so the window is not complete.)
+            // The next occurrence, or the character after it, lies beyond the window, where the
+            // end found ahead lies too; unless the file changed since the look-ahead.
+            if (window.Complete()) return position;
             if (found != nullptr)
                 at = window.OffsetOf(found);
             else if (window.End() - at >= size)

@@ -146,4 +146,22 @@ TEST_F(Robustness, LimitsOfTheSystemAreLoggedFailures) {
     EXPECT_EQ(result.files.begin()->second.size(), 40u + 7 + (8u << 20) + 8);
 }
 
+// A source cut short while it is read, after a look-ahead found a chunk's end in the part that
+// goes: the run ends with what it could read.
+TEST_F(Robustness, SourceCutShortDuringTheRunEndsIt) {
+    ResetSettings();
+    const CString kept = "<topic><title>A</title><topic>";
+    WriteBytes(m_source, kept + CString(10000, 'x') + "</topic></topic>"); // beyond the stream's buffer
+    CStdioFile::SetReadBlockLimit(16);
+    Chunker chunker = NewChunker();
+    chunker.SetProgressReport([&](const ChunkProgress& progress) {
+        if (progress.bytesRead == 32) fs::resize_file(m_source, kept.size());
+    });
+    const CString out = m_scratch / "cut";
+    fs::create_directories(out);
+    CString log = chunker.Process(m_source, out);
+    EXPECT_EQ(LogBody(log).size(), 4u) << log;
+    EXPECT_EQ(ListFolder(out), (std::vector<CString>{"0001.xml", "A.xml"}));
+}
+
 } // namespace
