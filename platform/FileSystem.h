@@ -51,6 +51,8 @@ bool GetStreamIdentity(std::FILE* stream, FileIdentity& id);
 // The size of the file an open stream reads, in bytes as stored; 0 when it cannot be asked or
 // the stream is not on a regular file.
 uint64_t GetStreamLength(std::FILE* stream);
+// True when an open stream is on a regular file (not a pipe, a device or a console).
+bool IsRegularStream(std::FILE* stream);
 
 #if defined(_WIN32)
 // True when the full form of path is shorter than limit characters: what the ANSI file functions

@@ -139,6 +139,11 @@ uint64_t GetStreamLength(std::FILE* stream) {
     return static_cast<uint64_t>(info.st_size);
 }
 
+bool IsRegularStream(std::FILE* stream) {
+    struct stat info;
+    return stream != nullptr && fstat(fileno(stream), &info) == 0 && S_ISREG(info.st_mode);
+}
+
 CString PathCompareKey(const CString& path) {
     return path;
 }

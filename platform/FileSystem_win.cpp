@@ -71,6 +71,11 @@ uint64_t GetStreamLength(std::FILE* stream) {
     return static_cast<uint64_t>(size.QuadPart);
 }
 
+bool IsRegularStream(std::FILE* stream) {
+    return stream != nullptr &&
+           GetFileType(reinterpret_cast<HANDLE>(_get_osfhandle(_fileno(stream)))) == FILE_TYPE_DISK;
+}
+
 bool FitsPlatformPath(const CString& path, size_t limit) {
     return GetFullPath(path).size() < limit;
 }

@@ -19,7 +19,7 @@ bool CStdioFile::Open(const CString& path) {
     m_strPath = GetFullPath(path);
     m_position = 0;
     m_bEnd = m_bMoved = false;
-    m_bSeekable = SeekTextRead(m_pStream, 0);
+    m_bSeekable = IsRegularStream(m_pStream) && SeekTextRead(m_pStream, 0);
     return true;
 }
 

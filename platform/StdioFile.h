@@ -27,7 +27,7 @@ public:
     // began or ended, without moving where the next Read begins; next becomes the position after
     // what was read. 0 only at the end of the text. A read error throws CFileException.
     size_t ReadAhead(uint64_t at, char* dst, size_t size, uint64_t& next);
-    // True when the file can be read ahead: a file on a disk, not a pipe or a device.
+    // True when the file can be read ahead: a regular file, not a pipe or a device.
     bool CanReadAhead() const { return m_bSeekable; }
 
     // Closes the file; a close error throws CFileException. Closing a closed file does nothing.
