@@ -133,11 +133,6 @@ TEST_F(Naming, NamesFollowTheOptionsKeysNumbersAndWhatExists) {
             EXPECT_NE(OutFile(Native(name)).find(text), CString::npos)
                 << name << ": " << OutFile(Native(name));
     }
-    // A folder that ends with a separator gets another one.
-    Chunker chunker = NewChunker();
-    EXPECT_NE(chunker.Process(m_source, m_out + kPathSeparator)
-                  .find(m_out + kPathSeparator + kPathSeparator + "Intro("),
-              CString::npos);
 }
 
 // The source, links, FIFOs and folders under chunk names, and an existence test that cannot see:
