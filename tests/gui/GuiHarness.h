@@ -176,11 +176,13 @@ inline std::string FreshFolder(const std::string& name, bool enter = false) {
 }
 inline std::map<std::string, std::string> FolderFiles(const std::string& folder) {
     std::map<std::string, std::string> files;
-    std::error_code error; // a missing folder holds nothing
-    for (const auto& entry : std::filesystem::recursive_directory_iterator(folder, error)) {
-        if (!entry.is_regular_file()) continue;
+    std::error_code error; // a folder that cannot be read (or a file) holds nothing
+    for (const auto& entry : std::filesystem::directory_iterator(folder, error)) {
+        std::string name = entry.path().filename().string();
         std::ifstream in(entry.path(), std::ios::binary);
-        files[entry.path().lexically_relative(folder).string()] = {std::istreambuf_iterator<char>(in), {}};
+        if (entry.is_regular_file(error)) files[name] = {std::istreambuf_iterator<char>(in), {}};
+        for (const auto& [path, bytes] : FolderFiles(entry.path().string()))
+            files[name + "\\" + path] = bytes;
     }
     return files;
 }
