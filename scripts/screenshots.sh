@@ -10,7 +10,7 @@ root="$PWD"
 if [ -z "${BREVIX_IN_XVFB:-}" ]; then
     scripts/install-deps.sh
     cmake --preset win32 >/dev/null
-    cmake --build --preset win32 --target brevix-gui-tests brevix-process-tests package
+    cmake --build --preset win32 --target brevix-poses package
     export BREVIX_IN_XVFB=1
     # 1280 x 800 at 150 %: at 144 dpi the Settings dialog alone is 819 pixels tall.
     exec xvfb-run -a -s "-screen 0 1920x1200x24" "$root/scripts/screenshots.sh" "$@"
@@ -28,12 +28,11 @@ shots="$WINEPREFIX/drive_c/shots"
 read -r screen_width screen_height <<<"$(xdotool getdisplaygeometry)"
 wineserver -p
 wine cmd /c exit >/dev/null 2>&1 || true
-export BREVIX_SAMPLE="Z:${root//\//\\}\\samples\\user-guide.xml"
-# Runs the "shots" case of a test program and saves each pose it reaches: shoot EXE LOG POSE...
+# Runs the posing program and saves each pose it reaches: shoot LOG POSE...
 shoot() {
-    local exe="$1" log="$2"
-    shift 2
-    wine "$exe" shots >"$log" 2>&1 &
+    local log="$1"
+    shift
+    wine "$root/build/win32/tests/gui/poses/brevix-poses.exe" shots >"$log" 2>&1 &
     local program=$!
     for pose in "$@"; do
         for _ in $(seq 1 300); do
@@ -62,9 +61,7 @@ shoot() {
     done
     wait "$program" || { cat "$log" >&2; wineserver -k || true; exit 1; }
 }
-shoot "$root/build/win32/tests/gui/brevix-gui-tests.exe" "$out/run.log" main-window file-menu print-preview about-box
-shoot "$root/build/win32/tests/gui/process/brevix-process-tests.exe" "$out/process-run.log" \
-    folder-picker process-log settings
+shoot "$out/run.log" main-window file-menu print-preview about-box folder-picker process-log settings
 wineserver -k || true
 wineserver -w || true
 # The same poses at 144 dots per inch.
@@ -73,9 +70,7 @@ wineserver -w || true
 out="$root/build/screenshots/144"
 mkdir -p "$out"
 rm -rf "$shots"
-shoot "$root/build/win32/tests/gui/brevix-gui-tests.exe" "$out/run.log" main-window file-menu print-preview about-box
-shoot "$root/build/win32/tests/gui/process/brevix-process-tests.exe" "$out/process-run.log" \
-    folder-picker process-log settings
+shoot "$out/run.log" main-window file-menu print-preview about-box folder-picker process-log settings
 wineserver -k || true
 wineserver -w || true
 scripts/package-shots.sh

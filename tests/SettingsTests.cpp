@@ -5,15 +5,13 @@
 
 namespace {
 
-// Every member, in record order, as one line to compare.
+// Every member, in record order, as one line to compare (a flag as it is stored).
 CString Dump(const SettingsRecord& r) {
     CString line = r.m_strLevelTags + "|" + r.m_strNameKeys;
-    for (BOOL flag : {r.m_bOverwrite, r.m_bSubfolders, r.m_bEmitPrefix, r.m_bUseSource})
-        line += "|" + std::to_string(flag);
-    line += "|" + r.m_strPrefix + "|" + std::to_string(r.m_bAppendTagname) + "|" + r.m_strExt;
-    for (BOOL flag : {r.m_bEmitPreamble, r.m_bUseLine1})
-        line += "|" + std::to_string(flag);
-    return line + "|" + r.m_strPreamble + "|" + std::to_string(r.m_bEmitPostamble) + "|" + r.m_strPostamble;
+#define BREVIX_DUMP_OPTION(kind, member, ...) line += "|" + Encode##kind(r.member);
+    BREVIX_CHUNK_OPTIONS(BREVIX_DUMP_OPTION)
+#undef BREVIX_DUMP_OPTION
+    return line;
 }
 
 // {stored values -> the record}: texts as they are, flags true only for exactly "yes", defaults
@@ -23,12 +21,12 @@ TEST(Settings, LoadTakesStoredTextsAsTheyAreAndDefaultsOnlyForMissingValues) {
         std::vector<std::pair<CString, CString>> stored;
         CString expected;
     } cases[] = {
-        {{}, "topic|title|1|0|0|0||0|xml|1|0|<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n|0|"},
+        {{}, "topic|title|yes|no|no|no||no|xml|yes|no|<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n|no|"},
         {{{"tag", ""}, {"attrs", "id, title"}, {"overwrite", "Yes"}, {"subfolders", "yes"}, {"emit_prefix", "1"},
           {"use_source", "true"}, {"prefix", " a.b "}, {"append_tagname", "yes "}, {"ext", ""},
           {"emit_preamble", "YES"}, {"use_line1", "yes"}, {"preamble", "line 1\r\nline 2"}, {"emit_postamble", "yes"},
           {"postamble", "\n"}},
-         "|id, title|0|1|0|0| a.b |0||0|1|line 1\r\nline 2|1|\n"},
+         "|id, title|no|yes|no|no| a.b |no||no|yes|line 1\r\nline 2|yes|\n"},
     };
     for (const auto& c : cases) {
         MemoryProfile profile;
@@ -49,8 +47,6 @@ TEST(Settings, OnlyChangedOptionsAreWrittenInOrderAndTheKeyTextsAtExit) {
     edited.m_strPostamble = "<!--end-->";
     edited.m_bOverwrite = 0;
     edited.m_strExt = "txt";
-    edited.m_bUseLine1 = 1;
-    edited.m_bUseLine1 = 0; // on and off again: unchanged
     settings.StoreChangedOptions(edited, profile);
     settings.StoreChangedOptions(edited, profile); // nothing changed any more
     settings.m_strLevelTags = "section";

@@ -1,7 +1,7 @@
 // The Process command as a user runs it: from the File menu, Ctrl+S and the toolbar, through
 // the output folder picker and its quirks to the Process Log; the chunk files once compared
-// with the engine's own run; Cancel, a place without a path, a blank chunk level, a read error
-// and a source too large.
+// with the engine's own run; Cancel, a place without a path, a read error and a source too
+// large. Then the Settings dialog.
 #include "GuiHarness.h"
 
 #include "engine/Chunker.h"
@@ -56,44 +56,26 @@ HWND Picker() {
     return hPicker;
 }
 
-// Presses Select and waits for the Process Log: its text, and the dialog in *phLog.
-std::string SelectAndWaitForLog(HWND hPicker, HWND* phLog) {
+// Presses Select and waits for the Process Log.
+HWND SelectForLog(HWND hPicker) {
     CHECK(PressButton(hPicker, IDOK));
-    *phLog = WaitForDialog("Process Log", 10000);
-    return CHECK(*phLog != nullptr) ? Text(GetDlgItem(*phLog, 1005)) : "";
-}
-
-// Presses Select; true when the log names folder as the output and closes.
-bool RunInto(HWND hPicker, const std::string& folder) {
-    HWND hLog = nullptr;
-    std::string log = SelectAndWaitForLog(hPicker, &hLog);
-    return CHECK(log.find("\r\noutput folder: " + folder + "\r\n") != std::string::npos) &&
-           CHECK(PressButton(hLog, IDOK));
-}
-
-bool NoLog(int timeoutMs = 1000) {
-    return WaitForDialog("Process Log", timeoutMs) == nullptr;
+    HWND hLog = WaitForDialog("Process Log", 10000);
+    CHECK(hLog != nullptr);
+    return hLog;
 }
 
 // From the File menu with the keyboard: the picker as the user sees it; Select at once yields
-// the folder it opened in, and the files and the log are those of the engine's own run. The
-// log's text cannot be changed, and Escape in it closes the log.
+// the folder it opened in, and the files and the log are those of the engine's own run.
 void FromMenu() {
     std::string folder = FreshFolder("menu", true);
     PressKeys({VK_MENU, 'F'});
     PressKeys({'S'});
     HWND hPicker = Picker();
-    CHECK_EQ(Text(GetDlgItem(hPicker, 1091)) + "|" + Text(GetDlgItem(hPicker, IDOK)), "Output:|Select");
-    CHECK(!IsWindowVisible(GetDlgItem(hPicker, 1090)) && !IsWindowVisible(NameBox(hPicker)));
-    CHECK(FocusWindow() == GetDlgItem(hPicker, IDOK) && !IsWindowEnabled(MainFrame()));
-    HWND hLog = nullptr;
-    std::string log = SelectAndWaitForLog(hPicker, &hLog);
-    HWND hEdit = GetDlgItem(hLog, 1005);
-    CHECK(FocusWindow() == GetDlgItem(hLog, IDOK) && !IsWindowEnabled(MainFrame()));
-    SendMessageA(hEdit, WM_CHAR, 'x', 0);
-    CHECK_EQ(Text(hEdit), log);
-    PostMessageA(hEdit, WM_KEYDOWN, VK_ESCAPE, 0);
-    CHECK(WaitFor([&] { return !IsWindow(hLog); }) && IsWindowEnabled(MainFrame()));
+    CHECK(FocusWindow() == GetDlgItem(hPicker, IDOK) && !IsWindowEnabled(g_frame));
+    HWND hLog = SelectForLog(hPicker);
+    std::string log = Text(GetDlgItem(hLog, 1005));
+    CHECK(FocusWindow() == GetDlgItem(hLog, IDOK) && !IsWindowEnabled(g_frame));
+    CHECK(PressButton(hLog, IDOK) && IsWindowEnabled(g_frame));
 
     // The engine's own run with the same settings: the same log but for its time stamp line and
     // the folder's name, the same files.
@@ -132,7 +114,7 @@ void FromToolbar() {
     item.stateMask = item.state = LVIS_SELECTED | LVIS_FOCUSED;
     SendMessageA(ListOfOne(hPicker), LVM_SETITEMSTATE, 0, reinterpret_cast<LPARAM>(&item));
     HoldsPlacebo(hPicker);
-    CHECK(RunInto(hPicker, folder + "\\inner"));
+    CHECK(PressButton(SelectForLog(hPicker), IDOK));
     std::map<std::string, std::string> files = FolderFiles(folder);
     CHECK(files["inner\\existing.txt"] == "keep me\n" && files.size() == 11);
     for (const auto& file : files)
@@ -140,12 +122,10 @@ void FromToolbar() {
 }
 Register fromToolbar({"process.toolbar", SampleWithoutProfile, FromToolbar, nullptr});
 
-// From Ctrl+S, a folder entered by double-clicking it; in a folder with a long name the log's lines are
-// wider than its box, which scrolls sideways instead of wrapping them. The next picker opens
+// From Ctrl+S, a folder with a long name entered by double-clicking it. The next picker opens
 // there; its sub-folder's path is too long for the platform's dialog: Select is refused with a
-// message and the picker stays; Cancel ends the command without a log or a profile change, and
-// so does Select on My Computer, a place with no file-system path. With no source open, Ctrl+S
-// does not start the command.
+// message and the picker stays; Cancel ends the command without a log, and so does Select on
+// My Computer, a place with no file-system path.
 void PickFolders() {
     std::string parent = FreshFolder("double", true);
     std::string name = "a-folder-with-a-long-name-" + std::string(110, 'x'), folder = parent + "\\" + name;
@@ -155,23 +135,18 @@ void PickFolders() {
     PressKeys({VK_CONTROL, 'S'});
     HWND hPicker = WaitForDialog(kPicker);
     CHECK(EnterOnlyFolder(hPicker, name) && HoldsPlacebo(hPicker));
-    HWND hLog = nullptr;
-    std::string log = SelectAndWaitForLog(hPicker, &hLog);
-    CHECK(log.find("\r\noutput folder: " + folder + "\r\n") != std::string::npos);
-    SCROLLINFO info = {sizeof info, SIF_RANGE | SIF_PAGE, 0, 0, 0, 0, 0};
-    CHECK(GetScrollInfo(GetDlgItem(hLog, 1005), SB_HORZ, &info) &&
-          info.nMax - info.nMin + 1 > static_cast<int>(info.nPage));
+    HWND hLog = SelectForLog(hPicker);
+    CHECK(Text(GetDlgItem(hLog, 1005)).find("\r\noutput folder: " + folder + "\r\n") != std::string::npos);
     CHECK(PressButton(hLog, IDOK) && FolderFiles(folder).size() == 10);
 
-    std::string profile = ProfileValues();
     PostCommand(ID_FILE_PROCESS);
     hPicker = WaitForDialog(kPicker);
     CHECK(EnterOnlyFolder(hPicker, deep));
     PostMessageA(GetDlgItem(hPicker, IDOK), BM_CLICK, 0, 0);
     CHECK_EQ(AnswerMessageBox(),
              "This path is too long. Choose a shorter file name or a folder with a shorter path.");
-    CHECK(IsWindow(hPicker) && PressButton(hPicker, IDCANCEL) && NoLog(1500) && IsWindowEnabled(MainFrame()));
-    CHECK_EQ(ProfileValues(), profile);
+    CHECK(IsWindow(hPicker) && PressButton(hPicker, IDCANCEL) && !WaitForDialog("Process Log", 1500) &&
+          IsWindowEnabled(g_frame));
 
     PostCommand(ID_FILE_PROCESS);
     hPicker = Picker();
@@ -180,81 +155,174 @@ void PickFolders() {
                     static_cast<int>(SendMessageA(hLookIn, CB_FINDSTRINGEXACT, static_cast<WPARAM>(-1),
                                                   reinterpret_cast<LPARAM>("My Computer"))));
     CHECK(WaitFor([&] { return Text(hLookIn) == "My Computer"; }) && HoldsPlacebo(hPicker));
-    CHECK(PressButton(hPicker, IDOK) && NoLog(1500) && IsWindowEnabled(MainFrame()));
+    CHECK(PressButton(hPicker, IDOK) && !WaitForDialog("Process Log", 1500) && IsWindowEnabled(g_frame));
     CHECK(FolderFiles(folder).size() == 10);
-    PostCommand(ID_FILE_NEW);
-    Settle();
-    PressKeys({VK_CONTROL, 'S'});
-    CHECK(WaitForDialog(kPicker, 1000) == nullptr);
 }
 Register pickFolders({"process.picker-folders", SampleWithoutProfile, PickFolders, nullptr});
 
 // The file that grows; the command run through the picker at once, for a message and no log.
 std::string g_growing;
-void Resize(LONGLONG size) {
-    HANDLE h = CreateFileA(g_growing.c_str(), GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
-                           OPEN_EXISTING, 0, nullptr);
-    LARGE_INTEGER at;
-    at.QuadPart = size;
-    CHECK(SetFilePointerEx(h, at, nullptr, FILE_BEGIN) && SetEndOfFile(h));
-    CloseHandle(h);
-}
 std::string SelectForMessage(int timeoutMs = 5000) {
     PostCommand(ID_FILE_PROCESS);
     CHECK(PressButton(WaitForDialog(kPicker), IDOK));
     std::string text = AnswerMessageBox(timeoutMs);
-    CHECK(NoLog(500));
+    CHECK(WaitForDialog("Process Log", 500) == nullptr);
     return text;
 }
 
-// A chunk level of blanks and commas: the engine logs the empty list. A read error of the
-// source, and a source that grew on disk past what memory holds, are reported by the command
-// dispatch with their messages and no log; the next Process works.
+// A read error of the source, and a source that grew on disk past what memory holds, are
+// reported by the command dispatch with their messages and no log; the next Process works.
 std::vector<std::string> Growing() {
     ForgetProfile();
     return {g_growing = WriteFile("growing.xml", "<topic><title>small</title></topic>\n")};
 }
 void Errors() {
     std::string folder = FreshFolder("errors", true);
-    SetField(IDC_LEVEL_EDIT, " , ,");
-    CHECK(ButtonEnabled(ID_FILE_PROCESS));
-    PostCommand(ID_FILE_PROCESS);
-    HWND hLog = nullptr;
-    CHECK(SelectAndWaitForLog(Picker(), &hLog).find("\r\n\r\nchunk level tag is empty\r\n") !=
-          std::string::npos);
-    CHECK(PressButton(hLog, IDOK) && FolderFiles(folder).empty());
-    SetField(IDC_LEVEL_EDIT, "topic");
     IoFaults::FailAt(IoOp::Read, 1);
     CHECK_EQ(SelectForMessage(), "An error occurred while reading " + g_growing + ".");
     IoFaults::Reset();
     for (LONGLONG size : {1900000000LL, 3500000000LL}) {
-        Resize(size);
+        HANDLE h = CreateFileA(g_growing.c_str(), GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
+                               OPEN_EXISTING, 0, nullptr);
+        LARGE_INTEGER at;
+        at.QuadPart = size;
+        CHECK(SetFilePointerEx(h, at, nullptr, FILE_BEGIN) && SetEndOfFile(h));
+        CloseHandle(h);
         CHECK_EQ(SelectForMessage(30000), "Out of memory.");
     }
     WriteFile("growing.xml", "<topic><title>again</title></topic>\n");
     PostCommand(ID_FILE_PROCESS);
-    CHECK(RunInto(Picker(), folder));
+    CHECK(PressButton(SelectForLog(Picker()), IDOK));
     std::string again =
         std::string(kDefaultPreamble).insert(38, "\r") + "<topic><title>again</title></topic>";
     CHECK(FolderFiles(folder) == (std::map<std::string, std::string>{{"again.xml", again}}));
 }
 Register errors({"process.errors", Growing, Errors, nullptr});
 
-// Not a test: poses the picker, the Process Log after a run on the bundled sample, and the
-// Settings dialog for scripts/screenshots.sh.
-void Shots() {
-    FreshFolder("shots-out", true);
-    PostCommand(ID_FILE_PROCESS);
-    HWND hPicker = WaitForDialog(kPicker);
-    Pose(hPicker, "folder-picker");
-    CHECK(PressButton(hPicker, IDOK));
-    HWND hLog = WaitForDialog("Process Log", 10000);
-    Pose(hLog, "process-log");
-    CHECK(PressButton(hLog, IDOK));
+// The Settings dialog as a user works it: the enabling rules for every state of their check
+// boxes, and what OK, Cancel and no change leave in the profile and in the next Process.
+HWND OpenSettings() {
     PostCommand(ID_SETTINGS);
-    HWND hSettings = WaitForDialog("Settings");
-    Pose(hSettings, "settings");
-    CHECK(PressButton(hSettings, IDCANCEL));
+    HWND hDlg = WaitForDialog("Settings");
+    CHECK(hDlg != nullptr);
+    return hDlg;
 }
-Register shots({"shots", SampleWithoutProfile, Shots, nullptr});
+
+bool Checked(HWND hDlg, int nID) {
+    return SendMessageA(GetDlgItem(hDlg, nID), BM_GETCHECK, 0, 0) == BST_CHECKED;
+}
+void Click(HWND hDlg, int nID) {
+    SendMessageA(GetDlgItem(hDlg, nID), BM_CLICK, 0, 0);
+}
+
+// Replaces the text of an edit by typing: every character a WM_CHAR, "\r" being Enter.
+void Type(HWND hDlg, int nID, const std::string& text) {
+    HWND hEdit = GetDlgItem(hDlg, nID);
+    SendMessageA(hEdit, EM_SETSEL, 0, -1);
+    SendMessageA(hEdit, WM_CHAR, VK_BACK, 0);
+    for (char ch : text)
+        SendMessageA(hEdit, WM_CHAR, static_cast<unsigned char>(ch), 0);
+}
+
+// The rules' check boxes, in the order of the bits of a state.
+const int kBoxes[] = {IDC_EMIT_PREFIX, IDC_USE_SOURCE, IDC_EMIT_PREAMBLE, IDC_USE_LINE1, IDC_EMIT_POSTAMBLE};
+
+// The boxes' check marks ("x" or "-") and every dependent control's enabled state ("E" or "d").
+std::string Observed(HWND hDlg) {
+    std::string out;
+    for (int id : kBoxes)
+        out += Checked(hDlg, id) ? "x" : "-";
+    for (int id : {IDC_USE_SOURCE, IDC_PREFIX_LABEL, IDC_PREFIX, IDC_CLEAR_PREFIX, IDC_APPEND_TAGNAME,
+                   IDC_USE_LINE1, IDC_PREAMBLE, IDC_CLEAR_PREAMBLE, IDC_POSTAMBLE, IDC_CLEAR_POSTAMBLE,
+                   IDC_OVERWRITE, IDC_SUBFOLDERS, IDC_EXT})
+        out += IsWindowEnabled(GetDlgItem(hDlg, id)) ? "E" : "d";
+    return out;
+}
+
+// What the rules make of the boxes in bits; after the prefix group rule ran last (rather than
+// the source-name rule) the prefix's Clear button is on whenever its group is.
+std::string Expected(int bits, bool prefixRuleLast) {
+    bool box[5];
+    std::string out;
+    for (int i = 0; i < 5; ++i)
+        out += (box[i] = (bits >> i) & 1) ? "x" : "-";
+    bool prefix = box[0] && !box[1], preamble = box[2] && !box[3];
+    for (bool on : {box[0], prefix, prefix, box[0] && (!box[1] || prefixRuleLast), box[0], box[2], preamble,
+                    preamble, box[4], box[4], true, true, true})
+        out += on ? "E" : "d";
+    return out;
+}
+
+// A fresh profile: the defaults, the focus; OK without a change writes nothing. Every
+// combination of the boxes as the dialog opens with it, then clicking through them.
+void Enabling() {
+    HWND hDlg = OpenSettings();
+    CHECK(Checked(hDlg, IDC_OVERWRITE) && !Checked(hDlg, IDC_SUBFOLDERS) &&
+          !Checked(hDlg, IDC_APPEND_TAGNAME));
+    CHECK_EQ(Text(GetDlgItem(hDlg, IDC_EXT)) + "|" + Text(GetDlgItem(hDlg, IDC_PREAMBLE)),
+             std::string("xml|") + kDefaultPreamble);
+    CHECK_EQ(Observed(hDlg), Expected(4, true));
+    CHECK(FocusWindow() == GetDlgItem(hDlg, IDC_OVERWRITE) && !IsWindowEnabled(g_frame));
+    CHECK(PressButton(hDlg, IDOK));
+    CHECK_EQ(ProfileValues(), "");
+    ChunkSettings& settings = *GetChunkSettings();
+    for (int bits = 0; bits < 32; ++bits) {
+        BOOL* members[] = {&settings.m_bEmitPrefix, &settings.m_bUseSource, &settings.m_bEmitPreamble,
+                           &settings.m_bUseLine1, &settings.m_bEmitPostamble};
+        for (int i = 0; i < 5; ++i)
+            *members[i] = (bits >> i) & 1;
+        hDlg = OpenSettings();
+        CHECK_EQ(Observed(hDlg), Expected(bits, true));
+        CHECK(PressButton(hDlg, IDCANCEL));
+    }
+    // From every box on, as the last combination left them, clicking only boxes that are enabled.
+    hDlg = OpenSettings();
+    int bits = 31;
+    bool prefixRuleLast = true;
+    for (int box : {1, 1, 0, 0, 1, 0, 3, 2, 2, 3, 2, 2, 4, 4}) {
+        Click(hDlg, kBoxes[box]);
+        bits ^= 1 << box;
+        prefixRuleLast = box > 1 ? prefixRuleLast : box == 0;
+        CHECK_EQ(Observed(hDlg), Expected(bits, prefixRuleLast));
+    }
+    CHECK(PressButton(hDlg, IDCANCEL));
+}
+Register enabling({"settings.enabling", SampleWithoutProfile, Enabling, nullptr});
+
+// Every option changed and confirmed: each in the profile at once as "yes"/"no" or its text (a
+// typed preamble with the edit's line breaks), unchanged ones absent; Cancel writes nothing;
+// the next Process uses the new options.
+void Write() {
+    HWND hDlg = OpenSettings();
+    for (int id : {IDC_OVERWRITE, IDC_SUBFOLDERS, IDC_EMIT_PREFIX, IDC_APPEND_TAGNAME, IDC_EMIT_POSTAMBLE})
+        Click(hDlg, id);
+    Type(hDlg, IDC_PREFIX, "p-");
+    Type(hDlg, IDC_EXT, "");
+    Type(hDlg, IDC_PREAMBLE, "<!-- one -->\r<!-- two -->");
+    Type(hDlg, IDC_POSTAMBLE, "<!-- end -->");
+    CHECK(PressButton(hDlg, IDOK));
+    std::string values = ProfileValues();
+    CHECK_EQ(values, "Settings\\append_tagname=yes\nSettings\\emit_postamble=yes\n"
+                     "Settings\\emit_prefix=yes\nSettings\\ext=\nSettings\\overwrite=no\n"
+                     "Settings\\postamble=<!-- end -->\n"
+                     "Settings\\preamble=<!-- one -->\r\n<!-- two -->\n"
+                     "Settings\\prefix=p-\nSettings\\subfolders=yes\n");
+    hDlg = OpenSettings();
+    Click(hDlg, IDC_OVERWRITE);
+    Type(hDlg, IDC_EXT, "zzz");
+    CHECK(PressButton(hDlg, IDCANCEL));
+    CHECK_EQ(ProfileValues(), values);
+    CHECK(GetChunkSettings()->m_bOverwrite == 0 && GetChunkSettings()->m_strExt.empty());
+
+    std::string folder = FreshFolder("after-settings", true);
+    PostCommand(ID_FILE_PROCESS);
+    CHECK(PressButton(SelectForLog(WaitForDialog(kPicker)), IDOK));
+    std::map<std::string, std::string> files = FolderFiles(folder);
+    CHECK_EQ(std::to_string(files.size()), "10");
+    for (const auto& file : files)
+        CHECK(file.first.compare(0, 8, "topic\\p-") == 0 &&
+              file.second.find("<!-- two -->") != std::string::npos &&
+              file.second.find("<!-- end -->") != std::string::npos);
+}
+Register write({"settings.write", SampleWithoutProfile, Write, nullptr});
 } // namespace

@@ -1,23 +1,11 @@
-// The windowed program's pure helpers, without starting it: the help file's path, recent-file
-// names in the menu and the command line's flags.
+// The windowed program's pure helpers, without starting it: recent-file names in the menu and
+// the command line's flags.
 #include <gtest/gtest.h>
 
 #include "framework/RecentFileList.h"
 #include "framework/WinApp.h"
-#include "shell/BrevixApp.h"
 
 namespace {
-
-TEST(ShellHelpers, HelpPathReplacesOnlyTheFileNamesHlp) {
-    const char* cases[][2] = {
-        {"C:\\Tools\\tool.HLP", "C:\\Tools\\tool.chm"},
-        {"C:\\A.HLP\\tool.HLP", "C:\\A.HLP\\tool.chm"},
-        {"C:\\A.HLP\\tool.hlp", "C:\\A.HLP\\tool.hlp"},
-        {"C:\\Tools\\tool", "C:\\Tools\\tool"},
-    };
-    for (auto& c : cases)
-        EXPECT_EQ(MakeHelpPath(c[0]), c[1]) << c[0];
-}
 
 TEST(ShellHelpers, RecentFileNamesFitThirtyCharacters) {
     const char* cases[][2] = {
@@ -35,8 +23,6 @@ TEST(ShellHelpers, CommandLineFlagsTakeTheirCase) {
         std::vector<const char*> args;
         CCommandLineInfo::ShellCommand command;
     } cases[] = {
-        {{}, CCommandLineInfo::FileNew},
-        {{"x.xml"}, CCommandLineInfo::FileOpen},
         {{"/p", "x.xml"}, CCommandLineInfo::FilePrint},
         {{"/P", "x.xml"}, CCommandLineInfo::FileOpen},
         {{"-pt", "x.xml", "printer", "driver", "port"}, CCommandLineInfo::FilePrintTo},
