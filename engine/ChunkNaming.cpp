@@ -39,22 +39,26 @@ uint64_t Chunker::FindToEnd(PatternSearch& search, uint64_t from) {
     const uint64_t none = SourceWindow::kNone;
     if (search.from == none || from < search.from || (search.found != none && search.found < from)) {
         search.from = from;
-        search.found = m_source.CanReadAhead() ? m_window->FindToEnd(search.search, from)
-                                               : FindHeld(search.search, from);
+        // Most ends lie in the window or the next block, which the scan reads next anyway; beyond
+        // it a file is read ahead without holding the text, a pipe only by holding it.
+        uint64_t searched = from;
+        search.found = FindHeld(search.search, searched, m_source.CanReadAhead() ? 1 : -1);
+        if (search.found == kNotYet) search.found = m_window->FindToEnd(search.search, searched);
     }
     return search.found;
 }
 
-// The same search where the source cannot be read ahead (a pipe): the text it passes over is read
-// into the window and held.
-uint64_t Chunker::FindHeld(const TextSearch& search, uint64_t from) {
+// The search in the window, read on into it (and held) at most reads blocks (-1: no limit); kNotYet
+// when it stopped there, with from moved to where it must go on.
+uint64_t Chunker::FindHeld(const TextSearch& search, uint64_t& from, int reads) {
     SourceWindow& window = *m_window;
     const uint64_t overlap = search.Pattern().size() - 1;
-    for (uint64_t at = from;;) {
-        const char* found = search.Find(window.At(at), window.At(window.End()));
+    for (;; --reads) {
+        const char* found = search.Find(window.At(from), window.At(window.End()));
         if (found != nullptr) return window.OffsetOf(found);
         if (window.Complete()) return SourceWindow::kNone;
-        if (window.End() - at > overlap) at = window.End() - overlap;
+        if (window.End() - from > overlap) from = window.End() - overlap;
+        if (reads == 0) return kNotYet;
         ReadMore(m_run);
     }
 }

@@ -138,7 +138,8 @@ private:
         return m_bInterrupted;
     }
     uint64_t FindToEnd(PatternSearch& search, uint64_t from);
-    uint64_t FindHeld(const TextSearch& search, uint64_t from);
+    static constexpr uint64_t kNotYet = SourceWindow::kNone - 1;
+    uint64_t FindHeld(const TextSearch& search, uint64_t& from, int reads);
     uint64_t FindRegion(const CString& tag, uint64_t position);
     CString MakePrefix(const CString& tag) const;
     CString NumberedVariant(const ChunkPath& chunkPath, int number) const;

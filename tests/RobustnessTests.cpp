@@ -155,7 +155,7 @@ TEST_F(Robustness, SourceCutShortDuringTheRunEndsIt) {
     CStdioFile::SetReadBlockLimit(16);
     Chunker chunker = NewChunker();
     chunker.SetProgressReport([&](const ChunkProgress& progress) {
-        if (progress.bytesRead == 32) fs::resize_file(m_source, kept.size());
+        if (progress.bytesRead == 48) fs::resize_file(m_source, kept.size());
     });
     const CString out = m_scratch / "cut";
     fs::create_directories(out);
