@@ -150,6 +150,8 @@ public:
         m_last = progress;
         Write(m_line.Redraw(progress, ProgressLine::Clock::now(), false));
     }
+    // Blanks the line, so that a log line written to the same terminal starts on an empty one.
+    void Erase() { Write(m_line.Erase()); }
     // Redraws the line a last time and ends it, when one was drawn.
     void Finish() {
         if (m_line.IsOpen()) Write(m_line.Redraw(m_last, ProgressLine::Clock::now(), true));
@@ -246,6 +248,14 @@ int RunCommandLine(const CStringList& args, const ProfileStore& profile, std::os
         chunker.SetProgressReport([&progress, &surroundings](const ChunkProgress& p) {
             if (progress) progress->Report(p);
             if (surroundings.progressSeen) surroundings.progressSeen(p);
+        });
+    }
+    // The log goes out as the run makes it, unless --quiet may hold it back, so that a long run's
+    // log is not held.
+    if (!options.quiet) {
+        chunker.SetLogSink([&out, &progress, &surroundings](const CString& lines) {
+            if (progress && surroundings.outIsTerminal) progress->Erase();
+            out.write(lines.data(), static_cast<std::streamsize>(lines.size()));
         });
     }
     std::unique_ptr<StopSignals> signals;

@@ -16,12 +16,14 @@ enum CliStatus { kCliDone = 0, kCliFailed = 1, kCliUsage = 2, kCliInterrupted = 
 // What the process around a run provides.
 struct CliSurroundings {
     bool errIsTerminal = false;              // err shows on a terminal: progress unless --no-progress
+    bool outIsTerminal = false;              // out shows on a terminal (the same one, as a rule)
     bool catchSignals = false;               // SIGINT and SIGTERM stop the run (the process-wide handlers)
     const std::atomic<bool>* stop = nullptr; // otherwise, a flag that stops the run once set
     std::function<void(const ChunkProgress&)> progressSeen; // also told each progress report
 };
 
-// Runs the program on args (without the program name); the log goes to out byte for byte,
+// Runs the program on args (without the program name); the log goes to out byte for byte (as the
+// run makes it, unless --quiet),
 // messages and the progress line to err. profile is the stored profile, read unless
 // --no-profile is given.
 int RunCommandLine(const CStringList& args, const ProfileStore& profile, std::ostream& out, std::ostream& err,

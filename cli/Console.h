@@ -4,8 +4,9 @@
 
 #include <atomic>
 
-// True when standard error is a terminal (on Windows, a console).
+// True when standard error, or standard output, is a terminal (on Windows, a console).
 bool StandardErrorIsTerminal();
+bool StandardOutputIsTerminal();
 
 // While one lives, SIGINT and SIGTERM (on Windows the console's Ctrl+C and Ctrl+Break) set its
 // flag instead of ending the process; the earlier handling comes back when it is destroyed. A

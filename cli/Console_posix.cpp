@@ -22,6 +22,10 @@ bool StandardErrorIsTerminal() {
     return isatty(STDERR_FILENO) == 1;
 }
 
+bool StandardOutputIsTerminal() {
+    return isatty(STDOUT_FILENO) == 1;
+}
+
 StopSignals::StopSignals() {
     g_stop.store(false);
     struct sigaction action = {};

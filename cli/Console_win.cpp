@@ -20,6 +20,11 @@ bool StandardErrorIsTerminal() {
     return GetConsoleMode(GetStdHandle(STD_ERROR_HANDLE), &mode) != 0;
 }
 
+bool StandardOutputIsTerminal() {
+    DWORD mode = 0;
+    return GetConsoleMode(GetStdHandle(STD_OUTPUT_HANDLE), &mode) != 0;
+}
+
 StopSignals::StopSignals() {
     g_stop.store(false);
     SetConsoleCtrlHandler(OnConsoleControl, TRUE);

@@ -56,3 +56,7 @@ CString ProgressLine::Redraw(const ChunkProgress& progress, Clock::time_point no
     }
     return line;
 }
+
+CString ProgressLine::Erase() const {
+    return IsOpen() ? "\r" + CString(m_width, ' ') + "\r" : CString();
+}

@@ -19,6 +19,9 @@ public:
     // over the rest of a longer earlier status; when final, also a newline. Empty when the last
     // redraw was less than a tenth of a second before now, or after the final one.
     CString Redraw(const ChunkProgress& progress, Clock::time_point now, bool final);
+    // The bytes that blank the line and put the cursor at its start, so that other text can be
+    // written there; empty unless the line is open.
+    CString Erase() const;
     // True once a redraw has been given and the line not yet finished.
     bool IsOpen() const { return m_drawn && !m_finished; }
 

@@ -11,6 +11,7 @@ int main(int argc, char** argv) {
     UserProfile profile(kCompanyKey, kApplicationName);
     CliSurroundings surroundings;
     surroundings.errIsTerminal = StandardErrorIsTerminal();
+    surroundings.outIsTerminal = StandardOutputIsTerminal();
     surroundings.catchSignals = true;
     return RunCommandLine(args, profile, std::cout, std::cerr, surroundings);
 }

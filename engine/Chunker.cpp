@@ -44,6 +44,10 @@ CString Chunker::Process(const CString& sourcePath, const CString& outputFolder)
 void Chunker::LogLine(const CString& text) {
     m_strProcessLog += text;
     m_strProcessLog += "\r\n";
+    if (m_sink) {
+        m_sink(m_strProcessLog);
+        m_strProcessLog.clear();
+    }
 }
 
 void Chunker::LogFailure(const CString& text) {

@@ -47,6 +47,9 @@ public:
     // they are removed, each logged with "Removed unfinished file: ", and the log ends with
     // "Process interrupted.". Files already closed are complete and stay.
     void SetStopFlag(const std::atomic<bool>* stop) { m_stop = stop; }
+    // Hands every log line, with its CR LF, to sink as it is made, instead of keeping it for the
+    // result of Process (which is then empty): a long run's log need not be held.
+    void SetLogSink(std::function<void(const CString&)> sink) { m_sink = std::move(sink); }
     // True when the last run was stopped by the flag.
     bool WasInterrupted() const { return m_bInterrupted; }
 
@@ -161,6 +164,7 @@ private:
     bool m_bInterrupted = false;                        // this run was stopped by the flag
     const std::atomic<bool>* m_stop = nullptr;          // the stop flag, when one is given
     std::function<void(const ChunkProgress&)> m_report; // the progress report, when one is given
+    std::function<void(const CString&)> m_sink;         // where log lines go, when not kept
     ChunkProgress m_progress;                           // of the current run
     NameSet m_givenPaths; // compare keys of the paths given out, below the folder
     std::unordered_map<CString, int>
