@@ -5,9 +5,9 @@
 # variants, with each run's peak memory. Prints a table (bench/summarize.py) and writes a plot of
 # time and of peak memory against size.
 #
-#   bench/run-bench.sh                       everything but the 5 GB case (about 50 minutes, mostly xml_split)
+#   bench/run-bench.sh                       everything but the 5 GB case (about an hour, mostly xml_split)
 #   PEER_RUNS=0 bench/run-bench.sh           without xml_split (about 15 minutes)
-#   BIG=1 SIZES= VARIANTS= bench/run-bench.sh    the 5 GB corpus alone (about 15 minutes, 15 GB of disk at most)
+#   BIG=1 SIZES= VARIANTS= bench/run-bench.sh    the 5 GB corpus alone (about 35 minutes, 25 GB of disk at most)
 #
 # Knobs (environment):
 #   SIZES        documentation corpus sizes in MB              (default "10 100 500")
@@ -20,10 +20,12 @@
 #                corpus after the case, so that at most the corpus and two outputs are on disk
 #                (default 1000)
 #   BIG_RUNS     rounds of such a case                         (default 3)
+#   BIG_SETTLE   seconds to wait after such a removal: the first run after deleting a million
+#                files here is 5 to 8 times slower for minutes (default 300)
 #   PEER_RUNS    of those rounds, how many also time xml_split (default 3; 0: never)
 #   PEER_MAX_MB  no xml_split on documentation corpora above this size (default 500)
 #   VARIANT_PEER_RUNS  xml_split rounds on each variant          (default PEER_RUNS)
-#   SETTLE       seconds to let the disk settle before each case and after a removal (default 60)
+#   SETTLE       seconds to let the disk settle before each case  (default 60)
 #   SEED         corpus seed                                    (default 20261207)
 #   BENCH_DIR    work folder for corpora, outputs and results   (default build/bench)
 #   KEEP=1       keep the output folders at the end
@@ -38,6 +40,7 @@ BIGREGION_MB=${BIGREGION_MB:-400}
 RUNS=${RUNS:-5}
 CLEAN_MB=${CLEAN_MB:-1000}
 BIG_RUNS=${BIG_RUNS:-3}
+BIG_SETTLE=${BIG_SETTLE:-300}
 PEER_RUNS=${PEER_RUNS:-3}
 PEER_MAX_MB=${PEER_MAX_MB:-500}
 VARIANT_PEER_RUNS=${VARIANT_PEER_RUNS:-$PEER_RUNS}
@@ -119,6 +122,7 @@ run_tool() { # tool case kind corpus chunks round
 # A large case's corpus and outputs go when the script ends, however it ends.
 leftovers=()
 trap 'if [ ${#leftovers[@]} -gt 0 ]; then rm -rf "${leftovers[@]}"; fi' EXIT
+trap 'exit 130' INT TERM
 
 run_case() { # case kind size_mb
     local name=$1 kind=$2 mb=$3
@@ -137,9 +141,13 @@ run_case() { # case kind size_mb
     local chunks
     chunks=$(find "$warm" -type f | wc -l)
     [ "$kind" = dupes ] && chunks=$((chunks - PREFILL))
-    if [ "$big" = 1 ]; then rm -rf "$warm"; fi
-    echo "== $name: $(stat -c %s "$corpus") bytes, $chunks chunk files; settling ${SETTLE}s"
-    sleep "$SETTLE"
+    local settle=$SETTLE
+    if [ "$big" = 1 ]; then
+        rm -rf "$warm"
+        settle=$BIG_SETTLE
+    fi
+    echo "== $name: $(stat -c %s "$corpus") bytes, $chunks chunk files; settling ${settle}s"
+    sleep "$settle"
     local peer=0
     if [ "$kind" != doc ]; then peer=$VARIANT_PEER_RUNS; elif [ "$mb" -le "$PEER_MAX_MB" ]; then peer=$PEER_RUNS; fi
     for ((r = 1; r <= runs; r++)); do
@@ -154,7 +162,7 @@ run_case() { # case kind size_mb
         for tool in "${order[@]}"; do run_tool "$tool" "$name" "$kind" "$corpus" "$chunks" "$r"; done
         if [ "$big" = 1 ]; then # then let the disk settle after the mass delete
             rm -rf "$out_root/$name"-*-"$r"
-            sleep "$SETTLE"
+            if [ "$r" -lt "$runs" ]; then sleep "$BIG_SETTLE"; fi
         fi
     done
     if [ "$big" = 1 ]; then rm -f "$corpus"; fi
