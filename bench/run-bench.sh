@@ -9,6 +9,8 @@
 #   PEER_RUNS=0 bench/run-bench.sh           without xml_split (about 15 minutes)
 #   BIG=1 SIZES= VARIANTS= bench/run-bench.sh    the 5 GB corpus alone (about 35 minutes, 25 GB of disk at most)
 #
+# Stopped by Ctrl-C or by TERM to its process group, it removes a large case's corpus and outputs.
+#
 # Knobs (environment):
 #   SIZES        documentation corpus sizes in MB              (default "10 100 500")
 #   BIG=1        add a documentation corpus of BIG_MB          (default 5000)
