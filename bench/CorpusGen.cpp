@@ -12,6 +12,9 @@
 //             comments and processing instructions, its title after all of them
 //   dupes     100,000 small topics all titled "Same Title" (SIZE_MB is ignored)
 //   longline  doc with every line end replaced by a space: one line, no line end at all
+//   bigregion a few topics, then one topic of half the size with no nested topic and its title
+//             at its end (one naming region of SIZE_MB / 2), then small topics to the full size
+//   large     flat topics of 5 MB each, title first (a 5,000 MB source: 1,000 chunks)
 //
 // The same KIND, SIZE_MB and SEED always give the same bytes.
 #include <cstdint>
@@ -208,6 +211,34 @@ void WriteComments(Generator& gen, Output& out, uint64_t size) {
     gen.Epilogue();
 }
 
+// Paragraphs (with their comments and processing instructions) until the output reaches end.
+void Fill(Generator& gen, Output& out, uint64_t end) {
+    while (out.Written() + 40 < end) gen.Paragraph("    ");
+}
+
+void WriteBigRegion(Generator& gen, Output& out, uint64_t size) {
+    gen.Prologue();
+    for (int i = 0; i < 20; ++i) gen.Topic("  ", true);
+    gen.Put("  <topic id=\"big\">\n");
+    Fill(gen, out, out.Written() + size / 2);
+    gen.Put("    <title>The big region</title>\n  </topic>\n");
+    while (out.Written() + 16 < size) gen.Topic("  ", true);
+    gen.Epilogue();
+}
+
+void WriteLarge(Generator& gen, Output& out, uint64_t size) {
+    const uint64_t kTopic = 5000000;
+    gen.Prologue();
+    for (uint64_t i = 0; out.Written() + kTopic / 2 < size; ++i) {
+        uint64_t end = out.Written() + kTopic;
+        gen.Put("  <topic id=\"large" + std::to_string(i) + "\">\n    <title>Large topic " + std::to_string(i) +
+                "</title>\n");
+        Fill(gen, out, end - 11);
+        gen.Put("  </topic>\n");
+    }
+    gen.Epilogue();
+}
+
 void WriteDupes(Generator& gen) {
     gen.Prologue();
     for (int i = 0; i < 100000; ++i) {
@@ -218,7 +249,7 @@ void WriteDupes(Generator& gen) {
 }
 
 int Usage() {
-    std::fputs("usage: brevix-corpus doc|unclosed|comments|dupes|longline SIZE_MB SEED OUTPUT\n", stderr);
+    std::fputs("usage: brevix-corpus doc|unclosed|comments|dupes|longline|bigregion|large SIZE_MB SEED OUTPUT\n", stderr);
     return 2;
 }
 
@@ -241,6 +272,8 @@ int main(int argc, char** argv) {
         else if (kind == "unclosed") WriteUnclosed(gen, out, size);
         else if (kind == "comments") WriteComments(gen, out, size);
         else if (kind == "dupes") WriteDupes(gen);
+        else if (kind == "bigregion") WriteBigRegion(gen, out, size);
+        else if (kind == "large") WriteLarge(gen, out, size);
         else return Usage();
         out.Flush();
     }

@@ -1,21 +1,33 @@
 #!/usr/bin/env bash
-# Times brevix-cli against the floor program (brevix-floor: read whole, write the same bytes into
-# as many files) and against `xml_split -c topic` (Debian's xml-twig-tools), side by side in the
-# same rounds, on documentation corpora of several sizes and on the pathological variants.
-# Prints a table (bench/summarize.py) and writes a plot of time against size.
+# Times brevix-cli against the floor program (brevix-floor: reads in 1 MB blocks, writes the same
+# bytes into as many files) and against `xml_split -c topic` (Debian's xml-twig-tools), side by
+# side in the same rounds, on documentation corpora of several sizes and on the pathological
+# variants, with each run's peak memory. Prints a table (bench/summarize.py) and writes a plot of
+# time and of peak memory against size.
 #
-#   bench/run-bench.sh                       everything (about 45 minutes, mostly xml_split)
-#   SIZES="10 100" VARIANTS= bench/run-bench.sh
+#   bench/run-bench.sh                       everything but the 5 GB case (about an hour, mostly xml_split)
+#   PEER_RUNS=0 bench/run-bench.sh           without xml_split (about 15 minutes)
+#   BIG=1 SIZES= VARIANTS= bench/run-bench.sh    the 5 GB corpus alone (about 35 minutes, 25 GB of disk at most)
+#
+# Stopped by Ctrl-C or by TERM to its process group, it removes a large case's corpus and outputs.
 #
 # Knobs (environment):
 #   SIZES        documentation corpus sizes in MB              (default "10 100 500")
-#   VARIANTS     pathological variants to run                  (default "unclosed comments dupes longline")
+#   BIG=1        add a documentation corpus of BIG_MB          (default 5000)
+#   VARIANTS     pathological variants to run                  (default "unclosed comments dupes longline bigregion")
 #   VARIANT_MB   size of the variants in MB (dupes: 100,000 chunks whatever the size)  (default 100)
+#   BIGREGION_MB size of the bigregion variant, whose one naming region is half of it (default 400)
 #   RUNS         timed rounds per case for brevix and the floor (default 5)
+#   CLEAN_MB     cases above this size: BIG_RUNS rounds, outputs removed after each round and the
+#                corpus after the case, so that at most the corpus and two outputs are on disk
+#                (default 1000)
+#   BIG_RUNS     rounds of such a case                         (default 3)
+#   BIG_SETTLE   seconds to wait after such a removal: the first run after deleting a million
+#                files here is 5 to 8 times slower for minutes (default 300)
 #   PEER_RUNS    of those rounds, how many also time xml_split (default 3; 0: never)
 #   PEER_MAX_MB  no xml_split on documentation corpora above this size (default 500)
 #   VARIANT_PEER_RUNS  xml_split rounds on each variant          (default PEER_RUNS)
-#   SETTLE       seconds to let the disk settle before each case (default 60)
+#   SETTLE       seconds to let the disk settle before each case  (default 60)
 #   SEED         corpus seed                                    (default 20261207)
 #   BENCH_DIR    work folder for corpora, outputs and results   (default build/bench)
 #   KEEP=1       keep the output folders at the end
@@ -23,9 +35,14 @@ set -euo pipefail
 
 root=$(cd "$(dirname "$0")/.." && pwd)
 SIZES=${SIZES-"10 100 500"}
-VARIANTS=${VARIANTS-"unclosed comments dupes longline"}
+[ "${BIG:-0}" = 1 ] && SIZES="$SIZES ${BIG_MB:-5000}"
+VARIANTS=${VARIANTS-"unclosed comments dupes longline bigregion"}
 VARIANT_MB=${VARIANT_MB:-100}
+BIGREGION_MB=${BIGREGION_MB:-400}
 RUNS=${RUNS:-5}
+CLEAN_MB=${CLEAN_MB:-1000}
+BIG_RUNS=${BIG_RUNS:-3}
+BIG_SETTLE=${BIG_SETTLE:-300}
 PEER_RUNS=${PEER_RUNS:-3}
 PEER_MAX_MB=${PEER_MAX_MB:-500}
 VARIANT_PEER_RUNS=${VARIANT_PEER_RUNS:-$PEER_RUNS}
@@ -104,9 +121,18 @@ run_tool() { # tool case kind corpus chunks round
     printf '  %-9s round %s: %8.3f s %7d KB rc=%s\n' "$tool" "$round" "$(awk "BEGIN{print $wall}")" "$peak" "$rc"
 }
 
+# A large case's corpus and outputs go when the script ends, however it ends.
+leftovers=()
+trap 'if [ ${#leftovers[@]} -gt 0 ]; then rm -rf "${leftovers[@]}"; fi' EXIT
+trap 'exit 130' INT TERM
+
 run_case() { # case kind size_mb
     local name=$1 kind=$2 mb=$3
-    local corpus=$work/corpus/$kind-$mb-$SEED.xml
+    local corpus=$work/corpus/$kind-$mb-$SEED.xml big=0 runs=$RUNS
+    if [ "$mb" -gt "$CLEAN_MB" ]; then
+        big=1 runs=$BIG_RUNS
+        leftovers+=("$corpus" "$out_root")
+    fi
     [ -f "$corpus" ] || "$corpus_gen" "$kind" "$mb" "$SEED" "$corpus"
     # Warm-up run: fills the page cache and counts the chunk files the floor must write.
     local warm
@@ -117,11 +143,16 @@ run_case() { # case kind size_mb
     local chunks
     chunks=$(find "$warm" -type f | wc -l)
     [ "$kind" = dupes ] && chunks=$((chunks - PREFILL))
-    echo "== $name: $(stat -c %s "$corpus") bytes, $chunks chunk files; settling ${SETTLE}s"
-    sleep "$SETTLE"
+    local settle=$SETTLE
+    if [ "$big" = 1 ]; then
+        rm -rf "$warm"
+        settle=$BIG_SETTLE
+    fi
+    echo "== $name: $(stat -c %s "$corpus") bytes, $chunks chunk files; settling ${settle}s"
+    sleep "$settle"
     local peer=0
     if [ "$kind" != doc ]; then peer=$VARIANT_PEER_RUNS; elif [ "$mb" -le "$PEER_MAX_MB" ]; then peer=$PEER_RUNS; fi
-    for ((r = 1; r <= RUNS; r++)); do
+    for ((r = 1; r <= runs; r++)); do
         # Alternate the order within a round (A B C, C B A) so that drift hits every tool alike.
         local -a order=(brevix floor)
         [ "$r" -le "$peer" ] && order+=(xml_split)
@@ -131,17 +162,26 @@ run_case() { # case kind size_mb
             order=("${rev[@]}")
         fi
         for tool in "${order[@]}"; do run_tool "$tool" "$name" "$kind" "$corpus" "$chunks" "$r"; done
+        if [ "$big" = 1 ]; then # then let the disk settle after the mass delete
+            rm -rf "$out_root/$name"-*-"$r"
+            if [ "$r" -lt "$runs" ]; then sleep "$BIG_SETTLE"; fi
+        fi
     done
+    if [ "$big" = 1 ]; then rm -f "$corpus"; fi
 }
 
 for mb in $SIZES; do run_case "doc-$mb" doc "$mb"; done
-for kind in $VARIANTS; do run_case "$kind" "$kind" "$VARIANT_MB"; done
+for kind in $VARIANTS; do
+    mb=$VARIANT_MB
+    [ "$kind" = bigregion ] && mb=$BIGREGION_MB
+    run_case "$kind" "$kind" "$mb"
+done
 
 table=$work/results-$stamp.txt
 /usr/bin/python3 "$root/bench/summarize.py" "$results" "$work/bench-$stamp.png" | tee "$table"
 echo "results: $results"
 echo "table:   $table"
-echo "plot:    $work/bench-$stamp.png"
+echo "plots:   $work/bench-$stamp.png, $work/bench-$stamp-memory.png"
 
 if [ "${KEEP:-0}" != 1 ]; then
     echo "removing $out_root"
