@@ -1,6 +1,7 @@
 #include "CommandLine.h"
 
 #include "Console.h"
+#include "HeldLog.h"
 #include "ProgressLine.h"
 
 #include "BrevixVersion.h"
@@ -9,7 +10,9 @@
 #include "platform/FileSystem.h"
 #include "settings/SettingsRecord.h"
 
+#include <algorithm>
 #include <cerrno>
+#include <cstdio>
 #include <cstring>
 #include <memory>
 #include <new>
@@ -250,14 +253,14 @@ int RunCommandLine(const CStringList& args, const ProfileStore& profile, std::os
             if (surroundings.progressSeen) surroundings.progressSeen(p);
         });
     }
-    // The log goes out as the run makes it, unless --quiet may hold it back, so that a long run's
-    // log is not held.
-    if (!options.quiet) {
-        chunker.SetLogSink([&out, &progress, &surroundings](const CString& lines) {
-            if (progress && surroundings.outIsTerminal) progress->Erase();
-            out.write(lines.data(), static_cast<std::streamsize>(lines.size()));
-        });
-    }
+    // The log goes out as the run makes it, or, when --quiet may hold it back, aside, so that a
+    // long run's log is not held in memory.
+    HeldLog held;
+    chunker.SetLogSink([&](const CString& lines) {
+        if (options.quiet) return held.Add(lines);
+        if (progress && surroundings.outIsTerminal) progress->Erase();
+        out.write(lines.data(), static_cast<std::streamsize>(lines.size()));
+    });
     std::unique_ptr<StopSignals> signals;
     if (surroundings.catchSignals) signals = std::make_unique<StopSignals>();
     chunker.SetStopFlag(signals ? &signals->Flag() : surroundings.stop);
@@ -267,7 +270,6 @@ int RunCommandLine(const CStringList& args, const ProfileStore& profile, std::os
     if (!ran) return kCliFailed;
     bool failed = chunker.HadFailure(), interrupted = chunker.WasInterrupted();
     errno = 0;
-    if (!(options.quiet && !failed && !interrupted))
-        out.write(log.data(), static_cast<std::streamsize>(log.size()));
+    if (options.quiet && (failed || interrupted)) held.WriteTo(out);
     return Deliver(out, err, interrupted ? kCliInterrupted : failed ? kCliFailed : kCliDone);
 }

@@ -3,34 +3,42 @@
 #include "platform/IoFaults.h"
 
 #include <algorithm>
+#include <cstdlib>
 #include <cstring>
+#include <new>
 #include <stdexcept>
 
-// The fault seam stands for a window larger than the address space allows.
+// Grown in place where the system can (a large block is remapped, not copied) and never filled:
+// only the part that text is read into is ever touched. The fault seam stands for a window larger
+// than the address space allows.
 void SourceWindow::Reserve(size_t size) {
     if (IoFaults::ShouldFail(IoOp::Grow)) throw std::length_error("the source window");
-    m_data.resize(size);
+    char* grown = static_cast<char*>(std::realloc(m_data.get(), size));
+    if (grown == nullptr) throw std::bad_alloc();
+    m_data.release();
+    m_data.reset(grown);
+    m_capacity = size;
 }
 
 void SourceWindow::Extend(uint64_t keepFrom) {
     if (m_bComplete) return;
     const size_t drop = static_cast<size_t>(keepFrom - m_base);
     if (drop != 0) {
-        std::memmove(m_data.data(), m_data.data() + drop, m_size - drop);
+        std::memmove(m_data.get(), m_data.get() + drop, m_size - drop);
         m_size -= drop;
         m_base = keepFrom;
     }
     // Room for a block and the LF that may end the text; the window only grows while a part that
     // must be seen whole does not fit.
-    if (m_data.size() < m_size + kBlock + 1) Reserve(std::max(m_size + kBlock + 1, m_data.size() * 2));
-    const size_t got = m_source.Read(m_data.data() + m_size, kBlock);
+    if (m_capacity < m_size + kBlock + 1) Reserve(std::max(m_size + kBlock + 1, m_capacity + m_capacity / 2));
+    const size_t got = m_source.Read(m_data.get() + m_size, kBlock);
     if (got != 0) {
         m_size += got;
-        m_last = m_data[m_size - 1];
+        m_last = m_data.get()[m_size - 1];
         return;
     }
     m_bComplete = true;
-    if (m_last != '\n') m_data[m_size++] = m_last = '\n';
+    if (m_last != '\n') m_data.get()[m_size++] = m_last = '\n';
 }
 
 // The search goes on in blocks read ahead, each after the last characters of the one before it

@@ -11,6 +11,8 @@
 #include "platform/StdioFile.h"
 
 #include <cstdint>
+#include <cstdlib>
+#include <memory>
 #include <vector>
 
 class SourceWindow {
@@ -26,8 +28,8 @@ public:
     // the next Extend.
     uint64_t Begin() const { return m_base; }
     uint64_t End() const { return m_base + m_size; }
-    const char* At(uint64_t offset) const { return m_data.data() + (offset - m_base); }
-    uint64_t OffsetOf(const char* p) const { return m_base + static_cast<uint64_t>(p - m_data.data()); }
+    const char* At(uint64_t offset) const { return m_data.get() + (offset - m_base); }
+    uint64_t OffsetOf(const char* p) const { return m_base + static_cast<uint64_t>(p - m_data.get()); }
     // True when the text's end is held: End() is the end of the text.
     bool Complete() const { return m_bComplete; }
 
@@ -50,7 +52,9 @@ private:
 
     // Member variables
     CStdioFile& m_source;
-    std::vector<char> m_data; // [0, m_size) holds the text from m_base on
+    std::unique_ptr<char, void (*)(void*)> m_data{nullptr,
+                                                  &std::free}; // [0, m_size) holds the text from m_base on
+    size_t m_capacity = 0;
     size_t m_size = 0;
     uint64_t m_base = 0;
     char m_last = '\n'; // the last character read so far ("\n" while none is)

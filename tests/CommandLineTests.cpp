@@ -3,6 +3,7 @@
 #include "TestSupport.h"
 
 #include "cli/CommandLine.h"
+#include "cli/HeldLog.h"
 #include "cli/ProgressLine.h"
 #include "platform/IoFaults.h"
 #include "platform/ProfileStore.h"
@@ -112,6 +113,20 @@ TEST_F(CommandLine, FailuresRaisedByTheRunGoToStandardErrorWithStatusOne) {
         EXPECT_NE(Err().find("src.xml"), CString::npos) << Err();
         EXPECT_TRUE(ListFolder(m_out).empty());
     }
+}
+
+// A --quiet run's log beyond what it holds in memory comes back whole and in order.
+TEST(HeldLog, GivesBackTheWholeLogPastItsMemory) {
+    HeldLog held(100);
+    CString all;
+    for (int i = 0; i < 50; ++i) {
+        const CString line = "line " + std::to_string(i) + "\r\n";
+        held.Add(line);
+        all += line;
+    }
+    std::ostringstream out;
+    held.WriteTo(out);
+    EXPECT_EQ(out.str(), all);
 }
 
 // {status, milliseconds into the run, final, the bytes drawn}: what is known, at most ten redraws
