@@ -6,12 +6,16 @@
 namespace {
 
 std::atomic<bool> g_stop{false}; // lock-free, so a signal handler may set it
-const int kSignals[] = {SIGINT, SIGTERM};
-struct sigaction g_earlier[2]; // the handling each signal had before
-bool g_replaced[2] = {false, false};
+const int kSignals[] = {SIGINT, SIGTERM, SIGALRM};
+struct sigaction g_earlier[3]; // the handling each signal had before
+bool g_replaced[3] = {false, false, false};
 
+// A signal that comes just after the run looked at the flag and just before it starts to wait for
+// input (from a pipe) would leave that wait to go on for ever. So once the flag is set, an alarm
+// interrupts whatever wait comes next, every second, until the run has stopped.
 extern "C" void OnStopSignal(int) {
     g_stop.store(true);
+    alarm(1);
 }
 
 } // namespace
@@ -32,7 +36,7 @@ StopSignals::StopSignals() {
     action.sa_handler = OnStopSignal;
     sigemptyset(&action.sa_mask);
     action.sa_flags = 0; // no SA_RESTART: a read waiting for input returns
-    for (int i = 0; i < 2; ++i) {
+    for (int i = 0; i < 3; ++i) {
         g_replaced[i] = false;
         if (sigaction(kSignals[i], nullptr, &g_earlier[i]) != 0 || g_earlier[i].sa_handler == SIG_IGN)
             continue;
@@ -41,7 +45,8 @@ StopSignals::StopSignals() {
 }
 
 StopSignals::~StopSignals() {
-    for (int i = 0; i < 2; ++i)
+    alarm(0);
+    for (int i = 0; i < 3; ++i)
         if (g_replaced[i]) sigaction(kSignals[i], &g_earlier[i], nullptr);
 }
 

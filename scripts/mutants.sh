@@ -57,7 +57,7 @@ MUTANTS = [
     ("platform/TextMode_posix.cpp", "        if (spare != nullptr &&", "        if (spare == nullptr &&"),
     ("platform/TextMode_posix.cpp", "used += before;\n        block[used++] = '\\r';", "used += before;"),
     ("platform/TextMode_posix.cpp", "|| S_ISDIR(info.st_mode)) {", ") {"),
-    ("engine/SourceWindow.cpp", "if (m_last != '\\n') m_data[m_size++] = m_last = '\\n';", ""),
+    ("engine/SourceWindow.cpp", "if (m_last != '\\n') m_data.get()[m_size++] = m_last = '\\n';", ""),
     ("platform/StdioFile.cpp", "if (std::fclose(stream) != 0 || failed)", "if (std::fclose(stream) != 0)"),
     ("platform/FileSystem_posix.cpp", "} else if (*pattern == '?' || *pattern == *name) {", "} else if (*pattern == *name) {"),
     ("platform/FileSystem_posix.cpp", "if (lstat(path.c_str(), &info) != 0) return false;", "if (stat(path.c_str(), &info) != 0) return false;"),

@@ -64,6 +64,7 @@ TEST_F(CommandLine, StatusOutputAndFilesFollowTheArguments) {
         {{"--quiet", "-t", " , ", m_source, m_out}, 1, "\r\n\r\nchunk level tag is empty\r\n", "", {}},
         {{"", m_out}, 1, "\r\n\r\nsource filename is empty\r\n", "", {}},
         {{m_scratch / "missing.xml", m_out}, 1, "Unable to open file: " + m_scratch / "missing.xml", "", {}},
+        {{m_scratch.Path(), m_out}, 1, "Unable to open file: " + m_scratch.Path(), "", {}},
         {{"--", dash, m_out}, 0, "0001.xml\r\n", "", {"0001.xml"}},
         {{"--help"}, 0, "brevix-cli [OPTIONS] SOURCE OUTPUT_FOLDER", "", {}},
         {{"--version"}, 0, "brevix-cli 1.4\n", "", {}},
