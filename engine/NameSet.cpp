@@ -1,9 +1,12 @@
 #include "NameSet.h"
 
 #include <cstring>
+#include <stdexcept>
 
 namespace {
-constexpr size_t kBlockSize = size_t(1) << 16;
+constexpr unsigned kOffsetBits = 20;
+constexpr size_t kBlockSize = size_t(1) << kOffsetBits; // a longer string has a block of its own
+constexpr size_t kMostBlocks = size_t(1) << (32 - kOffsetBits);
 
 // A length as 7-bit groups, low first, the high bit set on all but the last.
 size_t PutLength(char* to, size_t length) {
@@ -24,7 +27,8 @@ uint32_t NameSet::Hash(std::string_view text) {
 }
 
 std::string_view NameSet::At(const Slot& slot) const {
-    const unsigned char* p = reinterpret_cast<const unsigned char*>(m_blocks[slot.block].get() + slot.offset);
+    const char* block = m_blocks[slot.place >> kOffsetBits].get();
+    const unsigned char* p = reinterpret_cast<const unsigned char*>(block + (slot.place & (kBlockSize - 1)));
     size_t length = 0;
     for (int shift = 0;; shift += 7) {
         length |= static_cast<size_t>(*p & 0x7F) << shift;
@@ -37,13 +41,14 @@ std::string_view NameSet::At(const Slot& slot) const {
 NameSet::Slot NameSet::Store(std::string_view text) {
     const size_t need = text.size() + 10;
     if (m_blocks.empty() || m_lastSize - m_used < need) {
+        // Four gigabytes of names: more than any memory this runs in would hold anyway.
+        if (m_blocks.size() == kMostBlocks) throw std::length_error("the names given out");
         m_lastSize = need > kBlockSize ? need : kBlockSize;
         m_blocks.emplace_back(new char[m_lastSize]);
         m_used = 0;
     }
     Slot slot;
-    slot.block = static_cast<uint32_t>(m_blocks.size() - 1);
-    slot.offset = static_cast<uint32_t>(m_used);
+    slot.place = static_cast<uint32_t>(((m_blocks.size() - 1) << kOffsetBits) | m_used);
     char* to = m_blocks.back().get() + m_used;
     const size_t head = PutLength(to, text.size());
     std::memcpy(to + head, text.data(), text.size());
