@@ -61,7 +61,6 @@ void Chunker::ScanText(const CString& outputFolder, const CString& preamble) {
             if (window.Complete()) break;
             // No tag begins before the last character held; it may begin one.
             p = std::max(p, window.End() - (window.End() > window.Begin() ? 1 : 0));
-            GiveText(p);
             ReadMore(p);
             continue;
         }
@@ -78,7 +77,6 @@ void Chunker::ScanText(const CString& outputFolder, const CString& preamble) {
             // The tag goes on past the window. Once it is too long for a chunk level tag it is
             // ordinary text and need not be held.
             const bool ordinary = q - tagBegin - 1 - slashes > longest;
-            GiveText(ordinary ? q : tagBegin);
             ReadMore(ordinary ? q : tagBegin);
         }
         p = q;
@@ -113,10 +111,12 @@ void Chunker::GiveText(uint64_t to) {
     m_run = to;
 }
 
-// Reads the next block of the source into the window, which keeps the text from keepFrom on;
-// the stop flag is looked at first and the progress reported after.
+// Reads the next block of the source into the window, which keeps the text from keepFrom on:
+// the text before it is given to the current chunk first (it is past deciding). The stop flag is
+// looked at first and the progress reported after.
 void Chunker::ReadMore(uint64_t keepFrom) {
     if (StopRequested()) throw Interrupted();
+    GiveText(keepFrom);
     m_window->Extend(keepFrom);
     m_progress.bytesRead = m_source.GetPosition();
     if (m_report) m_report(m_progress);

@@ -87,12 +87,10 @@ void Chunker::ReadSource(const CString& outputFolder) {
     m_window = &window;
     try {
         ScanText(outputFolder, ReadPreamble());
-    } catch (const Interrupted&) {
-        RemoveUnfinished();
     } catch (...) {
-        // A read error stopped the run (or a signal interrupted a read): the chunks still open
-        // are incomplete, so they go.
-        bool stopped = StopRequested();
+        // The flag, a read error or a signal that cut a read short stopped the run: the chunks
+        // still open are incomplete, so they go. Only an error goes on to the caller.
+        const bool stopped = StopRequested();
         RemoveUnfinished();
         m_window = nullptr;
         if (!stopped) throw;

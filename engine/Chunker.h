@@ -167,8 +167,8 @@ private:
     std::function<void(const CString&)> m_sink;         // where log lines go, when not kept
     ChunkProgress m_progress;                           // of the current run
     NameSet m_givenPaths; // compare keys of the paths given out, below the folder
-    std::unordered_map<CString, int>
-        m_nextNumber; // a plain form (below the folder) that needed a number -> the number to probe first
+    // A plain form (below the folder) that needed a number -> the number to probe first.
+    std::unordered_map<CString, int> m_nextNumber;
     size_t m_folderLength = 0;      // of the output folder and the separator after it
     bool m_bSourceIdentity = false; // m_sourceIdentity holds the open source's identity
     FileIdentity m_sourceIdentity;

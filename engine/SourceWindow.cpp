@@ -47,27 +47,29 @@ uint64_t SourceWindow::FindToEnd(const TextSearch& search, uint64_t from) {
     const char* found = search.Find(At(from), At(End()));
     if (found != nullptr) return OffsetOf(found);
     if (m_bComplete) return kNone;
-    const size_t carry = static_cast<size_t>(std::min<uint64_t>(search.Pattern().size() - 1, End() - from));
-    m_ahead.assign(At(End() - carry), At(End()));
-    uint64_t aheadBase = End() - carry; // the offset of m_ahead's first character
+    const size_t overlap = search.Pattern().size() - 1;
+    if (m_ahead.size() < overlap + kBlock + 1) m_ahead.resize(overlap + kBlock + 1);
+    char* const ahead = m_ahead.data();
+    size_t have = static_cast<size_t>(std::min<uint64_t>(overlap, End() - from));
+    std::memcpy(ahead, At(End() - have), have);
+    uint64_t aheadBase = End() - have; // the offset of ahead[0]
     uint64_t position = m_source.GetPosition();
     char last = m_last;
     for (bool ended = false; !ended;) {
-        const size_t have = m_ahead.size();
-        m_ahead.resize(have + kBlock + 1);
-        size_t got = m_source.ReadAhead(position, m_ahead.data() + have, kBlock, position);
+        size_t got = m_source.ReadAhead(position, ahead + have, kBlock, position);
         if (got != 0) {
-            last = m_ahead[have + got - 1];
+            last = ahead[have + got - 1];
         } else {
             ended = true;
-            if (last != '\n') m_ahead[have + got++] = '\n';
+            if (last != '\n') ahead[have + got++] = '\n';
         }
-        m_ahead.resize(have + got);
-        found = search.Find(m_ahead.data(), m_ahead.data() + m_ahead.size());
-        if (found != nullptr) return aheadBase + static_cast<uint64_t>(found - m_ahead.data());
-        const size_t keep = std::min(search.Pattern().size() - 1, m_ahead.size());
-        aheadBase += m_ahead.size() - keep;
-        m_ahead.erase(m_ahead.begin(), m_ahead.end() - static_cast<ptrdiff_t>(keep));
+        have += got;
+        found = search.Find(ahead, ahead + have);
+        if (found != nullptr) return aheadBase + static_cast<uint64_t>(found - ahead);
+        const size_t keep = std::min(overlap, have);
+        aheadBase += have - keep;
+        std::memmove(ahead, ahead + have - keep, keep);
+        have = keep;
     }
     return kNone;
 }

@@ -59,5 +59,5 @@ private:
     uint64_t m_base = 0;
     char m_last = '\n'; // the last character read so far ("\n" while none is)
     bool m_bComplete = false;
-    std::vector<char> m_ahead; // the text read ahead by FindToEnd (only a block and a pattern)
+    std::vector<char> m_ahead; // room for the text FindToEnd reads ahead: a block and a pattern
 };

@@ -3,7 +3,7 @@
 // existence test. Inactive unless a test arms it.
 #pragma once
 
-// Grow: a text read whole grows; it fails as growing past what a string can hold does.
+// Grow: a buffer of the source's text grows; it fails as growing past the address space does.
 enum class IoOp { Open, Write, Close, CreateFolder, Read, Grow, Find };
 
 namespace IoFaults {
