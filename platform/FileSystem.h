@@ -55,6 +55,9 @@ uint64_t GetStreamLength(std::FILE* stream);
 bool IsRegularStream(std::FILE* stream);
 
 #if defined(_WIN32)
+// Fills id for the file an open handle (a HANDLE) refers to; false when it cannot be asked.
+bool GetHandleIdentity(void* handle, FileIdentity& id);
+
 // True when the full form of path is shorter than limit characters: what the ANSI file functions
 // can take (MAX_PATH for files, 12 fewer for folders).
 bool FitsPlatformPath(const CString& path, size_t limit);

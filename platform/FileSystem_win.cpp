@@ -52,14 +52,17 @@ CString GetFileNameOf(const CString& path) {
     return slash == CString::npos ? path : path.substr(slash + 1);
 }
 
-bool GetStreamIdentity(std::FILE* stream, FileIdentity& id) {
-    if (stream == nullptr) return false;
-    HANDLE file = reinterpret_cast<HANDLE>(_get_osfhandle(_fileno(stream)));
+bool GetHandleIdentity(void* handle, FileIdentity& id) {
     BY_HANDLE_FILE_INFORMATION info;
-    if (file == INVALID_HANDLE_VALUE || !GetFileInformationByHandle(file, &info)) return false;
+    if (handle == INVALID_HANDLE_VALUE || !GetFileInformationByHandle(handle, &info)) return false;
     id.volume = info.dwVolumeSerialNumber;
     id.index = (static_cast<uint64_t>(info.nFileIndexHigh) << 32) | info.nFileIndexLow;
     return true;
+}
+
+bool GetStreamIdentity(std::FILE* stream, FileIdentity& id) {
+    return stream != nullptr &&
+           GetHandleIdentity(reinterpret_cast<HANDLE>(_get_osfhandle(_fileno(stream))), id);
 }
 
 uint64_t GetStreamLength(std::FILE* stream) {

@@ -76,16 +76,13 @@ std::FILE* OpenForTextWrite(const CString& path, WriteOpen how, const FileIdenti
 // writes; the file goes when the stream closes.
 bool CloseAndRemoveTextFile(std::FILE* stream, const CString& path) {
     bool removed = false;
-    HANDLE mine = reinterpret_cast<HANDLE>(_get_osfhandle(_fileno(stream)));
     HANDLE named = CreateFileA(path.c_str(), DELETE | FILE_READ_ATTRIBUTES,
                                FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr, OPEN_EXISTING,
                                FILE_FLAG_OPEN_REPARSE_POINT, nullptr);
     if (named != INVALID_HANDLE_VALUE) {
-        BY_HANDLE_FILE_INFORMATION a, b;
+        FileIdentity written, there;
         FILE_DISPOSITION_INFO disposition = {TRUE};
-        removed = GetFileInformationByHandle(mine, &a) && GetFileInformationByHandle(named, &b) &&
-                  a.dwVolumeSerialNumber == b.dwVolumeSerialNumber && a.nFileIndexHigh == b.nFileIndexHigh &&
-                  a.nFileIndexLow == b.nFileIndexLow &&
+        removed = GetStreamIdentity(stream, written) && GetHandleIdentity(named, there) && written == there &&
                   SetFileInformationByHandle(named, FileDispositionInfo, &disposition, sizeof disposition);
         CloseHandle(named);
     }
