@@ -169,31 +169,26 @@ private:
     ChunkProgress m_last;
 };
 
-// Runs one Process; a failure it raises is a message on err and false. The status line, when
-// there is one, is finished first.
-bool RunChunker(Chunker& chunker, const CString& source, const CString& folder, CString& log,
-                ProgressDisplay* progress, std::ostream& err) {
-    auto finish = [progress] {
-        if (progress != nullptr) progress->Finish();
-    };
+// Runs one Process, whose log goes to the chunker's sink; a failure it raises is a message on err
+// and false. The status line, when there is one, is finished first.
+bool RunChunker(Chunker& chunker, const CString& source, const CString& folder, ProgressDisplay* progress,
+                std::ostream& err) {
+    CString message;
     try {
-        log = chunker.Process(source, folder);
-        finish();
-        return true;
+        chunker.Process(source, folder);
     } catch (const CFileException& e) {
-        finish();
-        err << "brevix-cli: " << e.what() << "\n";
+        message = e.what();
     } catch (const std::bad_alloc&) {
-        finish();
-        err << "brevix-cli: not enough memory to read " << source << "\n";
+        message = "not enough memory to read " + source;
     } catch (const std::length_error&) {
-        // A text longer than a string can hold in this address space.
-        finish();
-        err << "brevix-cli: not enough memory to read " << source << " (it is too large)\n";
+        // A naming region longer than a string can hold in this address space.
+        message = "not enough memory to read " + source + " (it is too large)";
     } catch (const std::exception& e) {
-        finish();
-        err << "brevix-cli: the run on " << source << " stopped: " << e.what() << "\n";
+        message = "the run on " + source + " stopped: " + e.what();
     }
+    if (progress != nullptr) progress->Finish();
+    if (message.empty()) return true;
+    err << "brevix-cli: " << message << "\n";
     return false;
 }
 
@@ -264,8 +259,7 @@ int RunCommandLine(const CStringList& args, const ProfileStore& profile, std::os
     std::unique_ptr<StopSignals> signals;
     if (surroundings.catchSignals) signals = std::make_unique<StopSignals>();
     chunker.SetStopFlag(signals ? &signals->Flag() : surroundings.stop);
-    CString log;
-    bool ran = RunChunker(chunker, source, folder, log, progress.get(), err);
+    bool ran = RunChunker(chunker, source, folder, progress.get(), err);
     signals.reset();
     if (!ran) return kCliFailed;
     bool failed = chunker.HadFailure(), interrupted = chunker.WasInterrupted();

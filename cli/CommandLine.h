@@ -22,9 +22,8 @@ struct CliSurroundings {
     std::function<void(const ChunkProgress&)> progressSeen; // also told each progress report
 };
 
-// Runs the program on args (without the program name); the log goes to out byte for byte (as the
-// run makes it, unless --quiet),
-// messages and the progress line to err. profile is the stored profile, read unless
-// --no-profile is given.
+// Runs the program on args (without the program name); the log goes to out byte for byte, as the
+// run makes it (with --quiet, only after a failure or an interrupt), messages and the progress
+// line to err. profile is the stored profile, read unless --no-profile is given.
 int RunCommandLine(const CStringList& args, const ProfileStore& profile, std::ostream& out, std::ostream& err,
                    const CliSurroundings& surroundings = CliSurroundings());
