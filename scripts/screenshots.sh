@@ -69,7 +69,8 @@ wine reg add 'HKCU\Control Panel\Desktop' /v LogPixels /t REG_DWORD /d 144 /f >/
 wineserver -w || true
 out="$root/build/screenshots/144"
 mkdir -p "$out"
-rm -rf "$shots"
+# The posing program's folders start fresh, as in a new prefix.
+rm -rf "$shots" "$WINEPREFIX/drive_c/brevix-gui-tests"
 shoot "$out/run.log" main-window file-menu print-preview about-box folder-picker process-log settings
 wineserver -k || true
 wineserver -w || true
