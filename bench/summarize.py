@@ -21,6 +21,7 @@ VARIANT_SPEED = 2.0  # brevix / floor on the pathological variants, at most
 PEAK_MIB = 64  # brevix's peak on corpora of up to 500 MB, and beyond a bigregion's region
 CHUNK_BYTES = 100  # what a run remembers per chunk file, at most
 RATE_DROP = 0.85  # MB/s of a larger documentation corpus against a smaller one, at least
+SLOW_CLOSE_S = 3.0  # brevix's wall time in the slow-close case (about 10,000 delayed closes), at most
 
 
 def load(path):
@@ -31,6 +32,7 @@ def load(path):
             row["wall"] = float(row["wall"])
             row["peak_kb"] = int(row["peak_kb"])
             row["rc"] = int(row["rc"])
+            row["user"] = float(row.get("user") or 0)  # absent in older results
             runs[(row["case"], row["tool"])][int(row["round"])] = row
             info[row["case"]] = (row["kind"], int(row["bytes"]), int(row["chunks"]))
     return runs, info
@@ -46,8 +48,8 @@ def summarize(path, plot):
     runs, info = load(path)
     cases = sorted(info, key=lambda c: (info[c][0] != "doc", info[c][1] if info[c][0] == "doc" else 0, c))
     stats = {}
-    print(f"{'case':<12}{'MB':>7}{'chunks':>9}  {'tool':<10}{'runs':>4}{'median s':>10}{'MB/s':>9}"
-          f"{'chunks/s':>11}{'peak MB':>9}{'x floor':>9}  note")
+    print(f"{'case':<20}{'MB':>7}{'chunks':>9}  {'tool':<10}{'runs':>4}{'median s':>10}{'MB/s':>9}"
+          f"{'chunks/s':>11}{'peak MB':>9}{'x floor':>9}{'user/100MB':>11}  note")
     known = ["brevix", "floor", "xml_split"]
     tools = known + sorted({tool for _, tool in runs} - set(known))  # e.g. a patched build, by its name
     for case in cases:
@@ -62,10 +64,11 @@ def summarize(path, plot):
             peak = max(r["peak_kb"] for r in rows.values()) * 1024 / MIB
             ratio = paired_ratio(runs, case, tool, "floor") if tool != "floor" else 1.0
             stats[(case, tool)] = (wall, peak, ratio, failed)
+            user = statistics.median(r["user"] for r in rows.values()) * 100 * MB / size
             note = f"{failed} run(s) failed" if failed else ""
             shown = f"{ratio:.2f}" if ratio is not None else "-"
-            print(f"{case:<12}{size / MB:>7.1f}{chunks:>9}  {tool:<10}{len(rows):>4}{wall:>10.3f}"
-                  f"{size / MB / wall:>9.1f}{chunks / wall:>11.0f}{peak:>9.1f}{shown:>9}  {note}")
+            print(f"{case:<20}{size / MB:>7.1f}{chunks:>9}  {tool:<10}{len(rows):>4}{wall:>10.3f}"
+                  f"{size / MB / wall:>9.1f}{chunks / wall:>11.0f}{peak:>9.1f}{shown:>9}{user:>11.3f}  {note}")
     print()
     check_targets(runs, info, stats)
     if plot:
@@ -93,7 +96,9 @@ def check_targets(runs, info, stats):
             if ratio is None:  # rounds from different series: compare the medians
                 ratio, how = stats[(case, "xml_split")][0] / brevix(case, 0), "medians"
             print(f"  {case}: xml_split / brevix = {ratio:.1f} (>= 15, {how}): {verdict(ratio >= 15)}")
-    # MB/s of each larger corpus against the next smaller one from 500 MB up, and 500 MB against 10 MB.
+    # On disk: MB/s of each larger corpus against the next smaller one from 500 MB up, and 500 MB
+    # against 10 MB; the memory per chunk file.
+    docs = [c for c in docs if "@" not in c]
     pairs = [(a, b) for a, b in zip(docs, docs[1:]) if info[a][1] >= 500 * MB]
     small = [c for c in docs if round(info[c][1] / MB) == 10]
     large = [c for c in docs if round(info[c][1] / MB) == 500]
@@ -106,7 +111,10 @@ def check_targets(runs, info, stats):
             floor = f"; the floor's own: {rate(b, 'floor') / rate(a, 'floor'):.2f}"
         print(f"  MB/s at {b} / MB/s at {a} = {change:.2f} ({rate(b, 'brevix'):.1f} / {rate(a, 'brevix'):.1f},"
               f" >= {RATE_DROP}): {verdict(change >= RATE_DROP)}{floor}")
-    variants = sorted(c for c in info if info[c][0] != "doc" and brevix(c, 0))
+    for case in sorted(c for c in info if info[c][0] == "slowclose" and brevix(c, 0)):
+        wall = brevix(case, 0)
+        print(f"  {case}: brevix {wall:.2f} s (<= {SLOW_CLOSE_S:.0f} s): {verdict(wall <= SLOW_CLOSE_S)}")
+    variants = sorted(c for c in info if info[c][0] not in ("doc", "slowclose") and brevix(c, 0))
     for case in variants:
         ratio = brevix(case, 2)
         print(f"  {case}: brevix / floor = {ratio:.2f} (<= {VARIANT_SPEED:.0f}): {verdict(ratio <= VARIANT_SPEED)}")
@@ -133,7 +141,7 @@ def draw(info, stats, plot):
     base = plot.rsplit(".", 1)[0]
     titles = {"brevix": "brevix-cli", "floor": "floor (1 MB blocks, fopen/fwrite/fclose)",
               "xml_split": "xml_split -c topic"}
-    docs = sorted((info[c][1], c) for c in info if info[c][0] == "doc")
+    docs = sorted((info[c][1], c) for c in info if info[c][0] == "doc" and "@" not in c)  # on disk
     panels = [(plot, base + ".dat", 0, "wall time against source size (median of rounds)", "wall time (s)"),
               (base + "-memory.png", base + "-memory.dat", 1, "peak memory (RSS) against source size",
                "peak RSS (MB)")]
