@@ -66,19 +66,25 @@ uint64_t Chunker::FindHeld(const TextSearch& search, uint64_t& from, int reads) 
 // The end of the region of the chunk's own content, which begins at position: the first nested
 // start of the same tag ("<" tag ">" or "<" tag " ") or the first end of it ("</" tag ">"),
 // whichever comes first; position itself (an empty region) when the tag is never closed after
-// position. Whether it is closed is looked up ahead without holding the text; only then is the
-// region read into the window, up to the first occurrence of the tag's name that ends it.
+// position. An end in the text held shows that it is closed; otherwise that is looked up ahead
+// without holding the text, and only then is the region read into the window, up to the first
+// occurrence of the tag's name that ends it.
 uint64_t Chunker::FindRegion(const CString& tag, uint64_t position) {
     TagSearches& searches = m_searches.try_emplace(tag, tag).first->second;
-    if (FindToEnd(searches.close, position) == SourceWindow::kNone) return position;
     SourceWindow& window = *m_window;
     const size_t size = tag.size();
+    bool closed = false; // an end of the tag lies after position
+    auto lookAhead = [&] { return closed = FindToEnd(searches.close, position) != SourceWindow::kNone; };
     for (uint64_t at = position;;) {
         const char* found = searches.name.Find(window.At(at), window.At(window.End()));
         if (found == nullptr || window.End() - window.OffsetOf(found) <= size) {
             // The next occurrence, or the character after it, lies beyond the window, where the
             // end found ahead lies too; unless the file changed since the look-ahead.
             if (window.Complete()) return position;
+            if (!closed) {
+                if (!lookAhead()) return position;
+                continue; // the look-ahead may have read on into the window
+            }
             if (found != nullptr)
                 at = window.OffsetOf(found);
             else if (window.End() - at >= size)
@@ -88,8 +94,9 @@ uint64_t Chunker::FindRegion(const CString& tag, uint64_t position) {
         }
         const char* after = found + size;
         at = window.OffsetOf(found);
-        if (at > position && found[-1] == '<' && (*after == '>' || *after == ' ')) return at - 1;
         if (at >= position + 2 && found[-2] == '<' && found[-1] == '/' && *after == '>') return at - 2;
+        if (at > position && found[-1] == '<' && (*after == '>' || *after == ' '))
+            return closed || lookAhead() ? at - 1 : position;
         ++at;
     }
 }

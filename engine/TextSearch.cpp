@@ -84,49 +84,51 @@ const char* TextSearch::FindBlocks(const char* from, const char* end) const {
 #endif
 
 TagStartSearch::TagStartSearch(const CString& followers) {
-    CString distinct;
-    for (char c : followers) {
-        if (!m_follows[static_cast<unsigned char>(c)]) distinct += c;
+    for (char c : followers)
         m_follows[static_cast<unsigned char>(c)] = true;
-    }
-    m_bAny = distinct.empty() || distinct.size() > kMost;
-    for (size_t i = 0; !m_bAny && i < kMost; ++i)
-        m_followers[i] = distinct[i % distinct.size()];
+    if (followers.empty())
+        for (bool& follows : m_follows)
+            follows = true;
 }
 
 const char* TagStartSearch::Find(const char* from, const char* end) const {
     if (end - from < 2) return nullptr;
-    if (!m_bAny && kHaveSse2) return FindBlocks(from, end);
+    if (kHaveSse2) return FindBlocks(from, end);
     return FindEach(from, end);
+}
+
+// True when the "<" at less, which has a character after it, is a stop; a "/" after it needs a
+// follower after it in turn, unless the text ends there.
+inline bool TagStartSearch::IsStop(const char* less, const char* end) const {
+    const unsigned char next = static_cast<unsigned char>(less[1]);
+    return m_follows[next] && (next != '/' || end - less == 2 || m_follows[static_cast<unsigned char>(less[2])]);
 }
 
 const char* TagStartSearch::FindEach(const char* from, const char* end) const {
     for (const char* p = from; end - p >= 2;) {
         const char* less = static_cast<const char*>(std::memchr(p, '<', end - 1 - p));
         if (less == nullptr) return nullptr;
-        if (m_bAny || m_follows[static_cast<unsigned char>(less[1])]) return less;
+        if (IsStop(less, end)) return less;
         p = less + 1;
     }
     return nullptr;
 }
 
 #if defined(BREVIX_BLOCK_SEARCH)
-// Each step compares 16 places with "<" and the 16 after them with each follower.
+// Each step finds the "<" among 32 places; only those are looked at one by one. Most text has a
+// "<" every few dozen characters, few of which are stops.
 BREVIX_SSE2_TARGET const char* TagStartSearch::FindBlocks(const char* from, const char* end) const {
     const __m128i less = _mm_set1_epi8('<');
-    const __m128i follower0 = _mm_set1_epi8(m_followers[0]);
-    const __m128i follower1 = _mm_set1_epi8(m_followers[1]);
-    const __m128i follower2 = _mm_set1_epi8(m_followers[2]);
-    const __m128i follower3 = _mm_set1_epi8(m_followers[3]);
     const char* p = from;
-    for (; static_cast<size_t>(end - p) >= kBlock + 1; p += kBlock) {
-        const __m128i here = _mm_loadu_si128(reinterpret_cast<const __m128i*>(p));
-        const __m128i next = _mm_loadu_si128(reinterpret_cast<const __m128i*>(p + 1));
-        const __m128i follows =
-            _mm_or_si128(_mm_or_si128(_mm_cmpeq_epi8(next, follower0), _mm_cmpeq_epi8(next, follower1)),
-                         _mm_or_si128(_mm_cmpeq_epi8(next, follower2), _mm_cmpeq_epi8(next, follower3)));
-        const int mask = _mm_movemask_epi8(_mm_and_si128(_mm_cmpeq_epi8(here, less), follows));
-        if (mask != 0) return p + __builtin_ctz(static_cast<unsigned>(mask));
+    for (; static_cast<size_t>(end - p) >= 2 * kBlock + 2; p += 2 * kBlock) {
+        const __m128i low = _mm_loadu_si128(reinterpret_cast<const __m128i*>(p));
+        const __m128i high = _mm_loadu_si128(reinterpret_cast<const __m128i*>(p + kBlock));
+        unsigned mask = static_cast<unsigned>(_mm_movemask_epi8(_mm_cmpeq_epi8(low, less))) |
+                        static_cast<unsigned>(_mm_movemask_epi8(_mm_cmpeq_epi8(high, less))) << kBlock;
+        for (; mask != 0; mask &= mask - 1) {
+            const char* at = p + __builtin_ctz(mask);
+            if (IsStop(at, end)) return at;
+        }
     }
     return FindEach(p, end);
 }

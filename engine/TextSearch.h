@@ -24,13 +24,12 @@ private:
     CString m_pattern;
 };
 
-// TagStartSearch: finds the next "<" that is followed by one of a few given characters, so that
-// the "<" of tags that cannot matter is passed over without a stop. With more than kMost
-// followers it stops at every "<" that has a character after it.
+// TagStartSearch: finds the next "<" that is followed by one of given characters, so that the
+// "<" of tags that cannot matter is passed over without a stop. A "/" among them is a follower
+// only where one of the characters comes after it in turn (or the text ends there): the closing
+// tags of other elements are passed over too. Without characters every "<" is a stop.
 class TagStartSearch {
 public:
-    static constexpr size_t kMost = 4;
-
     explicit TagStartSearch(const CString& followers);
 
     // The first "<" in [from, end - 1) followed by one of the characters, or null.
@@ -38,11 +37,10 @@ public:
 
 private:
     // Helpers
+    bool IsStop(const char* less, const char* end) const;
     const char* FindBlocks(const char* from, const char* end) const;
     const char* FindEach(const char* from, const char* end) const;
 
     // Member variables
     bool m_follows[256] = {};
-    char m_followers[kMost] = {}; // the characters, repeated to fill the array
-    bool m_bAny = false;          // too many characters: every "<" is a stop
 };
