@@ -16,7 +16,7 @@ fi
 build="$(cd "$(dirname "$exe")" && pwd)"
 # A template of its own: the engine tests' prefix may be in use (and changing) while this runs.
 template="$here/../build/gui-wineprefix"
-export WINEDEBUG=-all WINEARCH=win32
+. "$here/wine-env.sh"
 export WINEPREFIX="$build/gui-prefix"
 "$here/wine-prefix.sh" "$template" "$WINEPREFIX"
 logs="$build/gui-logs"

@@ -6,7 +6,7 @@ set -euo pipefail
 cd "$(dirname "${BASH_SOURCE[0]}")/.."
 root="$PWD"
 setup=$(ls "$root"/build/win32/packages/Brevix-*-setup.exe)
-export WINEDEBUG=-all WINEARCH=win32
+. "$root/scripts/wine-env.sh"
 scratch=$(mktemp -d)
 trap 'rm -rf "$scratch"' EXIT
 # The installer's title; its install mode page adds a space to it.

@@ -16,7 +16,7 @@ if [ -z "${BREVIX_IN_XVFB:-}" ]; then
     exec xvfb-run -a -s "-screen 0 1920x1200x24" "$root/scripts/screenshots.sh" "$@"
 fi
 
-export WINEDEBUG=-all WINEARCH=win32
+. "$root/scripts/wine-env.sh"
 template="$root/build/gui-wineprefix"
 export WINEPREFIX="$root/build/shots-prefix"
 scripts/wine-prefix.sh "$template" "$WINEPREFIX"

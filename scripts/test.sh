@@ -5,6 +5,10 @@ set -euo pipefail
 cd "$(dirname "${BASH_SOURCE[0]}")/.."
 scripts/install-deps.sh
 jobs=$(nproc)
+# The tests stay in the build tree and their own temporary folders: they run with an empty home
+# folder of their own, which must still be empty at the end.
+home="$(mktemp -d)"
+export HOME="$home"
 
 echo "== native"
 cmake --preset native >/dev/null
@@ -20,3 +24,7 @@ echo "== win32 (under Wine)"
 cmake --preset win32 >/dev/null
 cmake --build --preset win32 -j "$jobs"
 ctest --preset win32
+
+left=$(cd "$home" && find . -mindepth 1 | head -20)
+[ -z "$left" ] || { echo "The tests wrote into the home folder: $left" >&2; exit 1; }
+rmdir "$home"
