@@ -1,5 +1,6 @@
-// The shell's file-type entries of the document type under HKEY_CLASSES_ROOT, and their
-// removal together with the profile.
+// The shell's file-type entries of the document type, per user under
+// HKEY_CURRENT_USER\Software\Classes (which HKEY_CLASSES_ROOT shows the user), and their removal
+// together with the profile. A per-user program writes nothing machine-wide.
 #include "platform/Win32.h"
 
 #include <shellapi.h>
@@ -8,24 +9,33 @@
 #include "WinApp.h"
 
 namespace {
-// Sets the default value of key (made when missing) under HKEY_CLASSES_ROOT.
-bool SetClassesValue(const CString& key, const CString& value, const char* valueName = nullptr) {
+const CString kUserClasses = "Software\\Classes\\";
+
+// Sets a value of the user's class key (made when missing): the default value without valueName.
+bool SetClassesValue(const CString& key, const CString& value, const char* valueName = nullptr,
+                     DWORD type = REG_SZ) {
     HKEY hKey = nullptr;
-    if (RegCreateKeyExA(HKEY_CLASSES_ROOT, key.c_str(), 0, nullptr, REG_OPTION_NON_VOLATILE, KEY_SET_VALUE,
-                        nullptr, &hKey, nullptr) != ERROR_SUCCESS)
+    if (RegCreateKeyExA(HKEY_CURRENT_USER, (kUserClasses + key).c_str(), 0, nullptr, REG_OPTION_NON_VOLATILE,
+                        KEY_SET_VALUE, nullptr, &hKey, nullptr) != ERROR_SUCCESS)
         return false;
-    LONG result = RegSetValueExA(hKey, valueName, 0, REG_SZ, reinterpret_cast<const BYTE*>(value.c_str()),
-                                 static_cast<DWORD>(value.size() + 1));
+    LONG result = RegSetValueExA(hKey, valueName, 0, type, reinterpret_cast<const BYTE*>(value.c_str()),
+                                 type == REG_NONE ? 0 : static_cast<DWORD>(value.size() + 1));
     RegCloseKey(hKey);
     return result == ERROR_SUCCESS;
 }
 
-// The default value of key under HKEY_CLASSES_ROOT; empty when the key or value is missing.
-CString GetClassesValue(const CString& key) {
+// The default value of key under root; empty when the key or value is missing.
+CString GetClassesValue(HKEY root, const CString& key) {
     char buffer[MAX_PATH] = "";
     LONG size = sizeof buffer;
-    if (RegQueryValueA(HKEY_CLASSES_ROOT, key.c_str(), buffer, &size) != ERROR_SUCCESS) return CString();
+    if (RegQueryValueA(root, key.c_str(), buffer, &size) != ERROR_SUCCESS) return CString();
     return buffer;
+}
+
+// The class of an extension as the shell sees it for this user: the user's own first.
+CString ExtensionClass(const CString& ext) {
+    CString own = GetClassesValue(HKEY_CURRENT_USER, kUserClasses + ext);
+    return own.empty() ? GetClassesValue(HKEY_CLASSES_ROOT, ext) : own;
 }
 
 // Deletes key with everything below it; true when it is gone.
@@ -46,6 +56,17 @@ bool DeleteKeyTree(HKEY hParent, const CString& key) {
     }
     RegCloseKey(hKey);
     return RegDeleteKeyA(hParent, key.c_str()) == ERROR_SUCCESS && done;
+}
+
+// Deletes key when it holds neither values nor sub-keys.
+void DeleteKeyIfEmpty(HKEY hParent, const CString& key) {
+    HKEY hKey = nullptr;
+    if (RegOpenKeyExA(hParent, key.c_str(), 0, KEY_READ, &hKey) != ERROR_SUCCESS) return;
+    DWORD subKeys = 1, values = 1;
+    RegQueryInfoKeyA(hKey, nullptr, nullptr, nullptr, &subKeys, nullptr, nullptr, &values, nullptr, nullptr,
+                     nullptr, nullptr);
+    RegCloseKey(hKey);
+    if (subKeys == 0 && values == 0) RegDeleteKeyA(hParent, key.c_str());
 }
 
 CString ModuleShortPath() {
@@ -83,9 +104,11 @@ void CWinApp::RegisterShellFileTypes() {
     for (const auto& entry : entries)
         if (!SetClassesValue(entry[0], entry[1])) return;
 
-    // The extension is claimed only when no other class has it.
+    // The program offers itself in the extension's "Open with" list; it claims the extension
+    // only when no other class has it.
     if (filterExt.empty()) return;
-    CString current = GetClassesValue(filterExt);
+    if (!SetClassesValue(filterExt + "\\OpenWithProgids", "", fileTypeId.c_str(), REG_NONE)) return;
+    CString current = ExtensionClass(filterExt);
     if (!current.empty() && current != fileTypeId) return;
     if (!SetClassesValue(filterExt, fileTypeId)) return;
     SetClassesValue(filterExt + "\\ShellNew", "", "NullFile");
@@ -98,9 +121,19 @@ BOOL CWinApp::UnregisterShellFileTypes() {
         fileTypeId.empty())
         return TRUE;
     pTemplate->GetDocString(filterExt, CSingleDocTemplate::filterExt);
-    bool done = DeleteKeyTree(HKEY_CLASSES_ROOT, fileTypeId);
-    if (!filterExt.empty() && GetClassesValue(filterExt) == fileTypeId)
-        done = DeleteKeyTree(HKEY_CLASSES_ROOT, filterExt) && done;
+    bool done = DeleteKeyTree(HKEY_CURRENT_USER, kUserClasses + fileTypeId);
+    if (filterExt.empty()) return done ? TRUE : FALSE;
+    // Of the extension's key, only what is ours goes; the key itself when nothing else is left.
+    CString extKey = kUserClasses + filterExt;
+    LONG result = RegDeleteKeyValueA(HKEY_CURRENT_USER, (extKey + "\\OpenWithProgids").c_str(), fileTypeId.c_str());
+    done = (result == ERROR_SUCCESS || result == ERROR_FILE_NOT_FOUND) && done;
+    if (GetClassesValue(HKEY_CURRENT_USER, extKey) == fileTypeId) {
+        done = DeleteKeyTree(HKEY_CURRENT_USER, extKey + "\\ShellNew") && done;
+        result = RegDeleteKeyValueA(HKEY_CURRENT_USER, extKey.c_str(), nullptr);
+        done = (result == ERROR_SUCCESS || result == ERROR_FILE_NOT_FOUND) && done;
+    }
+    DeleteKeyIfEmpty(HKEY_CURRENT_USER, extKey + "\\OpenWithProgids");
+    DeleteKeyIfEmpty(HKEY_CURRENT_USER, extKey);
     return done ? TRUE : FALSE;
 }
 

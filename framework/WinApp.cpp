@@ -127,8 +127,7 @@ BOOL CWinApp::InitInstance() {
 }
 
 int CWinApp::ExitInstance() {
-    if (m_pCmdInfo == nullptr || m_pCmdInfo->m_nShellCommand != CCommandLineInfo::AppUnregister)
-        SaveStdProfileSettings();
+    if (!IsUnregistering()) SaveStdProfileSettings();
     m_pDocTemplate.reset();
     if (m_atomApp != 0) GlobalDeleteAtom(m_atomApp);
     if (m_atomSystemTopic != 0) GlobalDeleteAtom(m_atomSystemTopic);

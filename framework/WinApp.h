@@ -66,11 +66,15 @@ public:
     void AddDocTemplate(CSingleDocTemplate* pTemplate);
     CSingleDocTemplate* GetDocTemplate() const { return m_pDocTemplate.get(); }
     void EnableShellOpen();
-    // Writes the document type's shell entries under HKEY_CLASSES_ROOT (see ShellRegistry.cpp).
+    // Writes the document type's shell entries for this user (see ShellRegistry.cpp).
     void RegisterShellFileTypes();
     BOOL UnregisterShellFileTypes();
     // Removes the profile key (and the company key when nothing else is left in it).
     BOOL Unregister();
+    // True when this run was asked to remove the registry entries: it then writes nothing back.
+    bool IsUnregistering() const {
+        return m_pCmdInfo != nullptr && m_pCmdInfo->m_nShellCommand == CCommandLineInfo::AppUnregister;
+    }
 
     void ParseCommandLine(CCommandLineInfo& rCmdInfo);
     BOOL ProcessShellCommand(CCommandLineInfo& rCmdInfo);

@@ -93,7 +93,8 @@ BOOL CBrevixApp::InitInstance() {
 }
 
 int CBrevixApp::ExitInstance() {
-    m_pSettings->SaveKeyTexts(GetProfileStore());
+    // A run that removed the profile leaves it removed.
+    if (!IsUnregistering()) m_pSettings->SaveKeyTexts(GetProfileStore());
     return CWinApp::ExitInstance();
 }
 

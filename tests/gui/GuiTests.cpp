@@ -224,46 +224,69 @@ Register
                 CHECK_EQ(ProfileValues(), ProfileAfter({"dde.xml", "second.xml", "first.xml", "r2.xml"}));
             }});
 
-// No profile, no entries of the document type and no ".xml"; or ".xml" of another class.
+const std::string kClasses = "Software\\Classes\\"; // below HKCU or HKLM
+// No profile, no entries of the document type and no ".xml" anywhere; or a machine-wide ".xml"
+// of another class.
 std::vector<std::string> WithoutXml() {
-    RegDeleteTreeA(HKEY_CLASSES_ROOT, ".xml");
-    RegDeleteTreeA(HKEY_CLASSES_ROOT, "Brevix.Document");
+    for (HKEY root : {HKEY_CURRENT_USER, HKEY_LOCAL_MACHINE})
+        for (const char* key : {".xml", "Brevix.Document"}) RegDeleteTreeA(root, (kClasses + key).c_str());
     return ForgetProfile();
 }
 std::vector<std::string> XmlOfOthers() {
     WithoutXml();
-    RegSetString(HKEY_CLASSES_ROOT, ".xml", nullptr, "xmlfile");
+    RegSetString(HKEY_LOCAL_MACHINE, kClasses + ".xml", nullptr, "xmlfile");
     return {};
 }
+// A value's data as text; "(none)" when there is none, "(empty)" for an empty REG_NONE.
+std::string RegAny(HKEY root, const std::string& key, const char* value) {
+    char data[512] = "";
+    DWORD size = sizeof data - 1, type = 0;
+    if (RegGetValueA(root, key.c_str(), value, RRF_RT_ANY, &type, data, &size) != ERROR_SUCCESS) return "(none)";
+    return type == REG_NONE && size == 0 ? "(empty)" : data;
+}
 
-// The shell's entries: a free ".xml" is claimed with its ShellNew entry, one of another class
-// (xmlClass) stays so; the document type's own entries are written either way.
+// The shell's entries, for this user only: a free ".xml" is claimed with its ShellNew entry, one
+// of another class (xmlClass) stays so; either way the document type's own entries are written
+// and the program is offered in ".xml"'s "Open with" list.
 void ShellEntries(const std::string& xmlClass) {
     char path[MAX_PATH] = "", shortPath[MAX_PATH] = "";
     GetModuleFileNameA(nullptr, path, sizeof path);
     GetShortPathNameA(path, shortPath, sizeof shortPath);
     std::string program = shortPath, key = "Brevix.Document\\";
+    const bool claimed = xmlClass == "Brevix.Document";
     const std::string entries[][2] = {
         {key, "Brevix Document"},
         {key + "DefaultIcon", program + ",1"},
         {key + "shell\\open\\command", program + " \"%1\""},
         {key + "shell\\print\\command", program + " /p \"%1\""},
         {key + "shell\\printto\\command", program + " /pt \"%1\" \"%2\" \"%3\" \"%4\""},
-        {".xml", xmlClass},
+        {".xml", claimed ? xmlClass : "(none)"},
     };
     for (auto& entry : entries)
-        CHECK_EQ(entry[0] + "=" + RegString(HKEY_CLASSES_ROOT, entry[0], nullptr), entry[0] + "=" + entry[1]);
-    CHECK_EQ(RegString(HKEY_CLASSES_ROOT, ".xml\\ShellNew", "NullFile"),
-             xmlClass == "Brevix.Document" ? "" : "(none)");
+        CHECK_EQ(entry[0] + "=" + RegString(HKEY_CURRENT_USER, kClasses + entry[0], nullptr),
+                 entry[0] + "=" + entry[1]);
+    CHECK_EQ(RegAny(HKEY_CURRENT_USER, kClasses + ".xml\\ShellNew", "NullFile"), claimed ? "" : "(none)");
+    CHECK_EQ(RegAny(HKEY_CURRENT_USER, kClasses + ".xml\\OpenWithProgids", "Brevix.Document"), "(empty)");
+    // Nothing machine-wide: the other class keeps ".xml" there.
+    CHECK_EQ(RegString(HKEY_LOCAL_MACHINE, kClasses + "Brevix.Document", nullptr) + "|" +
+                 RegString(HKEY_LOCAL_MACHINE, kClasses + ".xml", nullptr),
+             "(none)|" + std::string(claimed ? "(none)" : xmlClass));
 }
 Register shellOwn({"shell.own-xml", WithoutXml, [] { ShellEntries("Brevix.Document"); }, nullptr});
 Register shellOther({"shell.other-xml", XmlOfOthers, [] { ShellEntries("xmlfile"); }, nullptr});
 
-// /Unregister: the shell entries and the profile go, with the message; exit writes the keys.
+// /Unregister: the shell entries and the profile go, with the message, and stay gone; another
+// program's "Open with" entry of ".xml" stays.
 Register unregister({"shell.unregister",
                      [] {
                          WithoutXml();
-                         RegSetString(HKEY_CLASSES_ROOT, "Brevix.Document", nullptr, "Brevix Document");
+                         RegSetString(HKEY_CURRENT_USER, kClasses + "Brevix.Document", nullptr, "Brevix Document");
+                         RegSetString(HKEY_CURRENT_USER, kClasses + ".xml", nullptr, "Brevix.Document");
+                         RegSetString(HKEY_CURRENT_USER, kClasses + ".xml\\ShellNew", "NullFile", "");
+                         RegSetKeyValueA(HKEY_CURRENT_USER, (kClasses + ".xml\\OpenWithProgids").c_str(),
+                                         "Brevix.Document", REG_NONE, nullptr, 0);
+                         RegSetKeyValueA(HKEY_CURRENT_USER, (kClasses + ".xml\\OpenWithProgids").c_str(),
+                                         "Other.Xml", REG_NONE, nullptr, 0);
                          RegSetString(HKEY_CURRENT_USER, kProfile + "\\Recent File List", "File1",
                                       "C:\\x.xml");
                          RegSetString(HKEY_CURRENT_USER, kSettings, "ext", "txt");
@@ -275,10 +298,17 @@ Register unregister({"shell.unregister",
                                                           "INI file (if any) was deleted.");
                      },
                      [](int) {
-                         CHECK_EQ(RegString(HKEY_CLASSES_ROOT, "Brevix.Document", nullptr) +
-                                      RegString(HKEY_CLASSES_ROOT, ".xml", nullptr),
-                                  "(none)(none)");
-                         CHECK_EQ(ProfileValues(), "Settings\\attrs=title\nSettings\\tag=para\n");
+                         std::string xml = kClasses + ".xml";
+                         CHECK_EQ(RegString(HKEY_CURRENT_USER, kClasses + "Brevix.Document", nullptr) + "|" +
+                                      RegString(HKEY_CURRENT_USER, xml, nullptr) + "|" +
+                                      RegAny(HKEY_CURRENT_USER, xml + "\\ShellNew", "NullFile") + "|" +
+                                      RegAny(HKEY_CURRENT_USER, xml + "\\OpenWithProgids", "Brevix.Document") +
+                                      "|" + RegAny(HKEY_CURRENT_USER, xml + "\\OpenWithProgids", "Other.Xml"),
+                                  "(none)|(none)|(none)|(none)|(empty)");
+                         CHECK_EQ(ProfileValues(), "");
+                         HKEY hKey = nullptr;
+                         CHECK(RegOpenKeyExA(HKEY_CURRENT_USER, "Software\\Vellacor", 0, KEY_READ, &hKey) ==
+                               ERROR_FILE_NOT_FOUND);
                          CHECK(AfxGetApp()->m_pMainWnd == nullptr);
                      },
                      false});
