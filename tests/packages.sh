@@ -43,19 +43,31 @@ if [ -z "${BREVIX_IN_XVFB:-}" ]; then
     exec xvfb-run -a -s "-screen 0 1024x768x24" "$0" "$build"
 fi
 
-export WINEDEBUG=-all WINEARCH=win32 WINEPREFIX="$build/package-prefix"
+. "$root/scripts/wine-env.sh"
+export WINEPREFIX="$build/package-prefix"
 "$root/scripts/wine-prefix.sh" "$root/build/gui-wineprefix" "$WINEPREFIX"
 trap 'wineserver -k 2>/dev/null || true' EXIT
 app_data="$WINEPREFIX/drive_c/users/$(id -un)/AppData"
-dir="$app_data/Local/Programs/Brevix"
-link="$app_data/Roaming/Microsoft/Windows/Start Menu/Programs/Brevix.lnk"
+dir="$WINEPREFIX/drive_c/My Apps/Brevix"
+menu="$app_data/Roaming/Microsoft/Windows/Start Menu/Programs"
 key='HKCU\Software\Microsoft\Windows\CurrentVersion\Uninstall\Brevix'
 query() { wine reg query "$@" 2>/dev/null | tr -d '\r'; }
+user_path() { query 'HKCU\Environment' /v Path | sed -n 's/^ *Path *REG_[A-Z_]* *//p'; }
+# Waits for the installed program's window titled $1.
+program_window() {
+    local found
+    found=$(timeout 60 xdotool search --sync --onlyvisible --name "$1" || true)
+    [ -n "$found" ] || fail "the installed program showed no window titled $1"
+    echo "${found%%$'\n'*}"
+}
 
-wine "$setup" /S
+# Installed silently into a folder of the user's choice (a name with a blank), with the PATH entry.
+# (through cmd, as a user types it: /D= takes the rest of the line, blanks and all, unquoted)
+wine cmd /c "$(winepath -w "$setup") /S /D=C:\My Apps\Brevix"
 wineserver -w
 same "$(cd "$dir" && ls | sort | tr '\n' ' ')" "$(printf "%s\n" $files Uninstall.exe | sort | tr "\n" " ")" "installed files"
-[ -f "$link" ] || fail "no Start-menu shortcut"
+[ -f "$menu/Brevix.lnk" ] && [ -f "$menu/Brevix Command Prompt.lnk" ] || fail "Start-menu shortcuts: $(ls "$menu")"
+same "$(user_path)" 'C:\My Apps\Brevix' "the user's PATH"
 entry=$(query "$key")
 for value in DisplayName DisplayVersion Publisher DisplayIcon InstallLocation EstimatedSize \
     UninstallString QuietUninstallString; do
@@ -64,31 +76,52 @@ done
 grep -q 'Publisher    REG_SZ    Vellacor$' <<<"$entry" || fail "publisher: $entry"
 grep -q "DisplayVersion    REG_SZ    $version\$" <<<"$entry" || fail "version: $entry"
 
-# The installed program opens the sample in its window and F1 opens the help file.
+# The installed program opens the sample in its window, F1 opens the help file, and its file type
+# is the user's own: nothing machine-wide.
 cp "$root/samples/user-guide.xml" "$WINEPREFIX/drive_c/user-guide.xml"
 wine "$dir/Brevix.exe" 'C:\user-guide.xml' &
-main=$(timeout 60 xdotool search --sync --onlyvisible --name '^user-guide.xml - Brevix$' || true)
-main=${main%%$'\n'*}
-[ -n "$main" ] || fail "the installed program showed no window with the sample"
+main=$(program_window '^user-guide.xml - Brevix$')
 xdotool windowfocus --sync "$main" key F1
 timeout 30 xdotool search --sync --onlyvisible --name '^Brevix Help$' >/dev/null || fail "F1 opened no help window"
 wineserver -k; wineserver -w
-grep -q 'Brevix Document' <<<"$(query 'HKCR\Brevix.Document')" || fail "the program wrote no shell entries"
+grep -q 'Brevix Document' <<<"$(query 'HKCU\Software\Classes\Brevix.Document')" || fail "the program wrote no shell entries"
+! query 'HKLM\Software\Classes\Brevix.Document' >/dev/null || fail "shell entries written machine-wide"
 
 # The installed brevix-cli.exe runs on its own and cuts the sample.
 mkdir -p "$WINEPREFIX/drive_c/cuts"
 wine "$dir/brevix-cli.exe" --no-profile 'C:\user-guide.xml' 'C:\cuts' >/dev/null || fail "the installed brevix-cli failed"
 [ -f "$WINEPREFIX/drive_c/cuts/Introduction.xml" ] || fail "no chunk files: $(ls "$WINEPREFIX/drive_c/cuts")"
 
-# An upgrade (the same setup again) keeps the user's settings; the uninstaller leaves nothing.
+# An upgrade (the same setup again) keeps the folder and the user's settings.
 wine reg add 'HKCU\Software\Vellacor\Brevix\Settings' /v ext /d htm /f >/dev/null 2>&1
 wine "$setup" /S
 wineserver -w
 grep -q 'REG_SZ    htm$' <<<"$(query 'HKCU\Software\Vellacor\Brevix\Settings' /v ext)" || fail "upgrade lost the settings"
+[ -f "$dir/Brevix.exe" ] && same "$(user_path)" 'C:\My Apps\Brevix' "the PATH after the upgrade"
+
+# A silent uninstall while the program runs fails and removes nothing.
+wine "$dir/Brevix.exe" &
+program_window '^Untitled - Brevix$' >/dev/null
+# (from a batch file, which waits for it and passes on its exit status; _?= unquoted keeps it
+# from handing over to a copy of itself and returning at once)
+printf '%s\r\n' '@"C:\My Apps\Brevix\Uninstall.exe" /S _?=C:\My Apps\Brevix' '@exit /b %errorlevel%' \
+    >"$WINEPREFIX/drive_c/uninstall.bat"
+status=0
+wine cmd /c 'C:\uninstall.bat' || status=$?
+[ $status -ne 0 ] || fail "the uninstaller ended with status 0 while Brevix ran"
+[ -f "$dir/Brevix.exe" ] && [ -f "$menu/Brevix.lnk" ] && query "$key" >/dev/null || fail "an uninstall while Brevix ran removed files"
+wineserver -k; wineserver -w
+
+# The uninstaller leaves nothing of ours: no file, no shortcut, no PATH entry, no key.
 wine "$dir/Uninstall.exe" /S
 wineserver -w
 [ ! -e "$dir" ] || fail "left behind: $(ls -A "$dir")"
-[ ! -e "$link" ] || fail "the shortcut is left"
-! query "$key" >/dev/null || fail "the uninstall entry is left"
-! query 'HKCR\Brevix.Document' >/dev/null || fail "the shell entries are left"
+[ -z "$(ls "$menu" | grep -i brevix)" ] || fail "shortcuts left: $(ls "$menu")"
+same "$(user_path)" "" "the user's PATH after the uninstall"
+for left in "$key" 'HKCU\Software\Vellacor\Brevix' 'HKCU\Software\Classes\Brevix.Document'; do
+    ! query "$left" >/dev/null || fail "left in the registry: $left"
+done
+! query 'HKCU\Software\Classes\.xml\OpenWithProgids' /v Brevix.Document >/dev/null || fail "the Open-with entry is left"
+ours=$(find "$WINEPREFIX/drive_c" -iname '*brevix*' ! -path '*/cuts/*')
+[ -z "$ours" ] || fail "files left: $ours"
 echo "installer, installed programs, upgrade and uninstaller as intended"
