@@ -2,6 +2,7 @@
 #include "Chunker.h"
 
 #include "platform/LocalTime.h"
+#include "platform/TextMode.h"
 
 #include <cstring>
 
@@ -43,7 +44,7 @@ CString Chunker::Process(const CString& sourcePath, const CString& outputFolder)
 
 void Chunker::LogLine(const CString& text) {
     m_strProcessLog += text;
-    m_strProcessLog += "\r\n";
+    m_strProcessLog += kLineEnd;
     if (m_sink) {
         m_sink(m_strProcessLog);
         m_strProcessLog.clear();
@@ -98,14 +99,16 @@ void Chunker::ReadSource(const CString& outputFolder) {
     m_window = nullptr;
 }
 
-// "Use line 1" takes the text's first line with its LF; an empty text keeps the stored preamble.
+// "Use line 1" takes the text's first line with its LF (all of a text without one); an empty text
+// keeps the stored preamble.
 CString Chunker::ReadPreamble() {
     if (!m_options.GetUseLine1()) return m_options.GetPreamble();
     SourceWindow& window = *m_window;
     for (uint64_t from = 0;;) {
         const void* lf = std::memchr(window.At(from), '\n', static_cast<size_t>(window.End() - from));
         if (lf != nullptr) return CString(window.At(0), static_cast<const char*>(lf) + 1);
-        if (window.Complete()) return m_options.GetPreamble();
+        if (window.Complete())
+            return window.End() != 0 ? CString(window.At(0), window.At(window.End())) : m_options.GetPreamble();
         from = window.End();
         ReadMore(0);
     }

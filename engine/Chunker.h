@@ -47,13 +47,14 @@ public:
     // they are removed, each logged with "Removed unfinished file: ", and the log ends with
     // "Process interrupted.". Files already closed are complete and stay.
     void SetStopFlag(const std::atomic<bool>* stop) { m_stop = stop; }
-    // Hands every log line, with its CR LF, to sink as it is made, instead of keeping it for the
+    // Hands every log line, with its line end, to sink as it is made, instead of keeping it for the
     // result of Process (which is then empty): a long run's log need not be held.
     void SetLogSink(std::function<void(const CString&)> sink) { m_sink = std::move(sink); }
     // True when the last run was stopped by the flag.
     bool WasInterrupted() const { return m_bInterrupted; }
 
-    // Appends text and CR LF to the log; without text, an empty line.
+    // Appends text and the line end (kLineEnd: CR LF on Windows, LF elsewhere) to the log; without
+    // text, an empty line.
     void LogLine(const CString& text = CString());
 
     // Rebuild the chunk level tag list and the chunk name key list from a list text.
@@ -153,7 +154,7 @@ private:
     const ChunkOptions m_options;    // the options of every run
     const CString m_strLevelTagText; // the chunk level tag text as typed
     const CString m_strNameKeyText;  // the chunk name key text as typed
-    CString m_strProcessLog;         // lines, each ended by CR LF
+    CString m_strProcessLog;         // lines, each ended by kLineEnd
     CStringList m_levelTags;         // element names at which a chunk begins
     CStringList m_nameKeys;          // element and attribute names that name a chunk file
     NameSet m_usedNames;             // chunk names given out in this run

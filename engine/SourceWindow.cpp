@@ -1,6 +1,7 @@
 #include "SourceWindow.h"
 
 #include "platform/IoFaults.h"
+#include "platform/TextMode.h"
 
 #include <algorithm>
 #include <cstdlib>
@@ -28,7 +29,7 @@ void SourceWindow::Extend(uint64_t keepFrom) {
         m_size -= drop;
         m_base = keepFrom;
     }
-    // Room for a block and the LF that may end the text; the window only grows while a part that
+    // Room for a block and the LF that text mode may add at the end; the window only grows while a part that
     // must be seen whole does not fit.
     if (m_capacity < m_size + kBlock + 1) Reserve(std::max(m_size + kBlock + 1, m_capacity + m_capacity / 2));
     const size_t got = m_source.Read(m_data.get() + m_size, kBlock);
@@ -38,7 +39,7 @@ void SourceWindow::Extend(uint64_t keepFrom) {
         return;
     }
     m_bComplete = true;
-    if (m_last != '\n') m_data.get()[m_size++] = m_last = '\n';
+    if (kTextModeConverts && m_last != '\n') m_data.get()[m_size++] = m_last = '\n';
 }
 
 // The search goes on in blocks read ahead, each after the last characters of the one before it
@@ -61,7 +62,7 @@ uint64_t SourceWindow::FindToEnd(const TextSearch& search, uint64_t from) {
             last = ahead[have + got - 1];
         } else {
             ended = true;
-            if (last != '\n') ahead[have + got++] = '\n';
+            if (kTextModeConverts && last != '\n') ahead[have + got++] = '\n';
         }
         have += got;
         found = search.Find(ahead, ahead + have);

@@ -3,8 +3,8 @@
 // region, a tag, the first line) makes the window grow beyond a block. Offsets count characters
 // of the converted text from its start and are 64-bit on every build.
 //
-// The text seen through the window is the source's text-mode text with a LF added after a last
-// line that has none.
+// The text seen through the window is the source's text-mode text: where text mode converts,
+// with a LF added after a last line that has none.
 #pragma once
 
 #include "TextSearch.h"

@@ -1,6 +1,7 @@
 // CStdioFile: a file opened read-only in text mode, shared with other readers and writers.
-// The text is read in blocks. Text mode means the Windows rules on every platform: CR LF reads as LF, a lone
-// CR stays, and the first Ctrl-Z byte ends the file. NUL bytes are ordinary characters.
+// The text is read in blocks, in the C library's text mode (kTextModeConverts): on Windows CR LF
+// reads as LF, a lone CR stays, and the first Ctrl-Z byte ends the file; elsewhere the bytes are
+// read as they are. NUL bytes are ordinary characters.
 #pragma once
 
 #include "FileSystem.h"

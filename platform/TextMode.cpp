@@ -1,6 +1,6 @@
-// Text-mode reading, the same on every platform: the file is read as bytes and the Windows
-// text-mode rules are applied here, so that the position of every converted byte in the file is
-// known and a reader may look ahead and come back.
+// Text-mode reading: the file is read as bytes and, where the C library's text mode converts,
+// its rules are applied here, so that the position of every converted byte in the file is known
+// and a reader may look ahead and come back.
 #include "TextMode.h"
 
 #include <cstring>
@@ -39,6 +39,7 @@ size_t ReadTextMode(std::FILE* stream, char* dst, size_t size, bool& atEnd, bool
         return 0;
     }
     consumed += raw;
+    if constexpr (!kTextModeConverts) return raw;
     // Convert in place; the written part never overtakes the part still to be read.
     size_t out = 0;
     for (size_t in = 0; in < raw;) {

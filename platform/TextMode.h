@@ -1,5 +1,5 @@
-// The platform half of text-mode files: opening a file for shared text reading and reading it
-// with the Windows text-mode rules (CR LF becomes LF, a lone CR stays, Ctrl-Z ends the file).
+// The platform half of text-mode files: opening a file for shared text reading and reading and
+// writing it by the rules of the platform's C library (see kTextModeConverts).
 #pragma once
 
 #include "FileSystem.h"
@@ -9,12 +9,23 @@
 #include <cstdint>
 #include <cstdio>
 
+// The C library's text mode. On Windows a text stream stores every LF as CR LF, and reading turns
+// CR LF into LF (a lone CR stays), ends the text at its first Ctrl-Z and ends a last line that has
+// no line end; elsewhere text is its bytes as they are, both ways.
+#if defined(_WIN32)
+constexpr bool kTextModeConverts = true;
+#else
+constexpr bool kTextModeConverts = false;
+#endif
+// How a line of text ends where this program writes it (the log): CR LF on Windows, LF elsewhere.
+constexpr const char* kLineEnd = kTextModeConverts ? "\r\n" : "\n";
+
 // Opens path read-only, as bytes, for text reading; other readers and writers allowed. Null on
 // failure or when path is a folder.
 std::FILE* OpenForTextRead(const CString& path);
 
-// Reads up to size converted bytes into dst. Returns 0 only at the end of the text. Sets atEnd
-// when a Ctrl-Z ended the text and error when the stream reports a read error; adds the number
+// Reads up to size bytes of text (converted where text mode converts) into dst. Returns 0 only at
+// the end of the text. Sets atEnd when a Ctrl-Z ended the text and error when the stream reports a read error; adds the number
 // of bytes taken from the file to consumed (a CR LF pair is never split between two reads).
 size_t ReadTextMode(std::FILE* stream, char* dst, size_t size, bool& atEnd, bool& error, uint64_t& consumed);
 
@@ -51,7 +62,7 @@ std::FILE* OpenForTextWrite(const CString& path, WriteOpen how, const FileIdenti
 // meanwhile stays). True when the file is gone.
 bool CloseAndRemoveTextFile(std::FILE* stream, const CString& path);
 
-// Writes size bytes of text, each LF stored as CR LF; false on a write error.
+// Writes size bytes of text (each LF stored as CR LF where text mode converts); false on a write error.
 bool WriteTextMode(std::FILE* stream, const char* data, size_t size);
 
 // Puts standard output into binary mode, so that text written there arrives byte for byte.

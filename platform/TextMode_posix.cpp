@@ -1,19 +1,12 @@
-// Text-mode files on POSIX: the C library reads and writes bytes as they are, so the Windows
-// text-mode rules are applied here.
+// Text-mode files on POSIX: the C library's text mode reads and writes bytes as they are.
 #include "TextMode.h"
 
-#include <algorithm>
 #include <cerrno>
 #include <cstdint>
-#include <cstring>
 #include <fcntl.h>
 #include <limits>
 #include <sys/stat.h>
 #include <unistd.h>
-
-#if defined(__SSE2__)
-#include <emmintrin.h>
-#endif
 
 std::FILE* OpenForTextRead(const CString& path) {
     std::FILE* stream = std::fopen(path.c_str(), "rb");
@@ -105,55 +98,9 @@ bool CloseAndRemoveTextFile(std::FILE* stream, const CString& path) {
     return removed;
 }
 
+// The C library's text mode here stores text as it is.
 bool WriteTextMode(std::FILE* stream, const char* data, size_t size) {
-    // Lines are gathered with their CR LF into a block, so that the stream sees few large writes.
-    char block[16384];
-    size_t used = 0;
-    bool written = true;
-    auto flush = [&] {
-        written = written && std::fwrite(block, 1, used, stream) == used;
-        used = 0;
-    };
-    const char* const end = data + size;
-#if defined(__SSE2__)
-    // Sixteen bytes at a time: all of them stored, but only those before the first LF kept.
-    const __m128i lineFeed = _mm_set1_epi8('\n');
-    while (end - data >= 16) {
-        if (sizeof block - used < 16 + 2) flush();
-        const __m128i bytes = _mm_loadu_si128(reinterpret_cast<const __m128i*>(data));
-        _mm_storeu_si128(reinterpret_cast<__m128i*>(block + used), bytes);
-        const unsigned mask = static_cast<unsigned>(_mm_movemask_epi8(_mm_cmpeq_epi8(bytes, lineFeed)));
-        if (mask == 0) {
-            used += 16;
-            data += 16;
-            continue;
-        }
-        const unsigned before = static_cast<unsigned>(__builtin_ctz(mask));
-        used += before;
-        block[used++] = '\r';
-        block[used++] = '\n';
-        data += before + 1;
-    }
-#endif
-    while (data < end) {
-        const char* lf = static_cast<const char*>(std::memchr(data, '\n', end - data));
-        const char* stop = lf != nullptr ? lf : end;
-        while (data < stop) {
-            if (used == sizeof block) flush();
-            size_t run = std::min(static_cast<size_t>(stop - data), sizeof block - used);
-            std::memcpy(block + used, data, run);
-            used += run;
-            data += run;
-        }
-        if (lf != nullptr) {
-            if (sizeof block - used < 2) flush();
-            block[used++] = '\r';
-            block[used++] = '\n';
-            ++data;
-        }
-    }
-    if (used != 0) flush();
-    return written;
+    return std::fwrite(data, 1, size, stream) == size;
 }
 
 void SetStdoutBinary() {}

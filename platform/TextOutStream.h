@@ -1,6 +1,5 @@
-// TextOutStream: an ISO C stream opened with mode "w+" for one chunk file. Every LF written is
-// stored as CR LF on every platform (the Windows runtime's text mode does it there; this class
-// does it elsewhere), so chunk files are byte for byte the same everywhere.
+// TextOutStream: an ISO C stream opened with mode "w+" for one chunk file, in the C library's
+// text mode: on Windows every LF written is stored as CR LF, elsewhere text is stored as it is.
 #pragma once
 
 #include "StringTypes.h"

@@ -20,7 +20,7 @@ status=0
 wait "$pid" || status=$?
 exec 3>&-
 [ "$status" = 130 ] || fail "exit status $status: $(cat "$dir/err")"
-[ "$(tail -c 22 "$dir/log")" = $'Process interrupted.\r' ] || fail "the log ends: $(tail -c 200 "$dir/log")"
+[ "$(tail -c 21 "$dir/log")" = 'Process interrupted.' ] || fail "the log ends: $(tail -c 200 "$dir/log")"
 [ ! -e "$dir/out/last.xml" ] || fail "the unfinished chunk file stayed"
 [ -e "$dir/out/c1.xml" ] || fail "no finished chunk file"
 for file in "$dir"/out/c*.xml; do

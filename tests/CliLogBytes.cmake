@@ -1,10 +1,11 @@
 # Runs brevix-cli on the bundled sample and checks what reaches standard output: the log byte for
-# byte (every line ended by CR LF, never CR CR LF), exit status 0, the chunk files, and nothing on
+# byte (every line ended by LINE_END, "0d0a" for CR LF on Windows, "0a" for LF elsewhere, where
+# the chunk files also keep the sample's LF line ends as they are), exit status 0, the chunk files, and nothing on
 # standard error (not a terminal: no status line); with TERMINAL, the status line on a
 # pseudo-terminal's standard error. With
 # STDOUT_FAILURES, also that a log lost on a full device or a closed standard output is a message
 # and exit status 1.
-#   cmake -DCLI=<exe> [-DEMULATOR=<runner>] [-DSTDOUT_FAILURES=ON] [-DTERMINAL=ON] -DSAMPLE=<xml> -DOUT=<folder>
+#   cmake -DCLI=<exe> -DLINE_END=<hex> [-DEMULATOR=<runner>] [-DSTDOUT_FAILURES=ON] [-DTERMINAL=ON] -DSAMPLE=<xml> -DOUT=<folder>
 #         -P CliLogBytes.cmake
 file(REMOVE_RECURSE "${OUT}")
 file(MAKE_DIRECTORY "${OUT}")
@@ -17,10 +18,19 @@ if(NOT status EQUAL 0 OR NOT errors STREQUAL "")
     message(FATAL_ERROR "exit status ${status}: ${errors}")
 endif()
 file(READ "${OUT}.log" log HEX)
-string(REGEX MATCHALL "0d0a" line_ends "${log}")
+# Hex digits are matched at even places only, so that "0a" is never the middle of two bytes.
+string(REGEX REPLACE "(..)" "\\1 " log "${log}")
+string(REGEX MATCHALL "${LINE_END} " line_ends "${log}")
 list(LENGTH line_ends count)
-if(count LESS 10 OR log MATCHES "0d0d0a" OR NOT log MATCHES "0d0a$")
-    message(FATAL_ERROR "the log's line ends are not CR LF: ${log}")
+string(REPLACE "${LINE_END} " "" rest "${log}")
+if(count LESS 10 OR rest MATCHES "0d |0a " OR NOT log MATCHES "${LINE_END} $")
+    message(FATAL_ERROR "the log's line ends are not ${LINE_END}: ${log}")
+endif()
+if(LINE_END STREQUAL "0a")
+    file(READ "${OUT}/Tips.xml" tips)
+    if(tips MATCHES "\r" OR NOT tips MATCHES "\n")
+        message(FATAL_ERROR "Tips.xml does not keep the sample's LF line ends: ${tips}")
+    endif()
 endif()
 foreach(name Introduction.xml Tips.xml "Tips(1).xml" 0001.xml Installing_Harbor_Mapper.xml)
     if(NOT EXISTS "${OUT}/${name}")

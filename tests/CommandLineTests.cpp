@@ -39,7 +39,7 @@ protected:
 // {arguments, exit status, a text standard output holds ("": nothing), a text standard error
 // holds ("": nothing), the files made}.
 TEST_F(CommandLine, StatusOutputAndFilesFollowTheArguments) {
-    const CString missing = m_scratch / "nowhere", dash = m_scratch / "-dash.xml";
+    const CString missing = m_scratch / "nowhere", dash = m_scratch / "-dash.xml", E = kLineEnd;
     WriteBytes(dash, "<topic>d</topic>");
     const struct {
         CStringList args;
@@ -49,23 +49,23 @@ TEST_F(CommandLine, StatusOutputAndFilesFollowTheArguments) {
     } cases[] = {
         {{m_source, m_out},
          0,
-         "\r\n\r\nsource: " + m_source + "\r\nchunk level tag: topic\r\noutput folder: " + m_out +
-             "\r\n\r\n" + m_out + kPathSeparator + "A.xml\r\n",
+         E + E + "source: " + m_source + E + "chunk level tag: topic" + E + "output folder: " + m_out + E + E +
+             m_out + kPathSeparator + "A.xml" + E,
          "",
          {"A.xml"}},
         {{"-t", "topic,section", "--keys=id", "-s", "ext=txt", "--set", "emit_preamble=Yes", "-s",
           "postamble=\n", "-s", "emit_postamble=yes", m_source, m_out},
          0,
-         "chunk level tag: topic,section\r\n",
+         "chunk level tag: topic,section" + E,
          "",
          {"0001.txt", "s.txt"}},
-        {{"-tsection", "-kid", "-sext=sec", m_source, m_out}, 0, "s.sec\r\n", "", {"s.sec"}},
+        {{"-tsection", "-kid", "-sext=sec", m_source, m_out}, 0, "s.sec" + E, "", {"s.sec"}},
         {{"-q", m_source, m_out}, 0, "", "", {"A.xml"}},
-        {{"--quiet", "-t", " , ", m_source, m_out}, 1, "\r\n\r\nchunk level tag is empty\r\n", "", {}},
-        {{"", m_out}, 1, "\r\n\r\nsource filename is empty\r\n", "", {}},
+        {{"--quiet", "-t", " , ", m_source, m_out}, 1, E + E + "chunk level tag is empty" + E, "", {}},
+        {{"", m_out}, 1, E + E + "source filename is empty" + E, "", {}},
         {{m_scratch / "missing.xml", m_out}, 1, "Unable to open file: " + m_scratch / "missing.xml", "", {}},
         {{m_scratch.Path(), m_out}, 1, "Unable to open file: " + m_scratch.Path(), "", {}},
-        {{"--", dash, m_out}, 0, "0001.xml\r\n", "", {"0001.xml"}},
+        {{"--", dash, m_out}, 0, "0001.xml" + E, "", {"0001.xml"}},
         {{"--help"}, 0, "brevix-cli [OPTIONS] SOURCE OUTPUT_FOLDER", "", {}},
         {{"--version"}, 0, "brevix-cli 1.4\n", "", {}},
         {{m_source}, 2, "", "expected SOURCE and OUTPUT_FOLDER", {}},
@@ -85,7 +85,7 @@ TEST_F(CommandLine, StatusOutputAndFilesFollowTheArguments) {
         EXPECT_EQ(ListFolder(m_out), c.files);
     }
     Cli(cases[1].args);
-    EXPECT_EQ(ReadBytes(m_out + kPathSeparator + "s.txt"), "<section id=\"s\">b</section>\r\n");
+    EXPECT_EQ(ReadBytes(m_out + kPathSeparator + "s.txt"), Stored("<section id=\"s\">b</section>\n"));
 }
 
 TEST_F(CommandLine, StoredProfileIsReadUnlessIgnored) {
@@ -201,16 +201,15 @@ TEST_F(CommandLine, InterruptedRunKeepsWholeFilesOnlyAndExits130) {
         if (p.filesWritten >= 2 && p.bytesRead < p.sourceBytes) stop = true;
     };
     EXPECT_EQ(Cli({"-q", "-s", "emit_preamble=no", m_source, m_out}, nullptr, around), 130);
-    EXPECT_EQ(Out().substr(Out().size() - std::min<size_t>(Out().size(), 24)),
-              "\r\nProcess interrupted.\r\n");
-    EXPECT_NE(Out().find("Removed unfinished file: " + m_out + kPathSeparator + "outer.xml\r\n"),
-              CString::npos);
+    const CString E = kLineEnd, end = E + "Process interrupted." + E;
+    EXPECT_EQ(Out().substr(Out().size() - std::min(Out().size(), end.size())), end);
+    EXPECT_NE(Out().find("Removed unfinished file: " + m_out + kPathSeparator + "outer.xml" + E), CString::npos);
     std::vector<CString> files = ListFolder(m_out);
     EXPECT_GE(files.size(), 2u);
     for (const CString& name : files) {
         ASSERT_EQ(name[0], 'c') << name;
         EXPECT_EQ(ReadBytes(m_out + kPathSeparator + name), chunk(std::stoi(name.substr(1))));
-        EXPECT_NE(Out().find(m_out + kPathSeparator + name + "\r\n"), CString::npos) << name;
+        EXPECT_NE(Out().find(m_out + kPathSeparator + name + E), CString::npos) << name;
     }
 }
 

@@ -9,7 +9,7 @@
 
 namespace {
 
-const CString P = "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\r\n"; // the default preamble as stored
+const CString P = "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n"; // the default preamble
 
 class Scanner : public EngineTest {
 protected:
@@ -48,7 +48,7 @@ TEST_F(Scanner, CopiesEachChunkIntoItsFileAndLogsIt) {
     } cases[] = {
         {"nothing outside chunks", nullptr,
          "<?xml version=\"1.0\"?>\n<root>\n  <topic><title>A</title>x</topic>\n  <topic><title>B</title>y\n</topic>\n</root>\n",
-         {{"A.xml", P + "<topic><title>A</title>x</topic>"}, {"B.xml", P + "<topic><title>B</title>y\r\n</topic>"}},
+         {{"A.xml", P + "<topic><title>A</title>x</topic>"}, {"B.xml", P + "<topic><title>B</title>y\n</topic>"}},
          {"@A.xml", "@B.xml"}},
         {"self-closing tag closes", nullptr, "<topic>a<topic/>b</topic>c", {{"0001.xml", P + "<topic>a<topic/>"}},
          {"@0001.xml"}},
@@ -65,14 +65,14 @@ TEST_F(Scanner, CopiesEachChunkIntoItsFileAndLogsIt) {
          {"@0001.xml"}},
         {"open at the end: no postamble", [](TestSettings& s) { s.m_bEmitPostamble = 1, s.m_strPostamble = "<!--e-->"; },
          "<topic>a<topic>b</topic>c\n",
-         {{"0001.xml", P + "<topic>ac\r\n"}, {"0002.xml", P + "<topic>b</topic><!--e-->"}}, {"@0002.xml"}},
+         {{"0001.xml", P + "<topic>ac\n"}, {"0002.xml", P + "<topic>b</topic><!--e-->"}}, {"@0002.xml"}},
         {"own preamble and postamble",
          [](TestSettings& s) { s.m_bEmitPostamble = 1, s.m_strPostamble = "\n<!--e-->\n", s.m_strPreamble = "<?x?>"; },
-         "<topic>a</topic>", {{"0001.xml", "<?x?><topic>a</topic>\r\n<!--e-->\r\n"}}, {"@0001.xml"}},
+         "<topic>a</topic>", {{"0001.xml", "<?x?><topic>a</topic>\n<!--e-->\n"}}, {"@0001.xml"}},
         {"line 1 is the preamble", [](TestSettings& s) { s.m_bUseLine1 = 1; },
-         "<topic><title>One</title></topic>\r\n<topic>2</topic>",
-         {{"One.xml", "<topic><title>One</title></topic>\r\n<topic><title>One</title></topic>"},
-          {"0001.xml", "<topic><title>One</title></topic>\r\n<topic>2</topic>"}},
+         "<topic><title>One</title></topic>\n<topic>2</topic>",
+         {{"One.xml", "<topic><title>One</title></topic>\n<topic><title>One</title></topic>"},
+          {"0001.xml", "<topic><title>One</title></topic>\n<topic>2</topic>"}},
          {"@One.xml", "@0001.xml"}},
     };
     for (const auto& c : cases) {
@@ -81,7 +81,10 @@ TEST_F(Scanner, CopiesEachChunkIntoItsFileAndLogsIt) {
         if (c.setup != nullptr) c.setup(Settings());
         std::filesystem::remove_all(m_out);
         CString log = Run(c.source);
-        EXPECT_EQ(Files(), c.files);
+        std::map<CString, CString> stored;
+        for (const auto& [name, text] : c.files)
+            stored[name] = Stored(text);
+        EXPECT_EQ(Files(), stored);
         EXPECT_EQ(Events(log), c.events);
         EXPECT_FALSE(m_failed);
         EXPECT_EQ(LogBody(log)[1], "chunk level tag: " + Settings().levelTags);
@@ -90,8 +93,10 @@ TEST_F(Scanner, CopiesEachChunkIntoItsFileAndLogsIt) {
 
 TEST_F(Scanner, LogHasAHeaderAndTheInputLines) {
     CString log = Run("");
-    EXPECT_TRUE(std::regex_match(log, std::regex("Process Log - \\d\\d/\\d\\d/\\d\\d \\d\\d:\\d\\d:\\d\\d\r\n\r\n"
-                                                 "source: .*\r\nchunk level tag: topic\r\noutput folder: .*\r\n\r\n")))
+    const CString E = kLineEnd;
+    EXPECT_TRUE(std::regex_match(log, std::regex("Process Log - \\d\\d/\\d\\d/\\d\\d \\d\\d:\\d\\d:\\d\\d" + E + E +
+                                                 "source: .*" + E + "chunk level tag: topic" + E +
+                                                 "output folder: .*" + E + E)))
         << log;
 }
 

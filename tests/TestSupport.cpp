@@ -1,6 +1,7 @@
 #include "TestSupport.h"
 
 #include <cstdlib>
+#include <cstring>
 #include <fstream>
 #include <random>
 
@@ -30,8 +31,9 @@ std::vector<CString> ListFolder(const CString& folder) {
 
 std::vector<CString> LogBody(const CString& log) {
     std::vector<CString> lines;
-    for (size_t start = 0, end; start < log.size(); start = end + 2) {
-        end = std::min(log.find("\r\n", start), log.size());
+    const size_t step = std::strlen(kLineEnd);
+    for (size_t start = 0, end; start < log.size(); start = end + step) {
+        end = std::min(log.find(kLineEnd, start), log.size());
         lines.push_back(log.substr(start, end - start));
     }
     lines.erase(lines.begin(), lines.begin() + std::min<size_t>(2, lines.size()));

@@ -45,8 +45,8 @@ inline std::map<CString, CString> FilesBelow(const CString& folder) {
     return found.files;
 }
 std::vector<CString> ListFolder(const CString& folder); // the names, sorted
-using reference::Crlf;
-// The log's lines without their CR LF, less the header line and its empty line.
+using reference::Stored;
+// The log's lines without their line ends, less the header line and its empty line.
 std::vector<CString> LogBody(const CString& log);
 
 // A user profile of a test's own: its INI file below folder (POSIX), or a registry key under a

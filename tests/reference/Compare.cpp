@@ -49,7 +49,8 @@ CString CompareWithEngine(const ChunkOptions& options, const CString& levelText,
     Result engine;
     Collect(folder, engine);
     // The events follow the header, its empty line, the three input lines and an empty line.
-    for (size_t start = 0, line = 0, end; (end = log.find("\r\n", start)) != CString::npos; start = end + 2)
+    const size_t step = CString(kLineEnd).size();
+    for (size_t start = 0, line = 0, end; (end = log.find(kLineEnd, start)) != CString::npos; start = end + step)
         if (++line > 6) engine.events.push_back(log.substr(start, end - start));
 
     Result expected = RunChunks(options, levelText, keyText, GetFullPath(sourcePath), folder,

@@ -1,6 +1,7 @@
 #include "Reference.h"
 
 #include "platform/FileSystem.h"
+#include "platform/TextMode.h"
 
 #include <algorithm>
 #include <cstdio>
@@ -120,7 +121,8 @@ struct ChunkFile {
 
 } // namespace
 
-CString Crlf(const CString& text) {
+CString Stored(const CString& text) {
+    if (!kTextModeConverts) return text;
     CString bytes;
     for (char c : text)
         bytes += c == '\n' ? CString("\r\n") : CString(1, c);
@@ -128,6 +130,7 @@ CString Crlf(const CString& text) {
 }
 
 CString ReadAsText(const CString& bytes) {
+    if (!kTextModeConverts) return bytes;
     CString text;
     for (size_t i = 0; i < bytes.size() && bytes[i] != '\x1a'; ++i)
         if (!(bytes[i] == '\r' && i + 1 < bytes.size() && bytes[i + 1] == '\n')) text += bytes[i];
@@ -193,14 +196,14 @@ Result RunChunks(const ChunkOptions& options, const CString& levelText, const CS
     const CStringList levelTags = SplitKeyText(levelText);
     Result& result = run.result;
     CString preamble = options.m_strPreamble;
-    if (options.m_bUseLine1 && !text.empty()) preamble = text.substr(0, text.find('\n') + 1);
+    if (options.m_bUseLine1 && !text.empty()) preamble = text.substr(0, std::min(text.find('\n'), text.size() - 1) + 1);
     if (!options.m_bEmitPreamble) preamble.clear();
 
     std::vector<ChunkFile> open;
     bool inTag = false, closing = false;
     CString tagText, tagName;
     auto write = [&](const CString& s) {
-        if (!open.empty() && open.back().open) result.files[open.back().path] += Crlf(s);
+        if (!open.empty() && open.back().open) result.files[open.back().path] += Stored(s);
     };
     for (size_t i = 0; i < text.size(); ++i) {
         char c = text[i];
@@ -225,7 +228,7 @@ Result RunChunks(const ChunkOptions& options, const CString& levelText, const CS
                 // A folder cannot be opened as a file, nor a name longer than the file system takes.
                 chunk.open = result.folders.count(chunk.path) == 0 && chunk.path.size() - sub.size() <= 256;
                 if (chunk.open)
-                    result.files[chunk.path] = Crlf(preamble + tagText);
+                    result.files[chunk.path] = Stored(preamble + tagText);
                 else
                     result.events.push_back("Unable to open file: " + chunk.path);
                 open.push_back(chunk);
@@ -233,7 +236,7 @@ Result RunChunks(const ChunkOptions& options, const CString& levelText, const CS
                 ChunkFile chunk = open.back();
                 open.pop_back();
                 if (chunk.open) {
-                    result.files[chunk.path] += Crlf(tagText + (options.m_bEmitPostamble ? options.m_strPostamble : ""));
+                    result.files[chunk.path] += Stored(tagText + (options.m_bEmitPostamble ? options.m_strPostamble : ""));
                     result.events.push_back(chunk.path);
                 }
             } else if (!level) {

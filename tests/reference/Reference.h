@@ -12,11 +12,11 @@
 
 namespace reference {
 
-// The bytes of a file as a text-mode read gives them: up to the first Ctrl-Z, CR LF as LF, and
-// an LF after a last line that has none.
+// The bytes of a file as a text-mode read gives them: where text mode converts, up to the first
+// Ctrl-Z, CR LF as LF, and an LF after a last line that has none; elsewhere the bytes themselves.
 CString ReadAsText(const CString& bytes);
-// The bytes a text is stored as: every LF as CR LF.
-CString Crlf(const CString& text);
+// The bytes a text is stored as in text mode: every LF as CR LF where text mode converts.
+CString Stored(const CString& text);
 // The words of a key text, split at spaces and commas; no word is empty.
 CStringList SplitKeyText(const CString& text);
 // Repeats: remove the first "<?" construct through its first ">"; only if there is none, the
@@ -28,7 +28,7 @@ CString ReadKeyValue(const CString& text, const CString& key);
 bool IsDeviceName(const CString& path);
 
 struct Result {
-    std::map<CString, CString> files; // full path -> bytes as stored (LF as CR LF)
+    std::map<CString, CString> files; // full path -> bytes as stored
     std::set<CString> folders;        // sub-folders created
     CStringList events;               // the log lines after the input lines
 };
