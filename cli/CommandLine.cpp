@@ -41,12 +41,6 @@ const char kUsage[] =
     "\n"
     "Settings (NAME for -s, with its default):\n";
 
-const char kExitStatus[] =
-    "\n"
-    "Exit status: 0 done, 1 a failure was logged, the source could not be read or the log\n"
-    "could not be written, 2 a usage error or a missing output folder, 130 interrupted (SIGINT,\n"
-    "SIGTERM, Ctrl+C): the chunk files still open are removed, the log printed even with --quiet.\n";
-
 const char kVersion[] = "brevix-cli " BREVIX_VERSION_TEXT "\n";
 
 struct Options {
@@ -66,7 +60,14 @@ bool ApplySetting(ChunkOptions& options, const CString& assignment) {
 
 // The whole help text: the usage, every option of the table, the exit statuses.
 CString HelpText() {
-    return kUsage + DescribeOptions(2, 25) + kExitStatus;
+    return kUsage + DescribeOptions(2, 25) +
+           "\n"
+           "Exit status: 0 done, 1 a failure was logged (no chunk level tag found included),\n"
+           "the source could not be read or the log could not be written, 2 a usage error or\n"
+           "a missing output folder, 130 interrupted (by " +
+           kStopKeys +
+           "):\n"
+           "the chunk files still open are removed, the log printed even with --quiet.\n";
 }
 
 // Parses args into options; on a usage error returns false with message set.
@@ -192,6 +193,19 @@ bool RunChunker(Chunker& chunker, const CString& source, const CString& folder, 
     return false;
 }
 
+// Tells err what a run's log does not say by itself: that it cut nothing, and why that may be.
+void ReportOutcome(const Chunker& chunker, const CString& source, std::ostream& err) {
+    if (chunker.FoundNoChunk()) {
+        CString tags;
+        for (const CString& tag : chunker.GetLevelTags())
+            tags += (tags.empty() ? "" : ", ") + tag;
+        err << "brevix-cli: no chunk level tag (" << tags << ") found in " << source << "\n";
+        if (!chunker.GetCaseVariant().empty())
+            err << "brevix-cli: the source has '" << chunker.GetCaseVariant()
+                << "'; tags match in letter case exactly\n";
+    }
+}
+
 } // namespace
 
 int RunCommandLine(const CStringList& args, const ProfileStore& profile, std::ostream& out, std::ostream& err,
@@ -265,5 +279,6 @@ int RunCommandLine(const CStringList& args, const ProfileStore& profile, std::os
     bool failed = chunker.HadFailure(), interrupted = chunker.WasInterrupted();
     errno = 0;
     if (options.quiet && (failed || interrupted)) held.WriteTo(out);
+    ReportOutcome(chunker, source, err);
     return Deliver(out, err, interrupted ? kCliInterrupted : failed ? kCliFailed : kCliDone);
 }

@@ -4,6 +4,9 @@
 
 #include <atomic>
 
+// What stops a run, as the help names it: signals here, the console's keys on Windows.
+extern const char kStopKeys[];
+
 // True when standard error, or standard output, is a terminal (on Windows, a console).
 bool StandardErrorIsTerminal();
 bool StandardOutputIsTerminal();

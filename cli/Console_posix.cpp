@@ -3,6 +3,8 @@
 #include <csignal>
 #include <unistd.h>
 
+const char kStopKeys[] = "SIGINT or SIGTERM";
+
 namespace {
 
 std::atomic<bool> g_stop{false}; // lock-free, so a signal handler may set it

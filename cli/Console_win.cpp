@@ -2,6 +2,8 @@
 
 #include <windows.h>
 
+const char kStopKeys[] = "Ctrl+C or Ctrl+Break";
+
 namespace {
 
 std::atomic<bool> g_stop{false};

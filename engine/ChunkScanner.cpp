@@ -3,6 +3,7 @@
 #include "Chunker.h"
 
 #include <algorithm>
+#include <cctype>
 
 CString FolderOf(const CString& path, bool keepSeparator) {
     size_t separator = path.rfind(kPathSeparator);
@@ -25,6 +26,17 @@ bool Chunker::IsLevelTag(const CString& name) const {
     return false;
 }
 
+// Keeps name when it is a chunk level tag in other letters' case (ASCII letters only).
+void Chunker::NoteCaseVariant(const CString& name) {
+    auto lower = [](char c) { return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c; };
+    for (const CString& tag : m_levelTags)
+        if (tag.size() == name.size() &&
+            std::equal(tag.begin(), tag.end(), name.begin(), [&](char a, char b) { return lower(a) == lower(b); })) {
+            m_strCaseVariant = name;
+            return;
+        }
+}
+
 // The text is read as plain text with tags:
 //   tag      := "<" { "/" | name-char } end-char     end-char := ">" | " "
 //   name     := the tag's characters other than "<", "/" and end-char
@@ -42,21 +54,26 @@ void Chunker::ScanText(const CString& outputFolder, const CString& preamble) {
     m_open.clear();
     m_run = 0;
     size_t shortest = CString::npos, longest = 0; // tags of other lengths are never spelled out
-    CString followers = "/";                      // what may follow the "<" of a chunk level tag
+    CString followers = "/", anyCase = "/";       // what may follow the "<" of a chunk level tag
     for (const CString& tag : m_levelTags) {
         shortest = std::min(shortest, tag.size());
         longest = std::max(longest, tag.size());
         followers += tag[0];
+        anyCase += static_cast<char>(std::tolower(static_cast<unsigned char>(tag[0])));
+        anyCase += static_cast<char>(std::toupper(static_cast<unsigned char>(tag[0])));
     }
     // Only the tags that are chunk level tags change what goes where; every other "<" is passed
     // over. (Scanning an unfinished or other tag stops at the next "<" at the latest, so the next
-    // search finds the same tags either way.)
-    const TagStartSearch tagStarts(followers);
+    // search finds the same tags either way.) Until the first chunk starts, tags that differ from
+    // a chunk level tag in letter case only are looked at too, so that a run that finds none can
+    // name one.
+    const TagStartSearch tagStarts(followers), anyCaseStarts(anyCase);
     m_searches.clear();
     CString name;
     for (uint64_t p = 0;;) {
         if (StopRequested()) throw Interrupted();
-        const char* found = tagStarts.Find(window.At(p), window.At(window.End()));
+        const TagStartSearch& starts = m_bChunkFound ? tagStarts : anyCaseStarts;
+        const char* found = starts.Find(window.At(p), window.At(window.End()));
         if (found == nullptr) {
             if (window.Complete()) break;
             // No tag begins before the last character held; it may begin one.
@@ -83,9 +100,11 @@ void Chunker::ScanText(const CString& outputFolder, const CString& preamble) {
         if (q == window.End() || *window.At(q) == '<') continue; // abandoned, or unfinished at the end
         ++p;
         const uint64_t length = q - tagBegin - 1 - slashes;
-        if (length < shortest || length > longest ||
-            !ReadLevelTagName(window.At(tagBegin + 1), window.At(q), name))
+        if (length < shortest || length > longest) continue;
+        if (!ReadLevelTagName(window.At(tagBegin + 1), window.At(q), name)) {
+            if (!m_bChunkFound && m_strCaseVariant.empty()) NoteCaseVariant(name);
             continue;
+        }
         GiveText(tagBegin);
         if (slashes == 0)
             StartChunk(outputFolder, preamble, name, tagBegin, q);
@@ -126,6 +145,7 @@ void Chunker::ReadMore(uint64_t keepFrom) {
 // when asked, and the preamble and start tag written into it.
 void Chunker::StartChunk(const CString& folder, const CString& preamble, const CString& name,
                          uint64_t tagBegin, uint64_t nameEnd) {
+    m_bChunkFound = true;
     const ChunkPath chunkPath = MakeChunkPath(folder, name, nameEnd);
     m_open.emplace_back(CString());
     ChunkFile& chunk = m_open.back();

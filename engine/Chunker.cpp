@@ -10,6 +10,8 @@ CString Chunker::Process(const CString& sourcePath, const CString& outputFolder)
     m_strProcessLog.clear();
     m_bFailed = false;
     m_bInterrupted = false;
+    m_bChunkFound = m_bNoChunk = false;
+    m_strCaseVariant.clear();
     m_progress = ChunkProgress();
     LogLine("Process Log - " + FormatLocalTime("%x %X"));
     LogLine();
@@ -38,6 +40,10 @@ CString Chunker::Process(const CString& sourcePath, const CString& outputFolder)
             throw;
         }
         CloseSource();
+        if (!m_bChunkFound && !m_bInterrupted) {
+            m_bNoChunk = true;
+            LogFailure("No chunk level tag found: " + m_strLevelTagText);
+        }
     }
     return m_strProcessLog;
 }

@@ -65,8 +65,15 @@ public:
     static CString ReadKeyValue(const CString& text, const CString& key);
     static CString ReadKeyValue(const char* begin, const char* end, const CString& key);
 
-    // True when the last run logged a failure (bad input, or a file or folder not made).
+    // True when the last run logged a failure (bad input, no chunk level tag found in the whole
+    // source, or a file or folder not made).
     bool HadFailure() const { return m_bFailed; }
+    // True when the last run read the whole source and found no chunk level tag in it; it then
+    // logged "No chunk level tag found: " and the chunk level tag text.
+    bool FoundNoChunk() const { return m_bNoChunk; }
+    // A tag of the source that differs from a chunk level tag in letter case only, when the run
+    // met one before its first chunk (always, when it found none); else empty.
+    const CString& GetCaseVariant() const { return m_strCaseVariant; }
 
     const CStringList& GetLevelTags() const { return m_levelTags; }
     const CStringList& GetNameKeys() const { return m_nameKeys; }
@@ -129,6 +136,7 @@ private:
     static void SplitKeyText(const CString& text, CStringList& list);
     void LogFailure(const CString& text);
     bool IsLevelTag(const CString& name) const;
+    void NoteCaseVariant(const CString& name);
     bool ReadLevelTagName(const char* begin, const char* end, CString& name) const;
     void ScanText(const CString& outputFolder, const CString& preamble);
     void StartChunk(const CString& folder, const CString& preamble, const CString& name, uint64_t tagBegin,
@@ -163,6 +171,9 @@ private:
 
     bool m_bFailed = false;                             // this run logged a failure
     bool m_bInterrupted = false;                        // this run was stopped by the flag
+    bool m_bChunkFound = false;                         // a chunk started in this run
+    bool m_bNoChunk = false;                            // this run read all and started no chunk
+    CString m_strCaseVariant;                           // see GetCaseVariant
     const std::atomic<bool>* m_stop = nullptr;          // the stop flag, when one is given
     std::function<void(const ChunkProgress&)> m_report; // the progress report, when one is given
     std::function<void(const CString&)> m_sink;         // where log lines go, when not kept

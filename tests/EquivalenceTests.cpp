@@ -12,6 +12,7 @@ namespace {
 
 TEST(Equivalence, EngineMatchesTheReferenceRun) {
     static const char* const kPieces[] = {"<topic>",
+                                          "<Topic>",
                                           "</topic>",
                                           "<topic ",
                                           "<section>",

@@ -91,12 +91,12 @@ TEST_F(Scanner, CopiesEachChunkIntoItsFileAndLogsIt) {
     }
 }
 
-TEST_F(Scanner, LogHasAHeaderAndTheInputLines) {
+TEST_F(Scanner, LogHasAHeaderTheInputLinesAndSaysWhenNothingWasCut) {
     CString log = Run("");
     const CString E = kLineEnd;
     EXPECT_TRUE(std::regex_match(log, std::regex("Process Log - \\d\\d/\\d\\d/\\d\\d \\d\\d:\\d\\d:\\d\\d" + E + E +
                                                  "source: .*" + E + "chunk level tag: topic" + E +
-                                                 "output folder: .*" + E + E)))
+                                                 "output folder: .*" + E + E + "No chunk level tag found: topic" + E)))
         << log;
 }
 

@@ -200,7 +200,7 @@ Result RunChunks(const ChunkOptions& options, const CString& levelText, const CS
     if (!options.m_bEmitPreamble) preamble.clear();
 
     std::vector<ChunkFile> open;
-    bool inTag = false, closing = false;
+    bool inTag = false, closing = false, started = false;
     CString tagText, tagName;
     auto write = [&](const CString& s) {
         if (!open.empty() && open.back().open) result.files[open.back().path] += Stored(s);
@@ -221,6 +221,7 @@ Result RunChunks(const ChunkOptions& options, const CString& levelText, const CS
             inTag = false;
             bool level = Contains(levelTags, tagName);
             if (level && !closing) {
+                started = true;
                 ChunkFile chunk{run.ChunkPath(tagName, text.substr(i)), false};
                 CString sub = chunk.path.substr(0, chunk.path.rfind(kPathSeparator));
                 if (options.m_bSubfolders && result.folders.insert(sub).second)
@@ -252,6 +253,7 @@ Result RunChunks(const ChunkOptions& options, const CString& levelText, const CS
         }
     }
     if (inTag) write(tagText);
+    if (!started) result.events.push_back("No chunk level tag found: " + levelText);
     return result;
 }
 
