@@ -28,8 +28,8 @@ const char kUsage[] =
     "Options:\n"
     "  -t, --tags TEXT        chunk level tag text (default: the stored \"tag\", fresh: \"topic\")\n"
     "  -k, --keys TEXT        chunk name key text (default: the stored \"attrs\", fresh: \"title\")\n"
-    "  -s, --set NAME=VALUE   an option for this run only, by its profile value name (below);\n"
-    "                         booleans read exactly as stored ones: true only for \"yes\"\n"
+    "  -s, --set NAME=VALUE   an option for this run only, by its profile value name\n"
+    "                         (below); a flag is yes or no\n"
     "      --no-profile       ignore the stored profile and start from the defaults\n"
     "  -q, --quiet            print nothing when the run logged no failure and was not\n"
     "                         interrupted\n"
@@ -51,11 +51,23 @@ struct Options {
     CStringList operands;
 };
 
-// Stores one NAME=VALUE into the options; false when NAME is not an option's value name.
-bool ApplySetting(ChunkOptions& options, const CString& assignment) {
+// Stores one NAME=VALUE into the options; on a usage error returns false with message set.
+bool ApplySetting(ChunkOptions& options, const CString& assignment, CString& message) {
     size_t equals = assignment.find('=');
-    return equals != CString::npos &&
-           SetOptionByName(options, assignment.substr(0, equals), assignment.substr(equals + 1));
+    if (equals == CString::npos) {
+        message = "-s '" + assignment + "': expected NAME=VALUE";
+        return false;
+    }
+    const CString name = assignment.substr(0, equals), value = assignment.substr(equals + 1);
+    if (IsFlagOption(name) && value != "yes" && value != "no") {
+        message = "-s '" + assignment + "': " + name + " is 'yes' or 'no'";
+        return false;
+    }
+    if (SetOptionByName(options, name, value)) return true;
+    const CString closest = ClosestOptionName(name, false);
+    message = "-s '" + assignment + "': unknown setting '" + name + "'" +
+              (closest.empty() ? CString() : " (did you mean '" + closest + "'?)");
+    return false;
 }
 
 // The whole help text: the usage, every option of the table, the exit statuses.
@@ -235,10 +247,13 @@ int RunCommandLine(const CStringList& args, const ProfileStore& profile, std::os
         settings.LoadSettings(profile);
         for (const CString& unusable : profile.GetUnusableLines())
             err << "brevix-cli: " << unusable << "\n";
+        const CString where = profile.GetLocation();
+        for (const CString& unusable : CheckStoredSettings(profile))
+            err << "brevix-cli: " << (where.empty() ? "" : where + ": ") << unusable << "\n";
     }
     for (const CString& assignment : options.sets) {
-        if (!ApplySetting(settings, assignment)) {
-            err << "brevix-cli: unknown setting '" << assignment << "' (expected NAME=VALUE)\n"
+        if (!ApplySetting(settings, assignment, message)) {
+            err << "brevix-cli: " << message << "\n"
                 << "Try 'brevix-cli --help'.\n";
             return kCliUsage;
         }

@@ -1,5 +1,7 @@
 #include "ProfileStore.h"
 
+#include <algorithm>
+
 namespace {
 // MemoryProfile keeps every write in order; a read takes the latest write of its value.
 CString MemoryKey(const CString& section, const CString& entry) {
@@ -18,6 +20,17 @@ CString MemoryProfile::GetProfileString(const CString& section, const CString& e
 bool MemoryProfile::WriteProfileString(const CString& section, const CString& entry, const CString& value) {
     m_writes.push_back(MemoryKey(section, entry) + value);
     return true;
+}
+
+CStringList MemoryProfile::GetValueNames(const CString& section) const {
+    CStringList names;
+    const CString prefix = section + "\\";
+    for (const CString& write : m_writes) {
+        if (write.compare(0, prefix.size(), prefix) != 0) continue;
+        CString name = write.substr(prefix.size(), write.find('=', prefix.size()) - prefix.size());
+        if (std::find(names.begin(), names.end(), name) == names.end()) names.push_back(name);
+    }
+    return names;
 }
 
 CString EscapeProfileValue(const CString& value) {

@@ -23,6 +23,11 @@ public:
     // Each stored line that a read passes over because it cannot be used, as "where: why: text",
     // and a stored profile that cannot be read at all; empty when everything can be used.
     virtual CStringList GetUnusableLines() const { return {}; }
+    // The names of the values stored in section, each once, as stored.
+    virtual CStringList GetValueNames(const CString& /*section*/) const { return {}; }
+    // Where the profile lives, for messages: the registry key path or the INI file's path (empty
+    // for a profile held in memory).
+    virtual CString GetLocation() const { return CString(); }
 };
 
 // The platform's user profile of one application.
@@ -33,9 +38,8 @@ public:
     CString GetProfileString(const CString& section, const CString& entry, const CString& def) const override;
     bool WriteProfileString(const CString& section, const CString& entry, const CString& value) override;
     CStringList GetUnusableLines() const override;
-
-    // Where the profile lives: the registry key path, or the INI file's path.
-    CString GetLocation() const { return m_strLocation; }
+    CStringList GetValueNames(const CString& section) const override;
+    CString GetLocation() const override { return m_strLocation; }
 
 private:
     CString m_strLocation;
@@ -46,6 +50,7 @@ class MemoryProfile : public ProfileStore {
 public:
     CString GetProfileString(const CString& section, const CString& entry, const CString& def) const override;
     bool WriteProfileString(const CString& section, const CString& entry, const CString& value) override;
+    CStringList GetValueNames(const CString& section) const override;
 
     // Every write so far as "section\entry=value", in order.
     const CStringList& Writes() const { return m_writes; }

@@ -214,6 +214,13 @@ CStringList UserProfile::GetUnusableLines() const {
     return unusable;
 }
 
+CStringList UserProfile::GetValueNames(const CString& section) const {
+    CStringList names;
+    for (const IniLine& line : ParseIni(ReadIni(m_strLocation)))
+        if (line.kind == IniLine::kEntry && Folded(line.section) == Folded(section)) names.push_back(line.name);
+    return names;
+}
+
 bool UserProfile::WriteProfileString(const CString& section, const CString& entry, const CString& value) {
     IniText ini = ReadIni(m_strLocation);
     if (ini.error != 0) return false; // never replace a file whose lines could not be kept

@@ -14,6 +14,20 @@ CStringList UserProfile::GetUnusableLines() const {
     return {};
 }
 
+CStringList UserProfile::GetValueNames(const CString& section) const {
+    CStringList names;
+    HKEY key;
+    CString path = m_strLocation + "\\" + section;
+    if (RegOpenKeyExA(HKEY_CURRENT_USER, path.c_str(), 0, KEY_QUERY_VALUE, &key) != ERROR_SUCCESS) return names;
+    char name[16384]; // the longest value name the registry allows, and its NUL
+    DWORD length = sizeof name;
+    for (DWORD i = 0; RegEnumValueA(key, i, name, &length, nullptr, nullptr, nullptr, nullptr) == ERROR_SUCCESS;
+         ++i, length = sizeof name)
+        names.emplace_back(name, length);
+    RegCloseKey(key);
+    return names;
+}
+
 CString UserProfile::GetProfileString(const CString& section, const CString& entry,
                                       const CString& def) const {
     HKEY key;

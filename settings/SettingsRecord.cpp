@@ -1,6 +1,8 @@
 #include "SettingsRecord.h"
 
+#include <algorithm>
 #include <cstring>
+#include <vector>
 
 void SettingsRecord::LoadSettings(const ProfileStore& profile) {
     m_strLevelTags = profile.GetProfileString(kSettingsSection, "tag", "topic");
@@ -32,6 +34,80 @@ bool SetOptionByName(ChunkOptions& options, const CString& name, const CString& 
     BREVIX_CHUNK_OPTIONS(BREVIX_SET_OPTION)
 #undef BREVIX_SET_OPTION
     return false;
+}
+
+bool IsFlagOption(const CString& name) {
+#define BREVIX_IS_FLAG(kind, member, accessor, optionName, stored, control, help)                            \
+    if (name == optionName) return CString(#kind) == "Flag";
+    BREVIX_CHUNK_OPTIONS(BREVIX_IS_FLAG)
+#undef BREVIX_IS_FLAG
+    return false;
+}
+
+namespace {
+
+// The profile value names of the settings, the key texts first.
+CStringList SettingNames(bool withKeyTexts) {
+    CStringList names;
+    if (withKeyTexts) names = {"tag", "attrs"};
+#define BREVIX_OPTION_NAME(kind, member, accessor, name, stored, control, help) names.push_back(name);
+    BREVIX_CHUNK_OPTIONS(BREVIX_OPTION_NAME)
+#undef BREVIX_OPTION_NAME
+    return names;
+}
+
+char Lower(char c) {
+    return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c;
+}
+
+// How many single-character insertions, deletions and replacements turn a into b, letter case
+// aside.
+size_t EditDistance(const CString& a, const CString& b) {
+    std::vector<size_t> row(b.size() + 1);
+    for (size_t j = 0; j <= b.size(); ++j)
+        row[j] = j;
+    for (size_t i = 1; i <= a.size(); ++i) {
+        size_t diagonal = row[0];
+        row[0] = i;
+        for (size_t j = 1; j <= b.size(); ++j) {
+            size_t above = row[j];
+            row[j] = std::min({row[j] + 1, row[j - 1] + 1, diagonal + (Lower(a[i - 1]) != Lower(b[j - 1]))});
+            diagonal = above;
+        }
+    }
+    return row[b.size()];
+}
+
+} // namespace
+
+CString ClosestOptionName(const CString& name, bool withKeyTexts) {
+    CString closest;
+    size_t best = std::max<size_t>(2, name.size() / 3) + 1; // nearer than this to be suggested
+    for (const CString& candidate : SettingNames(withKeyTexts)) {
+        size_t distance = EditDistance(name, candidate);
+        if (distance < best) best = distance, closest = candidate;
+    }
+    return closest;
+}
+
+CStringList CheckStoredSettings(const ProfileStore& profile) {
+    CStringList messages;
+    for (const CString& name : profile.GetValueNames(kSettingsSection)) {
+        const CString closest = ClosestOptionName(name, true);
+        if (!closest.empty() && EditDistance(name, closest) == 0) continue; // a setting's name in any case
+        messages.push_back("unknown setting '" + name + "' ignored" +
+                           (closest.empty() ? CString() : " (did you mean '" + closest + "'?)"));
+    }
+#define BREVIX_CHECK_FLAG(kind, member, accessor, name, stored, control, help)                               \
+    if (CString(#kind) == "Flag") {                                                                          \
+        CString value = profile.GetProfileString(kSettingsSection, name, stored);                            \
+        if (value != "yes" && value != "no")                                                                 \
+            messages.push_back(CString("setting '") + name + "' is '" + value +                              \
+                               "', which reads as no (a flag is 'yes' or 'no')");                            \
+    }
+    BREVIX_CHUNK_OPTIONS(BREVIX_CHECK_FLAG)
+#undef BREVIX_CHECK_FLAG
+    return messages;
 }
 
 namespace {

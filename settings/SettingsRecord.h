@@ -29,6 +29,15 @@ public:
 
 // Sets the option whose profile value name is name from its stored form; false for no such name.
 bool SetOptionByName(ChunkOptions& options, const CString& name, const CString& value);
+// True when name is the profile value name of a flag (stored as "yes" or "no").
+bool IsFlagOption(const CString& name);
+// The profile value name of an option (or, withKeyTexts, also "tag" and "attrs") nearest to
+// name by the edits that turn one into the other, when it is near; else empty.
+CString ClosestOptionName(const CString& name, bool withKeyTexts);
+// What a load passes over without a word, one message each: a value of section "Settings" whose
+// name is no setting's (in any letter case, as the profile reads names), and a flag that is
+// neither "yes" nor "no" (which reads as no).
+CStringList CheckStoredSettings(const ProfileStore& profile);
 
 // One line per option for help texts: its profile value name indented by indent, then from
 // column width on what it does and, in parentheses, its default.

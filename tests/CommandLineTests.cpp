@@ -53,7 +53,7 @@ TEST_F(CommandLine, StatusOutputAndFilesFollowTheArguments) {
              m_out + kPathSeparator + "A.xml" + E,
          "",
          {"A.xml"}},
-        {{"-t", "topic,section", "--keys=id", "-s", "ext=txt", "--set", "emit_preamble=Yes", "-s",
+        {{"-t", "topic,section", "--keys=id", "-s", "ext=txt", "--set", "emit_preamble=no", "-s",
           "postamble=\n", "-s", "emit_postamble=yes", m_source, m_out},
          0,
          "chunk level tag: topic,section" + E,
@@ -76,7 +76,10 @@ TEST_F(CommandLine, StatusOutputAndFilesFollowTheArguments) {
         {{"-x", m_source, m_out}, 2, "", "unknown option -x", {}},
         {{m_source, m_out, "-t"}, 2, "", "option -t needs a value", {}},
         {{"--quiet=yes", m_source, m_out}, 2, "", "option --quiet takes no value", {}},
-        {{"-s", "colour=red", m_source, m_out}, 2, "", "'colour=red'", {}},
+        {{"-s", "colour=red", m_source, m_out}, 2, "", "'colour=red': unknown setting 'colour'\n", {}},
+        {{"-s", "overwrte=no", m_source, m_out}, 2, "", "'overwrte' (did you mean 'overwrite'?)", {}},
+        {{"-s", "emit_preamble=Yes", m_source, m_out}, 2, "", "emit_preamble is 'yes' or 'no'", {}},
+        {{"-s", "ext", m_source, m_out}, 2, "", "expected NAME=VALUE", {}},
         {{m_source, missing}, 2, "", "output folder not found: " + missing, {}},
     };
     for (const auto& c : cases) {
@@ -92,16 +95,23 @@ TEST_F(CommandLine, StatusOutputAndFilesFollowTheArguments) {
     EXPECT_EQ(ReadBytes(m_out + kPathSeparator + "s.txt"), Stored("<section id=\"s\">b</section>\n"));
 }
 
-TEST_F(CommandLine, StoredProfileIsReadUnlessIgnored) {
-    m_profile.WriteProfileString("Settings", "tag", "section");
-    m_profile.WriteProfileString("Settings", "attrs", "id");
-    m_profile.WriteProfileString("Settings", "ext", "txt");
+// A stored flag keeps the stored reading (only "yes" is true), but a flag that is neither "yes"
+// nor "no" and a name that is no setting's are named on standard error.
+TEST_F(CommandLine, StoredProfileIsReadUnlessIgnoredAndWhatItCannotUseIsNamed) {
+    const std::pair<CString, CString> kStored[] = {{"tag", "section"},       {"attrs", "id"},   {"ext", "txt"},
+                                                   {"subfolders", "TRUE"}, {"overwrte", "no"}, {"coulour", "red"}};
+    for (const auto& [name, value] : kStored)
+        m_profile.WriteProfileString("Settings", name, value);
     EXPECT_EQ(Cli({m_source, m_out}), 0);
     EXPECT_EQ(ListFolder(m_out), (std::vector<CString>{"s.txt"}));
+    EXPECT_EQ(Err(), "brevix-cli: unknown setting 'overwrte' ignored (did you mean 'overwrite'?)\n"
+                     "brevix-cli: unknown setting 'coulour' ignored\n"
+                     "brevix-cli: setting 'subfolders' is 'TRUE', which reads as no (a flag is 'yes' or 'no')\n");
     EXPECT_EQ(Cli({"--no-profile", m_source, m_out}), 0);
     EXPECT_EQ(ListFolder(m_out), (std::vector<CString>{"A.xml", "s.txt"}));
     EXPECT_EQ(ReadBytes(m_out + kPathSeparator + "A.xml").substr(0, 5), "<?xml");
-    EXPECT_EQ(m_profile.Writes().size(), 3u); // never written by the front end
+    EXPECT_EQ(Err(), "");
+    EXPECT_EQ(m_profile.Writes().size(), 6u); // never written by the front end
 }
 
 TEST_F(CommandLine, FailuresRaisedByTheRunGoToStandardErrorWithStatusOne) {

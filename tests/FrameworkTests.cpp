@@ -71,6 +71,9 @@ TEST(Profile, ValuesSurviveAWriteAndAReadUpToTheirFirstNul) {
     EXPECT_EQ(profile.GetProfileString("Settings", "missing", "default"), "default");
     EXPECT_EQ(profile.GetProfileString("Settings", "prefix", ""), " p");
     EXPECT_EQ(profile.GetUnusableLines(), CStringList());
+    CStringList names = profile.GetValueNames("Settings");
+    std::sort(names.begin(), names.end());
+    EXPECT_EQ(names, (CStringList{"preamble", "prefix", "tag"}));
 #ifdef _WIN32
     // Strings stored without their terminating NUL, one with a NUL inside.
     HKEY key;
@@ -88,6 +91,7 @@ TEST(Profile, ValuesSurviveAWriteAndAReadUpToTheirFirstNul) {
     // and a value of another spelling is replaced, not repeated.
     const CString ini = "\xEF\xBB\xBF; mine\n[settings]\r\n Tag = topic\nbroken\n\n[Other]\nx=1\n";
     WriteBytes(profile.GetLocation(), ini);
+    EXPECT_EQ(profile.GetValueNames("SETTINGS"), CStringList{"Tag"});
     EXPECT_TRUE(profile.WriteProfileString("Settings", "tag", "a"));
     EXPECT_TRUE(profile.WriteProfileString("Settings", "attrs", "b"));
     EXPECT_EQ(ReadBytes(profile.GetLocation()),
