@@ -158,15 +158,36 @@ Chunker::ChunkPath Chunker::MakeChunkPath(const CString& outputFolder, const CSt
     return chunkPath;
 }
 
-// The plain path is opened for replacing unless a numbered variant is needed anyway, it was given
-// out before in this run, or the open finds the source there (under any name or link).
+// The plain path, unless a numbered variant is needed anyway or it was given out before in this
+// run: created new when nothing is there (one exclusive create, the common case); when an earlier
+// file or a link is there, the chunk goes to a file of its own that replaces the entry once the
+// chunk is complete. The source (under any name or link) gets a numbered variant instead; any
+// other entry (a folder, a FIFO, ...) is a failure to open.
 CString Chunker::OpenChunkFile(const ChunkPath& chunkPath, TextOutStream& stream) {
-    if (!chunkPath.numbered && GivePath(chunkPath.path)) {
-        OpenResult result =
-            stream.Open(chunkPath.path, WriteOpen::Replace, m_bSourceIdentity ? &m_sourceIdentity : nullptr);
-        if (result != OpenResult::IsSpare) return chunkPath.path;
+    const CString& path = chunkPath.path;
+    if (!chunkPath.numbered && GivePath(path)) {
+        for (int attempt = 0; attempt < 2; ++attempt) { // once more when the entry goes meanwhile
+            if (stream.Open(path) != OpenResult::Exists) return path;
+            switch (InspectEntry(path, m_bSourceIdentity ? &m_sourceIdentity : nullptr)) {
+            case EntryKind::Missing: continue;
+            case EntryKind::Replaceable: OpenReplacement(path, stream); return path;
+            case EntryKind::IsSpare: return CreateFreeVariant(chunkPath, stream);
+            case EntryKind::Other: return path;
+            }
+        }
+        return path;
     }
     return CreateFreeVariant(chunkPath, stream);
+}
+
+// The file that will replace the entry at path: "<name>.unfinished", or "<name>.unfinished-2" and
+// on when that is taken, in the same folder (so the move is one step of the file system), created
+// exclusively, and never a path that a chunk of this run was given or will be.
+void Chunker::OpenReplacement(const CString& path, TextOutStream& stream) {
+    for (int number = 1;; ++number) {
+        CString temporary = path + ".unfinished" + (number > 1 ? "-" + std::to_string(number) : CString());
+        if (GivePath(temporary) && stream.OpenReplacing(path, temporary) != OpenResult::Exists) return;
+    }
 }
 
 // Number 0 is the plain form; the others put "(number)" where the chunk path says.
@@ -190,7 +211,7 @@ CString Chunker::CreateFreeVariant(const ChunkPath& chunkPath, TextOutStream& st
     for (int number = known != m_nextNumber.end() ? known->second : 0;; ++number) {
         CString candidate = NumberedVariant(chunkPath, number);
         if (FindExists(candidate) || IsReservedDeviceName(candidate) || !GivePath(candidate)) continue;
-        if (stream.Open(candidate, WriteOpen::CreateNew) != OpenResult::Exists) {
+        if (stream.Open(candidate) != OpenResult::Exists) {
             if (number != 0) m_nextNumber[name] = number;
             return candidate;
         }

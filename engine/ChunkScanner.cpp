@@ -116,7 +116,7 @@ void Chunker::ScanText(const CString& outputFolder, const CString& preamble) {
     // Chunks still open at the end keep what they hold: no closing tag, postamble or log line.
     while (!m_open.empty()) {
         ChunkFile& chunk = m_open.back();
-        if (chunk.stream.IsOpen() && !chunk.stream.Close()) LogFailure("Unable to write file: " + chunk.path);
+        if (chunk.stream.IsOpen() && !chunk.stream.Finish()) LogFailure("Unable to write file: " + chunk.path);
         m_open.pop_back();
     }
     m_searches.clear();
@@ -183,7 +183,7 @@ void Chunker::EndChunk(uint64_t tagBegin, uint64_t tagEnd) {
             CString postamble = m_options.GetPostamble();
             if (!postamble.empty()) chunk.stream.Write(postamble);
         }
-        if (chunk.stream.Close()) {
+        if (chunk.stream.Finish()) {
             LogLine(chunk.path);
             ++m_progress.filesWritten;
         } else {
@@ -193,12 +193,13 @@ void Chunker::EndChunk(uint64_t tagBegin, uint64_t tagEnd) {
     m_open.pop_back();
 }
 
-// Removes the files of the chunks still open, which are incomplete, outermost first; after an
-// interrupt the log then ends with "Process interrupted.".
+// Removes the files of the chunks still open, which are incomplete, outermost first (a replace's
+// own file: the entry it was to replace stays as it was); after an interrupt the log then ends
+// with "Process interrupted.".
 void Chunker::RemoveUnfinished() {
     for (ChunkFile& chunk : m_open)
-        if (chunk.stream.IsOpen() && chunk.stream.CloseAndRemove(chunk.path))
-            LogLine("Removed unfinished file: " + chunk.path);
+        if (chunk.stream.IsOpen() && chunk.stream.CloseAndRemove())
+            LogLine("Removed unfinished file: " + chunk.stream.WrittenPath());
     m_open.clear();
     if (m_bInterrupted) LogLine("Process interrupted.");
 }

@@ -105,9 +105,11 @@ private:
     // the name). Asks nothing of the file system.
     ChunkPath MakeChunkPath(const CString& outputFolder, const CString& tag, uint64_t position);
     // Creates the chunk's file and opens stream on it, in one step with the choice of its name:
-    // the plain path is replaced only when it is a regular file other than the source, and a
-    // numbered variant is only ever created new. Returns the path, also when the open failed.
+    // the plain path replaces only a regular file other than the source, or a link, and only when
+    // the chunk is complete; a numbered variant is only ever created new. Returns the path, also
+    // when the open failed.
     CString OpenChunkFile(const ChunkPath& chunkPath, TextOutStream& stream);
+    void OpenReplacement(const CString& path, TextOutStream& stream);
 
     // A chunk open now: its file's path, and its stream (closed when the file did not open).
     struct ChunkFile {

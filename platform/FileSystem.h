@@ -17,7 +17,7 @@ constexpr char kPathSeparator = '/';
 // True when a find-first-file search for path finds an entry (a file or a folder). As with
 // FindFirstFileA, "*" and "?" in the last component are wildcards, and a path that ends with a
 // separator finds nothing. Any failure counts as finding nothing, so an answer of nothing is
-// only a guess until an exclusive create (WriteOpen::CreateNew) confirms it.
+// only a guess until an exclusive create (OpenForTextWrite) confirms it.
 bool FindExists(const CString& path);
 
 // True only when the first entry that a find-first-file search for path finds is a folder.

@@ -1,7 +1,7 @@
 #include "IoFaults.h"
 
 namespace {
-constexpr int kKinds = static_cast<int>(IoOp::Find) + 1;
+constexpr int kKinds = static_cast<int>(IoOp::Rename) + 1;
 constexpr long kEvery = -1; // fail every operation of the kind
 bool g_armed = false;
 long g_counts[kKinds] = {};

@@ -1,10 +1,10 @@
 // A seam for tests: the platform's file operations ask here before they run, so that a test can
-// make the N-th open, write, close, folder creation, read or read buffer growth fail, or every
-// existence test. Inactive unless a test arms it.
+// make the N-th open, write, close, folder creation, read, read buffer growth or replacing move
+// fail, or every existence test. Inactive unless a test arms it.
 #pragma once
 
 // Grow: a buffer of the source's text grows; it fails as growing past the address space does.
-enum class IoOp { Open, Write, Close, CreateFolder, Read, Grow, Find };
+enum class IoOp { Open, Write, Close, CreateFolder, Read, Grow, Find, Rename };
 
 namespace IoFaults {
 // From now on, the n-th operation of kind op fails (n counts from 1). Resets every count.

@@ -77,3 +77,12 @@ size_t ReadTextMode(std::FILE* stream, char* dst, size_t size, bool& atEnd, bool
     }
     return out;
 }
+
+// Removed while still open, so that the name is checked and removed as close together as the
+// system allows; the buffered text then goes nowhere.
+bool CloseAndRemoveTextFile(std::FILE* stream, const CString& path) {
+    FileIdentity written;
+    bool removed = GetStreamIdentity(stream, written) && RemoveIfSameFile(path, written);
+    std::fclose(stream);
+    return removed;
+}

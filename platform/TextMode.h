@@ -36,30 +36,39 @@ bool SeekTextRead(std::FILE* stream, uint64_t position);
 // system is touched (the Windows runtime would create the file and only then find no free slot).
 size_t MaxTextWriteStreams();
 
-// How a chunk file is opened for writing. Either way the open itself checks what it finds, so
-// that nothing can change between a question asked of the file system and the open.
-enum class WriteOpen {
-    CreateNew, // create the file; an entry of that name (file, folder, link, ...) is left alone
-    Replace,   // create it, or empty an existing regular file unless it is the file to spare
-};
-
 // What an open for writing found.
 enum class OpenResult {
-    Opened,  // open, empty, ready for writing
-    Exists,  // CreateNew: an entry of that name exists
-    IsSpare, // Replace: the file is the one to spare (under this or another name); left untouched
-    Failed,  // cannot be opened: no such folder, no access, a name the platform cannot take, or
-             // not a regular file (a folder, a FIFO, a device): never written, never waited on
+    Opened, // created new, empty, ready for writing
+    Exists, // an entry of that name (file, folder, link, ...) exists and was left alone
+    Failed, // cannot be created: no such folder, no access, a name the platform cannot take
 };
 
-// Opens path with the effect of mode "w+" for writing chunk text, as how says; spare, when given,
-// is the identity of a file that Replace must not empty. Null unless the result is Opened.
-std::FILE* OpenForTextWrite(const CString& path, WriteOpen how, const FileIdentity* spare,
-                            OpenResult& result);
+// Creates path as a new file, exclusively, and opens it with the effect of mode "w+" for writing
+// chunk text. Null unless the result is Opened.
+std::FILE* OpenForTextWrite(const CString& path, OpenResult& result);
+
+// What an entry found under a name is, asked of the entry itself (a link there is not followed,
+// except to ask whether it leads to the file to spare).
+enum class EntryKind {
+    Missing,     // nothing of that name (any more)
+    Replaceable, // a regular file or a symbolic link (wherever it leads): replaced as an entry
+    IsSpare,     // the file to spare, under this or another name, or a link to it
+    Other,       // a folder, a FIFO, a device, a hidden or system file: never replaced
+};
+// spare, when given, is the identity of the file to spare.
+EntryKind InspectEntry(const CString& path, const FileIdentity* spare);
+
+// Moves the closed file at from over the entry at to in one step of the file system: afterwards
+// to names that file, whatever it named before (a link there is replaced, never written through).
+// False when it cannot (to is a folder, say); both names are then left as they were.
+bool ReplaceEntry(const CString& from, const CString& to);
+
+// Removes the entry at path, but only while it names the file id (asked of the entry, so that
+// an entry put in its place meanwhile stays). True when it is gone.
+bool RemoveIfSameFile(const CString& path, const FileIdentity& id);
 
 // Closes a stream that OpenForTextWrite opened on path and removes its file, but only while path
-// still names that file (asked through the open stream, so that an entry put in its place
-// meanwhile stays). True when the file is gone.
+// still names that file. True when the file is gone.
 bool CloseAndRemoveTextFile(std::FILE* stream, const CString& path);
 
 // Writes size bytes of text (each LF stored as CR LF where text mode converts); false on a write error.

@@ -29,10 +29,14 @@ bool SeekTextRead(std::FILE* stream, uint64_t position) {
            fseeko(stream, static_cast<off_t>(position), SEEK_SET) == 0;
 }
 
-namespace {
-
-// The stream on a descriptor of a file that passed the checks; null (descriptor closed) on failure.
-std::FILE* StreamOn(int fd, OpenResult& result) {
+std::FILE* OpenForTextWrite(const CString& path, OpenResult& result) {
+    result = OpenResult::Failed;
+    // Non-blocking and exclusive: an existing entry of any kind, a FIFO too, is never opened.
+    int fd = open(path.c_str(), O_RDWR | O_NONBLOCK | O_NOCTTY | O_CLOEXEC | O_CREAT | O_EXCL, 0666);
+    if (fd < 0) {
+        if (errno == EEXIST) result = OpenResult::Exists;
+        return nullptr;
+    }
     std::FILE* stream = fdopen(fd, "w+");
     if (stream == nullptr) {
         close(fd);
@@ -42,60 +46,25 @@ std::FILE* StreamOn(int fd, OpenResult& result) {
     return stream;
 }
 
-} // namespace
-
-std::FILE* OpenForTextWrite(const CString& path, WriteOpen how, const FileIdentity* spare,
-                            OpenResult& result) {
-    result = OpenResult::Failed;
-    // Non-blocking, so that a FIFO is refused below instead of waited on (the flag means nothing
-    // to a regular file).
-    const int flags = O_RDWR | O_NONBLOCK | O_NOCTTY | O_CLOEXEC;
-    // A missing file is created new, and then is the regular file just made; an existing entry
-    // is never created over. A name that goes between the two opens below is tried once more.
-    for (int attempt = 0; attempt < 2; ++attempt) {
-        int fd = open(path.c_str(), flags | O_CREAT | O_EXCL, 0666);
-        if (fd >= 0) return StreamOn(fd, result);
-        if (errno != EEXIST) return nullptr;
-        if (how == WriteOpen::CreateNew) {
-            result = OpenResult::Exists;
-            return nullptr;
-        }
-        // Replace: the entry is opened as it is (through a link) and checked through the handle
-        // before it is emptied. A link that leads nowhere is refused, not followed out of the folder.
-        fd = open(path.c_str(), flags);
-        if (fd < 0) {
-            if (errno == ENOENT) continue;
-            return nullptr;
-        }
-        struct stat info;
-        if (fstat(fd, &info) != 0 || !S_ISREG(info.st_mode)) {
-            close(fd);
-            return nullptr;
-        }
-        if (spare != nullptr &&
-            FileIdentity{static_cast<uint64_t>(info.st_dev), static_cast<uint64_t>(info.st_ino)} == *spare) {
-            close(fd);
-            result = OpenResult::IsSpare;
-            return nullptr;
-        }
-        if (info.st_size != 0 && ftruncate(fd, 0) != 0) {
-            close(fd);
-            return nullptr;
-        }
-        return StreamOn(fd, result);
-    }
-    return nullptr;
+EntryKind InspectEntry(const CString& path, const FileIdentity* spare) {
+    struct stat entry, target;
+    if (lstat(path.c_str(), &entry) != 0) return errno == ENOENT ? EntryKind::Missing : EntryKind::Other;
+    if (!S_ISREG(entry.st_mode) && !S_ISLNK(entry.st_mode)) return EntryKind::Other;
+    if (spare != nullptr && stat(path.c_str(), &target) == 0 &&
+        FileIdentity{static_cast<uint64_t>(target.st_dev), static_cast<uint64_t>(target.st_ino)} == *spare)
+        return EntryKind::IsSpare;
+    return EntryKind::Replaceable;
 }
 
-bool CloseAndRemoveTextFile(std::FILE* stream, const CString& path) {
-    struct stat open, named;
-    bool same = fstat(fileno(stream), &open) == 0 && lstat(path.c_str(), &named) == 0 &&
-                open.st_dev == named.st_dev && open.st_ino == named.st_ino;
-    // Removed while still open, so that the name is checked and removed as close together as
-    // the system allows; the buffered text then goes nowhere.
-    bool removed = same && unlink(path.c_str()) == 0;
-    std::fclose(stream);
-    return removed;
+bool ReplaceEntry(const CString& from, const CString& to) {
+    return rename(from.c_str(), to.c_str()) == 0;
+}
+
+bool RemoveIfSameFile(const CString& path, const FileIdentity& id) {
+    struct stat named;
+    return lstat(path.c_str(), &named) == 0 &&
+           FileIdentity{static_cast<uint64_t>(named.st_dev), static_cast<uint64_t>(named.st_ino)} == id &&
+           unlink(path.c_str()) == 0;
 }
 
 // The C library's text mode here stores text as it is.

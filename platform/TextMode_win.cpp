@@ -25,8 +25,7 @@ size_t MaxTextWriteStreams() {
     return streams > 16 ? static_cast<size_t>(streams - 16) : 0;
 }
 
-std::FILE* OpenForTextWrite(const CString& path, WriteOpen how, const FileIdentity* spare,
-                            OpenResult& result) {
+std::FILE* OpenForTextWrite(const CString& path, OpenResult& result) {
     result = OpenResult::Failed;
     // A path the ANSI file functions cannot take is refused here, not left to a layer that may
     // take it in one call and not in the next.
@@ -34,31 +33,16 @@ std::FILE* OpenForTextWrite(const CString& path, WriteOpen how, const FileIdenti
         SetLastError(ERROR_FILENAME_EXCED_RANGE);
         return nullptr;
     }
-    HANDLE file = CreateFileA(
-        path.c_str(), GENERIC_READ | GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
-        nullptr, how == WriteOpen::CreateNew ? CREATE_NEW : OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
+    HANDLE file = CreateFileA(path.c_str(), GENERIC_READ | GENERIC_WRITE,
+                              FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr, CREATE_NEW,
+                              FILE_ATTRIBUTE_NORMAL, nullptr);
     if (file == INVALID_HANDLE_VALUE) {
         DWORD error = GetLastError();
-        if (how == WriteOpen::CreateNew && (error == ERROR_FILE_EXISTS || error == ERROR_ALREADY_EXISTS))
-            result = OpenResult::Exists;
+        if (error == ERROR_FILE_EXISTS || error == ERROR_ALREADY_EXISTS) result = OpenResult::Exists;
         return nullptr;
     }
-    BY_HANDLE_FILE_INFORMATION info;
-    // A hidden or system file is refused as the runtime's own truncating open refuses it.
-    bool regular = GetFileType(file) == FILE_TYPE_DISK && GetFileInformationByHandle(file, &info) &&
-                   (info.dwFileAttributes &
-                    (FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM)) == 0;
-    if (regular && how == WriteOpen::Replace && spare != nullptr &&
-        FileIdentity{info.dwVolumeSerialNumber,
-                     (static_cast<uint64_t>(info.nFileIndexHigh) << 32) | info.nFileIndexLow} == *spare) {
-        CloseHandle(file);
-        result = OpenResult::IsSpare;
-        return nullptr;
-    }
-    // Emptied only now that it passed the checks; then handed to the runtime in text mode.
-    int fd = -1;
-    if (regular && SetFilePointer(file, 0, nullptr, FILE_BEGIN) == 0 && SetEndOfFile(file))
-        fd = _open_osfhandle(reinterpret_cast<intptr_t>(file), _O_TEXT);
+    // A device name opens the device, not a file: refused.
+    int fd = GetFileType(file) == FILE_TYPE_DISK ? _open_osfhandle(reinterpret_cast<intptr_t>(file), _O_TEXT) : -1;
     if (fd < 0) {
         CloseHandle(file);
         return nullptr;
@@ -72,21 +56,44 @@ std::FILE* OpenForTextWrite(const CString& path, WriteOpen how, const FileIdenti
     return stream;
 }
 
-// The name is opened for deletion and marked only when it leads to the very file the stream
-// writes; the file goes when the stream closes.
-bool CloseAndRemoveTextFile(std::FILE* stream, const CString& path) {
-    bool removed = false;
+EntryKind InspectEntry(const CString& path, const FileIdentity* spare) {
+    WIN32_FILE_ATTRIBUTE_DATA entry;
+    if (!GetFileAttributesExA(path.c_str(), GetFileExInfoStandard, &entry)) {
+        DWORD error = GetLastError();
+        return error == ERROR_FILE_NOT_FOUND || error == ERROR_PATH_NOT_FOUND ? EntryKind::Missing
+                                                                              : EntryKind::Other;
+    }
+    // A hidden or system file is refused as the runtime's own truncating open refuses it.
+    if ((entry.dwFileAttributes & (FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM)) != 0)
+        return EntryKind::Other;
+    if (spare != nullptr) {
+        HANDLE target = CreateFileA(path.c_str(), FILE_READ_ATTRIBUTES,
+                                    FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr, OPEN_EXISTING,
+                                    0, nullptr);
+        FileIdentity there;
+        const bool same = GetHandleIdentity(target, there) && there == *spare;
+        if (target != INVALID_HANDLE_VALUE) CloseHandle(target);
+        if (same) return EntryKind::IsSpare;
+    }
+    return EntryKind::Replaceable;
+}
+
+bool ReplaceEntry(const CString& from, const CString& to) {
+    return MoveFileExA(from.c_str(), to.c_str(), MOVEFILE_REPLACE_EXISTING) != 0;
+}
+
+// The name is opened for deletion and marked only when it leads to the file id; the file goes
+// when the last handle on it closes.
+bool RemoveIfSameFile(const CString& path, const FileIdentity& id) {
     HANDLE named = CreateFileA(path.c_str(), DELETE | FILE_READ_ATTRIBUTES,
                                FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr, OPEN_EXISTING,
                                FILE_FLAG_OPEN_REPARSE_POINT, nullptr);
-    if (named != INVALID_HANDLE_VALUE) {
-        FileIdentity written, there;
-        FILE_DISPOSITION_INFO disposition = {TRUE};
-        removed = GetStreamIdentity(stream, written) && GetHandleIdentity(named, there) && written == there &&
-                  SetFileInformationByHandle(named, FileDispositionInfo, &disposition, sizeof disposition);
-        CloseHandle(named);
-    }
-    std::fclose(stream);
+    if (named == INVALID_HANDLE_VALUE) return false;
+    FileIdentity there;
+    FILE_DISPOSITION_INFO disposition = {TRUE};
+    bool removed = GetHandleIdentity(named, there) && there == id &&
+                   SetFileInformationByHandle(named, FileDispositionInfo, &disposition, sizeof disposition);
+    CloseHandle(named);
     return removed;
 }
 

@@ -19,7 +19,7 @@ TextOutStream::~TextOutStream() {
 
 TextOutStream::TextOutStream(TextOutStream&& other) noexcept
     : m_pStream(std::exchange(other.m_pStream, nullptr)), m_buffer(std::move(other.m_buffer)),
-      m_bFailed(other.m_bFailed) {}
+      m_bFailed(other.m_bFailed), m_strPath(std::move(other.m_strPath)), m_strTarget(std::move(other.m_strTarget)) {}
 
 TextOutStream& TextOutStream::operator=(TextOutStream&& other) noexcept {
     if (this != &other) {
@@ -30,21 +30,31 @@ TextOutStream& TextOutStream::operator=(TextOutStream&& other) noexcept {
         m_pStream = std::exchange(other.m_pStream, nullptr);
         m_buffer = std::move(other.m_buffer);
         m_bFailed = other.m_bFailed;
+        m_strPath = std::move(other.m_strPath);
+        m_strTarget = std::move(other.m_strTarget);
     }
     return *this;
 }
 
-OpenResult TextOutStream::Open(const CString& path, WriteOpen how, const FileIdentity* spare) {
+OpenResult TextOutStream::Open(const CString& path) {
     if (m_pStream != nullptr) return OpenResult::Failed;
     m_bFailed = false;
+    m_strTarget.clear();
     if (IoFaults::ShouldFail(IoOp::Open) || g_openStreams >= MaxTextWriteStreams()) return OpenResult::Failed;
     OpenResult result = OpenResult::Failed;
-    m_pStream = OpenForTextWrite(path, how, spare, result);
+    m_pStream = OpenForTextWrite(path, result);
     if (m_pStream == nullptr) return result;
     ++g_openStreams;
+    m_strPath = path;
     if (!m_buffer) m_buffer.reset(new char[kBufferSize]);
     std::setvbuf(m_pStream, m_buffer.get(), _IOFBF, kBufferSize);
     return OpenResult::Opened;
+}
+
+OpenResult TextOutStream::OpenReplacing(const CString& target, const CString& temporary) {
+    OpenResult result = Open(temporary);
+    if (result == OpenResult::Opened) m_strTarget = target;
+    return result;
 }
 
 void TextOutStream::Write(const char* data, size_t size) {
@@ -61,10 +71,23 @@ bool TextOutStream::Close() {
     return !(failed || m_bFailed);
 }
 
-bool TextOutStream::CloseAndRemove(const CString& path) {
+// The one step that completes a chunk's file. The identity is taken while the stream is open, so
+// that a replace that fails removes its own file and nothing put under that name meanwhile.
+bool TextOutStream::Finish() {
+    if (m_strTarget.empty()) return Close();
+    FileIdentity written;
+    const bool known = GetStreamIdentity(m_pStream, written);
+    bool finished = Close() && !IoFaults::ShouldFail(IoOp::Rename) && ReplaceEntry(m_strPath, m_strTarget);
+    if (!finished && known) RemoveIfSameFile(m_strPath, written);
+    m_strTarget.clear();
+    return finished;
+}
+
+bool TextOutStream::CloseAndRemove() {
     if (m_pStream == nullptr) return false;
-    bool removed = CloseAndRemoveTextFile(m_pStream, path);
+    bool removed = CloseAndRemoveTextFile(m_pStream, m_strPath);
     m_pStream = nullptr;
     --g_openStreams;
+    m_strTarget.clear();
     return removed;
 }

@@ -14,21 +14,29 @@ public:
     TextOutStream() = default;
     ~TextOutStream();
 
-    // Opens path for writing as how says (see OpenForTextWrite); spare is a file that a Replace
-    // must leave untouched. A stream beyond the platform's limit, or a failure injected by a
-    // test, is Failed before the file system is touched.
-    OpenResult Open(const CString& path, WriteOpen how, const FileIdentity* spare = nullptr);
+    // Creates path as a new file, exclusively, and opens it for writing. A stream beyond the
+    // platform's limit, or a failure injected by a test, is Failed before the file system is touched.
+    OpenResult Open(const CString& path);
+    // Opens a new file at temporary (created exclusively, as Open does) that Finish moves over
+    // the entry at target: until then target keeps what it holds.
+    OpenResult OpenReplacing(const CString& target, const CString& temporary);
     bool IsOpen() const { return m_pStream != nullptr; }
+    // The path of the file written: the one opened, which is the temporary one of a replace.
+    const CString& WrittenPath() const { return m_strPath; }
 
-    // Writes size bytes. A failure is remembered and reported by Close.
+    // Writes size bytes. A failure is remembered and reported by Close and Finish.
     void Write(const char* data, size_t size);
     void Write(const CString& text) { Write(text.data(), text.size()); }
 
     // Closes the stream; false when this or any earlier write failed or the close failed.
     bool Close();
-    // Closes the stream and removes the file it wrote at path (an unfinished file); true when the
-    // file is gone. A file put at path by someone else meanwhile stays.
-    bool CloseAndRemove(const CString& path);
+    // Finishes the file: closes it and, for a replace, moves it over its target. False when a
+    // write, the close or the move failed; a replace's file is then removed and its target left
+    // as it was.
+    bool Finish();
+    // Closes the stream and removes the file it wrote (an unfinished file); true when the file is
+    // gone. A file put in its place by someone else meanwhile stays. A replace's target stays.
+    bool CloseAndRemove();
 
     TextOutStream(TextOutStream&& other) noexcept;
     TextOutStream& operator=(TextOutStream&& other) noexcept;
@@ -39,4 +47,6 @@ private:
     std::FILE* m_pStream = nullptr;
     std::unique_ptr<char[]> m_buffer; // the stream's buffer, large enough for most chunks at once
     bool m_bFailed = false;
+    CString m_strPath;   // the file written
+    CString m_strTarget; // the entry it replaces when finished (empty: none)
 };

@@ -6,6 +6,7 @@
 
 #include "platform/IoFaults.h"
 
+#include <atomic>
 #include <functional>
 #include <map>
 #if !defined(_WIN32)
@@ -172,10 +173,10 @@ TEST_F(Naming, HostileFileSystemNeverCostsAByte) {
          1,
          {"A(1).xml", "A(2).xml"}},
         {"FIFO", [&] { ASSERT_EQ(mkfifo(a.c_str(), 0666), 0); }, 1, {"!A.xml", "A(1).xml"}},
-        {"link that leads nowhere",
+        {"link that leads nowhere: replaced, not followed",
          [&] { fs::create_symlink(m_scratch / "elsewhere", a); },
          1,
-         {"!A.xml", "A(1).xml"}},
+         {"A.xml", "A(1).xml"}},
 #endif
     };
     for (const Case& c : cases) {
@@ -203,6 +204,59 @@ TEST_F(Naming, HostileFileSystemNeverCostsAByte) {
         fs::remove(linked);
         for (const CString& name : ListFolder(m_scratch.Path())) // nothing written beside the folder
             EXPECT_TRUE(name == "out" || name == "src.xml") << name;
+    }
+}
+
+// Entries already under the chunks' names (overwrite on): a file, a symbolic link and a hard link
+// to files outside the output folder. Stopped while all three chunks are open, or with every
+// replacing move failing, the run leaves every entry and every file as it was and nothing of its
+// own; run to the end, it replaces the entries themselves and never writes through a link.
+TEST_F(Naming, ReplacedEntriesAreWholeAfterAnInterruptAndLinksAreNeverWrittenThrough) {
+    const CString old = "old", victim = m_scratch / "victim", other = m_scratch / "other";
+    const CString text = "<topic title=\"Big\"><topic title=\"Soft\"><topic title=\"Hard\">" +
+                         CString(200000, 'x') + "</topic></topic></topic>";
+    const std::vector<CString> entries = {"Big.xml", "Hard.xml", "Soft.xml"};
+    for (const char* how : {"interrupted", "moves failing", "to the end"}) {
+        SCOPED_TRACE(how);
+        const bool interrupt = how[0] == 'i', replaced = how[0] == 't';
+        fs::remove_all(m_out);
+        fs::create_directories(m_out);
+        WriteBytes(OutPath("Big.xml"), old);
+        WriteBytes(victim, "victim");
+        WriteBytes(other, "other");
+#if !defined(_WIN32)
+        fs::create_symlink(victim, OutPath("Soft.xml"));
+        fs::create_hard_link(other, OutPath("Hard.xml"));
+#else
+        WriteBytes(OutPath("Soft.xml"), old), WriteBytes(OutPath("Hard.xml"), old);
+#endif
+        WriteBytes(m_source, text);
+        std::atomic<bool> stop{false};
+        Chunker chunker = NewChunker();
+        chunker.SetStopFlag(&stop);
+        CStdioFile::SetReadBlockLimit(4096);
+        chunker.SetProgressReport([&](const ChunkProgress& p) { stop = interrupt && p.bytesRead > 100000; });
+        if (how[0] == 'm') IoFaults::FailEvery(IoOp::Rename);
+        const CString log = chunker.Process(m_source, m_out);
+        IoFaults::Reset();
+        CStdioFile::SetReadBlockLimit(0);
+        EXPECT_EQ(chunker.WasInterrupted(), interrupt);
+        EXPECT_EQ(chunker.HadFailure(), !interrupt && !replaced);
+        EXPECT_EQ(ReadBytes(victim), "victim");
+        EXPECT_EQ(ReadBytes(other), "other");
+        EXPECT_EQ(ListFolder(m_out), entries) << log;
+        EXPECT_EQ(log.find("Removed unfinished file: " + OutPath("Big.xml") + "\r"), CString::npos);
+        if (!replaced) {
+            EXPECT_EQ(OutFile("Big.xml"), old) << log;
+#if !defined(_WIN32)
+            EXPECT_TRUE(fs::is_symlink(OutPath("Soft.xml")));
+            EXPECT_EQ(OutFile("Hard.xml"), "other");
+#endif
+        } else {
+            EXPECT_EQ(OutFile("Big.xml"), Crlf(Settings().GetPreamble()) + "<topic title=\"Big\"></topic>");
+            EXPECT_EQ(OutFile("Soft.xml"), Crlf(Settings().GetPreamble()) + "<topic title=\"Soft\"></topic>");
+            EXPECT_EQ(OutFile("Hard.xml").size(), 40u + 20 + 200000 + 8);
+        }
     }
 }
 
