@@ -11,6 +11,7 @@
 #include "settings/SettingsRecord.h"
 
 #include <algorithm>
+#include <chrono>
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
@@ -271,29 +272,49 @@ int RunCommandLine(const CStringList& args, const ProfileStore& profile, std::os
     std::unique_ptr<ProgressDisplay> progress;
     if (options.progress == 1 || (options.progress == -1 && surroundings.errIsTerminal))
         progress = std::make_unique<ProgressDisplay>(err);
-    if (progress || surroundings.progressSeen) {
-        chunker.SetProgressReport([&progress, &surroundings](const ChunkProgress& p) {
-            if (progress) progress->Report(p);
-            if (surroundings.progressSeen) surroundings.progressSeen(p);
-        });
-    }
-    // The log goes out as the run makes it, or, when --quiet may hold it back, aside, so that a
-    // long run's log is not held in memory.
-    HeldLog held;
-    chunker.SetLogSink([&](const CString& lines) {
-        if (options.quiet) return held.Add(lines);
-        if (progress && surroundings.outIsTerminal) progress->Erase();
-        out.write(lines.data(), static_cast<std::streamsize>(lines.size()));
-    });
     std::unique_ptr<StopSignals> signals;
     if (surroundings.catchSignals) signals = std::make_unique<StopSignals>();
-    chunker.SetStopFlag(signals ? &signals->Flag() : surroundings.stop);
+    std::atomic<bool> ownStop{false};
+    std::atomic<bool>& stop = signals ? signals->Flag() : surroundings.stop ? *surroundings.stop : ownStop;
+    // The log goes out as the run makes it, or, when --quiet may hold it back, aside, so that a
+    // long run's log is not held in memory. What out buffers reaches it at every failure line,
+    // after each block and at least every 100 ms, so that a killed run loses little of it; once out
+    // fails, the run stops.
+    HeldLog held;
+    bool pending = false, lost = false;
+    int lostError = 0;
+    auto flushed = ProgressLine::Clock::now();
+    auto flush = [&] {
+        errno = 0;
+        if (!out.flush() && !lost) lost = true, lostError = errno, stop.store(true);
+        pending = false;
+        flushed = ProgressLine::Clock::now();
+    };
+    chunker.SetProgressReport([&](const ChunkProgress& p) {
+        if (pending) flush();
+        if (progress) progress->Report(p);
+        if (surroundings.progressSeen) surroundings.progressSeen(p);
+    });
+    chunker.SetLogSink([&](const CString& lines, bool failure) {
+        if (options.quiet) return held.Add(lines);
+        if (lost) return;
+        if (progress && surroundings.outIsTerminal) progress->Erase();
+        out.write(lines.data(), static_cast<std::streamsize>(lines.size()));
+        pending = true;
+        if (failure || ProgressLine::Clock::now() - flushed >= std::chrono::milliseconds(100)) flush();
+    });
+    chunker.SetStopFlag(&stop);
     bool ran = RunChunker(chunker, source, folder, progress.get(), err);
+    const int signal = signals ? signals->Signal() : 0;
     signals.reset();
+    if (lost) {
+        errno = lostError;
+        return Deliver(out, err, kCliFailed);
+    }
     if (!ran) return kCliFailed;
     bool failed = chunker.HadFailure(), interrupted = chunker.WasInterrupted();
     errno = 0;
     if (options.quiet && (failed || interrupted)) held.WriteTo(out);
     ReportOutcome(chunker, source, err);
-    return Deliver(out, err, interrupted ? kCliInterrupted : failed ? kCliFailed : kCliDone);
+    return Deliver(out, err, interrupted ? (signal != 0 ? 128 + signal : kCliInterrupted) : failed ? kCliFailed : kCliDone);
 }

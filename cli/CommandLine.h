@@ -10,20 +10,23 @@
 #include <functional>
 #include <ostream>
 
-// Exit statuses.
+// Exit statuses. A run stopped by a signal exits with 128 and the signal's number (SIGINT, or
+// Ctrl+C: 130), as a shell reports a process ended by it.
 enum CliStatus { kCliDone = 0, kCliFailed = 1, kCliUsage = 2, kCliInterrupted = 130 };
 
 // What the process around a run provides.
 struct CliSurroundings {
     bool errIsTerminal = false;              // err shows on a terminal: progress unless --no-progress
     bool outIsTerminal = false;              // out shows on a terminal (the same one, as a rule)
-    bool catchSignals = false;               // SIGINT and SIGTERM stop the run (the process-wide handlers)
-    const std::atomic<bool>* stop = nullptr; // otherwise, a flag that stops the run once set
+    bool catchSignals = false;         // SIGINT, SIGTERM, SIGHUP and SIGQUIT stop the run (the process-wide handlers)
+    std::atomic<bool>* stop = nullptr; // otherwise, a flag that stops the run once set
     std::function<void(const ChunkProgress&)> progressSeen; // also told each progress report
 };
 
 // Runs the program on args (without the program name); the log goes to out byte for byte, as the
-// run makes it (with --quiet, only after a failure or an interrupt), messages and the progress
-// line to err. profile is the stored profile, read unless --no-profile is given.
+// run makes it (with --quiet, only after a failure or an interrupt): flushed at every failure line,
+// after each block of the source and otherwise at least every 100 ms; once out cannot take it the
+// run stops as if interrupted, with a message on err and kCliFailed. Messages and the progress
+// line go to err. profile is the stored profile, read unless --no-profile is given.
 int RunCommandLine(const CStringList& args, const ProfileStore& profile, std::ostream& out, std::ostream& err,
                    const CliSurroundings& surroundings = CliSurroundings());

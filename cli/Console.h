@@ -4,23 +4,30 @@
 
 #include <atomic>
 
-// What stops a run, as the help names it: signals here, the console's keys on Windows.
+// What stops a run, as the help names it: signals here (with the exit statuses of those but
+// SIGINT), the console's keys on Windows.
 extern const char kStopKeys[];
 
 // True when standard error, or standard output, is a terminal (on Windows, a console).
 bool StandardErrorIsTerminal();
 bool StandardOutputIsTerminal();
 
-// While one lives, SIGINT and SIGTERM (on Windows the console's Ctrl+C and Ctrl+Break) set its
-// flag instead of ending the process; the earlier handling comes back when it is destroyed. A
-// blocking read is not restarted after the signal. A signal the process was started with
-// ignored stays ignored. One at a time.
+// Makes a write to a pipe that nobody reads any more fail (EPIPE) instead of ending the process
+// (SIGPIPE ignored); nothing on Windows, where such a write only fails.
+void IgnoreBrokenPipes();
+
+// While one lives, SIGINT, SIGTERM, SIGHUP and SIGQUIT (on Windows the console's Ctrl+C and
+// Ctrl+Break) set its flag instead of ending the process; the earlier handling comes back when it
+// is destroyed. A blocking read is not restarted after the signal. A signal the process was
+// started with ignored stays ignored. One at a time.
 class StopSignals {
 public:
     StopSignals();
     ~StopSignals();
-    // The flag, set once a signal arrived; it lives as long as the process.
-    const std::atomic<bool>& Flag() const;
+    // The flag, set once a signal arrived (or by the program itself); it lives as long as the process.
+    std::atomic<bool>& Flag() const;
+    // The number of the first signal that set the flag (SIGINT for Ctrl+C and Ctrl+Break); 0 when none did.
+    int Signal() const;
 
     StopSignals(const StopSignals&) = delete;
     StopSignals& operator=(const StopSignals&) = delete;

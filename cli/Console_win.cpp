@@ -1,5 +1,6 @@
 #include "Console.h"
 
+#include <csignal>
 #include <windows.h>
 
 const char kStopKeys[] = "Ctrl+C or Ctrl+Break";
@@ -7,10 +8,12 @@ const char kStopKeys[] = "Ctrl+C or Ctrl+Break";
 namespace {
 
 std::atomic<bool> g_stop{false};
+std::atomic<int> g_signal{0};
 
 // Runs on a thread of its own that the console starts: it only sets the flag.
 BOOL WINAPI OnConsoleControl(DWORD event) {
     if (event != CTRL_C_EVENT && event != CTRL_BREAK_EVENT) return FALSE;
+    g_signal.store(SIGINT);
     g_stop.store(true);
     return TRUE;
 }
@@ -29,6 +32,7 @@ bool StandardOutputIsTerminal() {
 
 StopSignals::StopSignals() {
     g_stop.store(false);
+    g_signal.store(0);
     SetConsoleCtrlHandler(OnConsoleControl, TRUE);
 }
 
@@ -36,6 +40,12 @@ StopSignals::~StopSignals() {
     SetConsoleCtrlHandler(OnConsoleControl, FALSE);
 }
 
-const std::atomic<bool>& StopSignals::Flag() const {
+std::atomic<bool>& StopSignals::Flag() const {
     return g_stop;
 }
+
+int StopSignals::Signal() const {
+    return g_signal.load();
+}
+
+void IgnoreBrokenPipes() {}

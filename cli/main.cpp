@@ -7,6 +7,7 @@
 
 int main(int argc, char** argv) {
     SetStdoutBinary();
+    IgnoreBrokenPipes();
     CStringList args(argv + 1, argv + argc);
     UserProfile profile(kCompanyKey, kApplicationName);
     CliSurroundings surroundings;

@@ -49,17 +49,21 @@ CString Chunker::Process(const CString& sourcePath, const CString& outputFolder)
 }
 
 void Chunker::LogLine(const CString& text) {
-    m_strProcessLog += text;
-    m_strProcessLog += kLineEnd;
-    if (m_sink) {
-        m_sink(m_strProcessLog);
-        m_strProcessLog.clear();
-    }
+    AddLine(text, false);
 }
 
 void Chunker::LogFailure(const CString& text) {
     m_bFailed = true;
-    LogLine(text);
+    AddLine(text, true);
+}
+
+void Chunker::AddLine(const CString& text, bool failure) {
+    m_strProcessLog += text;
+    m_strProcessLog += kLineEnd;
+    if (m_sink) {
+        m_sink(m_strProcessLog, failure);
+        m_strProcessLog.clear();
+    }
 }
 
 // Splits text at spaces and commas by the strtok rules: no token is empty, nothing else is done

@@ -48,8 +48,9 @@ public:
     // "Process interrupted.". Files already closed are complete and stay.
     void SetStopFlag(const std::atomic<bool>* stop) { m_stop = stop; }
     // Hands every log line, with its line end, to sink as it is made, instead of keeping it for the
-    // result of Process (which is then empty): a long run's log need not be held.
-    void SetLogSink(std::function<void(const CString&)> sink) { m_sink = std::move(sink); }
+    // result of Process (which is then empty): a long run's log need not be held. failure is set
+    // for a line that reports a failure.
+    void SetLogSink(std::function<void(const CString& line, bool failure)> sink) { m_sink = std::move(sink); }
     // True when the last run was stopped by the flag.
     bool WasInterrupted() const { return m_bInterrupted; }
 
@@ -137,6 +138,7 @@ private:
     // Helpers
     static void SplitKeyText(const CString& text, CStringList& list);
     void LogFailure(const CString& text);
+    void AddLine(const CString& text, bool failure);
     bool IsLevelTag(const CString& name) const;
     void NoteCaseVariant(const CString& name);
     bool ReadLevelTagName(const char* begin, const char* end, CString& name) const;
@@ -178,7 +180,7 @@ private:
     CString m_strCaseVariant;                           // see GetCaseVariant
     const std::atomic<bool>* m_stop = nullptr;          // the stop flag, when one is given
     std::function<void(const ChunkProgress&)> m_report; // the progress report, when one is given
-    std::function<void(const CString&)> m_sink;         // where log lines go, when not kept
+    std::function<void(const CString&, bool)> m_sink;   // where log lines go, when not kept
     ChunkProgress m_progress;                           // of the current run
     NameSet m_givenPaths; // compare keys of the paths given out, below the folder
     // A plain form (below the folder) that needed a number -> the number to probe first.

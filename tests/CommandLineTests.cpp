@@ -20,7 +20,7 @@ protected:
         std::filesystem::create_directories(m_out);
         WriteBytes(m_source, "<topic title=\"A\">a</topic><section id=\"s\">b</section>");
     }
-    void TearDown() override { IoFaults::Reset(); }
+    void TearDown() override { IoFaults::Reset(), CStdioFile::SetReadBlockLimit(0); }
     int Cli(CStringList args, const ProfileStore* profile = nullptr, const CliSurroundings& around = {}) {
         m_stdout.str("");
         m_stderr.str("");
@@ -197,10 +197,18 @@ TEST_F(CommandLine, StatusLineOnStandardErrorWhenAskedOrOnATerminal) {
     }
 }
 
-// A run stopped by the flag once two files are written, in the middle of the source: the files
-// it finished stay whole, the one still open is removed and named, the log is printed even with
-// --quiet and ends so, and the exit status is 130.
-TEST_F(CommandLine, InterruptedRunKeepsWholeFilesOnlyAndExits130) {
+// Standard output that takes no more once it is closed (a reader that went away).
+struct ClosingBuffer : std::stringbuf {
+    bool closed = false;
+    int sync() override { return closed ? -1 : 0; }
+    std::streamsize xsputn(const char* s, std::streamsize n) override { return closed ? 0 : std::stringbuf::xsputn(s, n); }
+};
+
+// A run stopped once two files are written, in the middle of the source, by the flag or by its
+// standard output closing: the files it finished stay whole, the one still open is removed; the
+// flag's log is printed even with --quiet, names the removed file and ends so, with exit status
+// 130; a closed output is a message on standard error and exit status 1.
+TEST_F(CommandLine, StoppedRunKeepsWholeFilesOnly) {
     auto chunk = [](int i) {
         return "<topic title=\"c" + std::to_string(i) + "\">" + CString(60, 'a' + i % 26) + "</topic>";
     };
@@ -208,22 +216,39 @@ TEST_F(CommandLine, InterruptedRunKeepsWholeFilesOnlyAndExits130) {
     for (int i = 0; i < 40000; ++i)
         text += chunk(i);
     WriteBytes(m_source, text + "</topic>");
-    std::atomic<bool> stop{false};
-    CliSurroundings around;
-    around.stop = &stop;
-    around.progressSeen = [&](const ChunkProgress& p) {
-        if (p.filesWritten >= 2 && p.bytesRead < p.sourceBytes) stop = true;
-    };
-    EXPECT_EQ(Cli({"-q", "-s", "emit_preamble=no", m_source, m_out}, nullptr, around), 130);
-    const CString E = kLineEnd, end = E + "Process interrupted." + E;
-    EXPECT_EQ(Out().substr(Out().size() - std::min(Out().size(), end.size())), end);
-    EXPECT_NE(Out().find("Removed unfinished file: " + m_out + kPathSeparator + "outer.xml" + E), CString::npos);
-    std::vector<CString> files = ListFolder(m_out);
-    EXPECT_GE(files.size(), 2u);
-    for (const CString& name : files) {
-        ASSERT_EQ(name[0], 'c') << name;
-        EXPECT_EQ(ReadBytes(m_out + kPathSeparator + name), chunk(std::stoi(name.substr(1))));
-        EXPECT_NE(Out().find(m_out + kPathSeparator + name + E), CString::npos) << name;
+    CStdioFile::SetReadBlockLimit(4096);
+    const CString E = kLineEnd;
+    for (bool closing : {false, true}) {
+        SCOPED_TRACE(closing ? "output closed" : "stop flag");
+        std::filesystem::remove_all(m_out);
+        std::filesystem::create_directories(m_out);
+        std::atomic<bool> stop{false};
+        ClosingBuffer buffer;
+        std::ostream out(&buffer);
+        CliSurroundings around;
+        around.stop = &stop;
+        around.progressSeen = [&](const ChunkProgress& p) {
+            if (p.filesWritten < 2 || p.bytesRead >= p.sourceBytes) return;
+            if (closing) buffer.closed = true; else stop = true;
+        };
+        CStringList args = {"-s", "emit_preamble=no", m_source, m_out};
+        if (!closing) args.insert(args.begin(), "-q");
+        EXPECT_EQ(RunCommandLine(args, m_profile, out, m_stderr, around), closing ? 1 : 130);
+        const CString log = buffer.str();
+        if (closing) {
+            EXPECT_NE(Err().find("brevix-cli: cannot write to standard output"), CString::npos) << Err();
+        } else {
+            const CString end = E + "Process interrupted." + E;
+            EXPECT_EQ(log.substr(log.size() - std::min(log.size(), end.size())), end);
+            EXPECT_NE(log.find("Removed unfinished file: " + m_out + kPathSeparator + "outer.xml" + E), CString::npos);
+        }
+        std::vector<CString> files = ListFolder(m_out);
+        EXPECT_GE(files.size(), 2u);
+        for (const CString& name : files) {
+            ASSERT_EQ(name[0], 'c') << name;
+            EXPECT_EQ(ReadBytes(m_out + kPathSeparator + name), chunk(std::stoi(name.substr(1))));
+            EXPECT_TRUE(closing || log.find(m_out + kPathSeparator + name + E) != CString::npos) << name;
+        }
     }
 }
 

@@ -253,9 +253,9 @@ TEST_F(Naming, ReplacedEntriesAreWholeAfterAnInterruptAndLinksAreNeverWrittenThr
             EXPECT_EQ(OutFile("Hard.xml"), "other");
 #endif
         } else {
-            EXPECT_EQ(OutFile("Big.xml"), Crlf(Settings().GetPreamble()) + "<topic title=\"Big\"></topic>");
-            EXPECT_EQ(OutFile("Soft.xml"), Crlf(Settings().GetPreamble()) + "<topic title=\"Soft\"></topic>");
-            EXPECT_EQ(OutFile("Hard.xml").size(), 40u + 20 + 200000 + 8);
+            EXPECT_EQ(OutFile("Big.xml"), Stored(Settings().GetPreamble()) + "<topic title=\"Big\"></topic>");
+            EXPECT_EQ(OutFile("Soft.xml"), Stored(Settings().GetPreamble()) + "<topic title=\"Soft\"></topic>");
+            EXPECT_EQ(OutFile("Hard.xml").size(), Stored(Settings().GetPreamble()).size() + 20 + 200000 + 8);
         }
     }
 }
