@@ -38,7 +38,7 @@ public:
     // Runs the enabling handlers for the toolbar and the status bar (idle time).
     void OnIdleUpdateCmdUI();
     // Accelerators and the help key for messages to this frame's windows.
-    BOOL PreTranslateMessage(MSG* pMsg);
+    virtual BOOL PreTranslateMessage(MSG* pMsg);
     // Routes a command view, document, frame, application, after its enabling handlers allow
     // it; an escaping exception is reported. bFromToolBar picks the fallback message.
     void ExecuteCommand(UINT nID, BOOL bFromToolBar);

@@ -5,9 +5,15 @@
 
 class CBrevixView : public CEditView {
 public:
+    ~CBrevixView() override;
+    // The edit control, in a fixed-pitch font that follows the screen's dpi.
+    BOOL Create(CFrameWnd* pParent, UINT nID) override;
     BOOL PreCreateWindow(CREATESTRUCTA& cs) override;
     void OnInitialUpdate() override;
     void OnDraw(HDC) override {}
+
+private:
+    HFONT m_hFont = nullptr;
 };
 
 // text with a CR put before every LF (also before one that follows a CR already).

@@ -3,6 +3,9 @@
 #include <commctrl.h>
 #include <shellapi.h>
 
+#include <algorithm>
+
+#include "framework/View.h"
 #include "resources/resource.h"
 #include "settings/ChunkSettings.h"
 
@@ -33,6 +36,34 @@ RECT CMainFrame::MakePlace(int nIndex, UINT nID, int nWidth) {
     return rect;
 }
 
+void CMainFrame::PlaceFields(int nFieldWidth) {
+    ChunkSettings* pSettings = GetChunkSettings();
+    HWND hToolBar = m_wndToolBar.GetSafeHwnd();
+    HFONT hFont = m_wndStatusBar.GetFont();
+    const bool bCreate = m_nFieldWidth == 0;
+    m_nFieldWidth = nFieldWidth;
+    // Each window in its place: made the first time, moved afterwards (the places after a field
+    // move with its width).
+    auto place = [&](int nIndex, UINT nID, int nWidth, CWnd& wnd, bool bLabel, const char* text) {
+        RECT rect = MakePlace(nIndex, nID, nWidth);
+        if (bLabel) OffsetRect(&rect, 3, 3);
+        if (!bCreate) {
+            if (wnd.GetSafeHwnd() != nullptr)
+                ::MoveWindow(wnd.GetSafeHwnd(), rect.left, rect.top, rect.right - rect.left, rect.bottom - rect.top,
+                           TRUE);
+        } else if (bLabel) {
+            CreateToolbarChild(wnd, 0, "STATIC", text, 0, rect, hToolBar, nID, hFont);
+        } else {
+            CreateToolbarChild(wnd, WS_EX_CLIENTEDGE, "EDIT", "", WS_TABSTOP | ES_AUTOHSCROLL, rect, hToolBar, nID,
+                               hFont);
+        }
+    };
+    place(8, IDC_LEVEL_LABEL, m_nCharWidth * 18, pSettings->m_levelLabel, true, kLevelLabel);
+    place(9, IDC_LEVEL_EDIT, nFieldWidth, pSettings->m_levelEdit, false, nullptr);
+    place(11, IDC_NAME_LABEL, m_nCharWidth * 35, pSettings->m_nameLabel, true, kNameLabel);
+    place(12, IDC_NAME_EDIT, nFieldWidth, pSettings->m_nameEdit, false, nullptr);
+}
+
 int CMainFrame::OnCreate(CREATESTRUCTA* pcs) {
     if (CFrameWnd::OnCreate(pcs) == -1) return -1;
     if (!m_wndToolBar.CreateEx(this, AFX_IDW_TOOLBAR) || !m_wndToolBar.LoadToolBar(IDR_MAINFRAME)) return -1;
@@ -50,34 +81,59 @@ int CMainFrame::OnCreate(CREATESTRUCTA* pcs) {
     GetTextMetricsA(hdc, &tm);
     if (hOldFont != nullptr) SelectObject(hdc, hOldFont);
     ReleaseDC(hStatus, hdc);
-    int w = tm.tmAveCharWidth - 1;
+    m_nCharWidth = std::max(1, static_cast<int>(tm.tmAveCharWidth) - 1);
     // The buttons, and so the places, are made tall enough for an edit field in that font; at
     // 96 dpi the 16 x 15 images already make them so.
-    HWND hToolBar = m_wndToolBar.GetSafeHwnd();
     LRESULT buttonSize = m_wndToolBar.SendMessage(TB_GETBUTTONSIZE);
     int height = tm.tmHeight + 9;
     if (height > HIWORD(buttonSize))
         m_wndToolBar.SendMessage(TB_SETBUTTONSIZE, 0, MAKELPARAM(LOWORD(buttonSize), height));
+
+    PlaceFields(m_nCharWidth * 32);
     ChunkSettings* pSettings = GetChunkSettings();
-
-    RECT rect = MakePlace(8, IDC_LEVEL_LABEL, w * 18);
-    OffsetRect(&rect, 3, 3);
-    CreateToolbarChild(pSettings->m_levelLabel, 0, "STATIC", kLevelLabel, 0, rect, hToolBar, IDC_LEVEL_LABEL,
-                       hFont);
-    rect = MakePlace(9, IDC_LEVEL_EDIT, w * 32);
-    CreateToolbarChild(pSettings->m_levelEdit, WS_EX_CLIENTEDGE, "EDIT", "", WS_TABSTOP | ES_AUTOHSCROLL,
-                       rect, hToolBar, IDC_LEVEL_EDIT, hFont);
     pSettings->m_levelEdit.SetWindowText(pSettings->m_strLevelTags);
-
-    rect = MakePlace(11, IDC_NAME_LABEL, w * 35);
-    OffsetRect(&rect, 3, 3);
-    CreateToolbarChild(pSettings->m_nameLabel, 0, "STATIC", kNameLabel, 0, rect, hToolBar, IDC_NAME_LABEL,
-                       hFont);
-    rect = MakePlace(12, IDC_NAME_EDIT, w * 32);
-    CreateToolbarChild(pSettings->m_nameEdit, WS_EX_CLIENTEDGE, "EDIT", "", WS_TABSTOP | ES_AUTOHSCROLL, rect,
-                       hToolBar, IDC_NAME_EDIT, hFont);
     pSettings->m_nameEdit.SetWindowText(pSettings->m_strNameKeys);
     return 0;
+}
+
+// A frame narrower than the toolbar takes from the two fields alike, down to 8 characters each;
+// from 32 characters up they keep their width.
+void CMainFrame::RecalcLayout() {
+    if (m_nFieldWidth != 0 && m_wndToolBar.GetSafeHwnd() != nullptr) {
+        RECT client = {}, last = {};
+        GetClientRect(&client);
+        m_wndToolBar.GetItemRect(m_wndToolBar.GetCount() - 1, &last); // the chunk name field's place
+        int others = last.right - 2 * m_nFieldWidth;
+        int width = std::clamp(static_cast<int>(client.right - others - 4) / 2, m_nCharWidth * 8, m_nCharWidth * 32);
+        if (width != m_nFieldWidth) PlaceFields(width);
+    }
+    CFrameWnd::RecalcLayout();
+}
+
+BOOL CMainFrame::PreTranslateMessage(MSG* pMsg) {
+    ChunkSettings* pSettings = GetChunkSettings();
+    HWND hLevel = pSettings->m_levelEdit.GetSafeHwnd(), hName = pSettings->m_nameEdit.GetSafeHwnd();
+    HWND hView = GetActiveView() != nullptr ? GetActiveView()->GetSafeHwnd() : nullptr;
+    bool bPlain = GetKeyState(VK_CONTROL) >= 0 && GetKeyState(VK_MENU) >= 0;
+    bool bBack = GetKeyState(VK_SHIFT) < 0;
+    bool bInField = pMsg->hwnd == hLevel || pMsg->hwnd == hName;
+    if (pMsg->message != WM_KEYDOWN || !bPlain || hView == nullptr || (!bInField && pMsg->hwnd != hView))
+        return CFrameWnd::PreTranslateMessage(pMsg);
+    HWND hNext = nullptr;
+    bool bFields = ::IsWindowVisible(hLevel) && ::IsWindowVisible(hName); // hidden with the toolbar
+    if (pMsg->wParam == VK_F6) {
+        HWND cycle[] = {hView, hLevel, hName};
+        int now = pMsg->hwnd == hView ? 0 : pMsg->hwnd == hLevel ? 1 : 2;
+        hNext = bFields ? cycle[(now + (bBack ? 2 : 1)) % 3] : hView;
+    } else if (pMsg->wParam == VK_TAB && bFields) {
+        hNext = pMsg->hwnd == hView ? (bBack ? hName : hLevel) : pMsg->hwnd == hLevel ? hName : hLevel;
+    } else if (pMsg->wParam == VK_ESCAPE && bInField) {
+        hNext = hView;
+    }
+    if (hNext == nullptr) return CFrameWnd::PreTranslateMessage(pMsg);
+    ::SetFocus(hNext);
+    if (hNext != hView) ::SendMessageA(hNext, EM_SETSEL, 0, -1); // as a dialog selects a field
+    return TRUE;
 }
 
 void CMainFrame::OnDestroy() {

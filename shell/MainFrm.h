@@ -10,6 +10,12 @@ public:
     CStatusBar& GetStatusBar() { return m_wndStatusBar; }
     CToolBar& GetToolBar() { return m_wndToolBar; }
 
+    // F6 and Shift+F6 cycle view, chunk level field, chunk name field; Tab and Shift+Tab move
+    // between the two fields; Escape in a field returns to the view.
+    BOOL PreTranslateMessage(MSG* pMsg) override;
+    // Lays out the bars and the view; the two fields shrink to fit a narrow frame.
+    void RecalcLayout() override;
+
 protected:
     int OnCreate(CREATESTRUCTA* pcs) override;
     void OnDestroy() override;
@@ -18,8 +24,12 @@ private:
     // Helpers
     // Makes toolbar entry nIndex the place of a window nWidth wide, and returns that place.
     RECT MakePlace(int nIndex, UINT nID, int nWidth);
+    // Gives each field nFieldWidth pixels and moves the labels and fields to their places.
+    void PlaceFields(int nFieldWidth);
 
     // Member variables
     CStatusBar m_wndStatusBar;
     CToolBar m_wndToolBar;
+    int m_nCharWidth = 0;  // W: the fields' average character width less one
+    int m_nFieldWidth = 0; // each field's width as placed
 };

@@ -105,6 +105,10 @@ void OpenView() {
     CHECK(OpenWithDialog(lf) && TitleIs("lf.xml - Brevix"));
     CHECK_EQ(Text(ViewEdit()), "<a>\r\n<topic>x</topic>\r\n</a>\r\n");
     CHECK((GetWindowLongA(ViewEdit(), GWL_STYLE) & (WS_HSCROLL | WS_VSCROLL)) == WS_VSCROLL); // lines wrap
+    LOGFONTA font = {}; // in a fixed-pitch font of 10 points at 96 dpi (Wine has no Consolas)
+    GetObjectA(reinterpret_cast<HFONT>(SendMessageA(ViewEdit(), WM_GETFONT, 0, 0)), sizeof font, &font);
+    CHECK_EQ(font.lfFaceName + std::to_string(font.lfHeight) + "/" + std::to_string(font.lfPitchAndFamily & 3),
+             "Courier New-13/1");
     Settle();
     CHECK(Enabled(ID_FILE_PROCESS) && Enabled(ID_FILE_NEW));
     // Copy runs only with a selection (none in the empty window above); typing changes nothing.
@@ -169,6 +173,35 @@ void Limits() {
 Register limits({"limits.sizes", ForgetProfile, Limits, [](int) {
                      CHECK_EQ(ProfileValues(), ProfileAfter({"empty.xml", "fits.xml"}));
                  }});
+
+// The keyboard reaches the fields: F6 and Shift+F6 cycle view, chunk level field, chunk name
+// field; Tab and Shift+Tab go between the fields; Escape returns to the view; typing after a
+// move replaces the field's text. A frame half a small screen wide shrinks the fields alike,
+// leaving both whole.
+void Keyboard() {
+    HWND view = ViewEdit(), level = ToolbarChild(IDC_LEVEL_EDIT), name = ToolbarChild(IDC_NAME_EDIT);
+    std::string seen;
+    for (std::vector<WORD> keys : std::vector<std::vector<WORD>>{
+             {VK_F6}, {VK_F6}, {VK_F6}, {VK_SHIFT, VK_F6}, {VK_SHIFT, VK_F6}, {VK_TAB}, {VK_SHIFT, VK_TAB}, {VK_TAB},
+             {VK_ESCAPE}, {VK_SHIFT, VK_TAB}}) {
+        PressKeys(keys);
+        seen += FocusWindow() == view ? "view " : FocusWindow() == level ? "level " : "name ";
+    }
+    CHECK_EQ(seen, "level name view name level name level name view name ");
+    PressKeys({'K'});
+    CHECK_EQ(Text(name), "k");
+    RECT frame = {}, bar = {}, levelRect = {}, nameRect = {};
+    GetWindowRect(g_frame, &frame);
+    MoveWindow(g_frame, frame.left, frame.top, 683, frame.bottom - frame.top, TRUE);
+    GetClientRect(ToolBar(), &bar);
+    GetWindowRect(level, &levelRect);
+    GetWindowRect(name, &nameRect);
+    MapWindowPoints(nullptr, ToolBar(), reinterpret_cast<POINT*>(&nameRect), 2);
+    int width = levelRect.right - levelRect.left;
+    CHECK(IsWindowVisible(name) && nameRect.right <= bar.right && width >= 8 * 6 && width < 32 * 6 &&
+          nameRect.right - nameRect.left == width);
+}
+Register keyboard({"keys.fields", ForgetProfile, Keyboard, nullptr});
 
 HDDEDATA CALLBACK DdeCallback(UINT, UINT, HCONV, HSZ, HSZ, HDDEDATA, ULONG_PTR, ULONG_PTR) {
     return nullptr;

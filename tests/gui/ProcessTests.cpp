@@ -216,6 +216,18 @@ void Click(HWND hDlg, int nID) {
     SendMessageA(GetDlgItem(hDlg, nID), BM_CLICK, 0, 0);
 }
 
+// Alt+key from the keyboard, to the dialog in front: its mnemonic.
+void PressAlt(WORD key) {
+    INPUT inputs[4] = {};
+    WORD keys[4] = {VK_MENU, key, key, VK_MENU};
+    for (int i = 0; i < 4; ++i) {
+        inputs[i].type = INPUT_KEYBOARD;
+        inputs[i].ki = {keys[i], 0, static_cast<DWORD>(i >= 2 ? KEYEVENTF_KEYUP : 0), 0, 0};
+    }
+    SendInput(4, inputs, sizeof(INPUT));
+    Settle();
+}
+
 // Replaces the text of an edit by typing: every character a WM_CHAR, "\r" being Enter.
 void Type(HWND hDlg, int nID, const std::string& text) {
     HWND hEdit = GetDlgItem(hDlg, nID);
@@ -295,7 +307,11 @@ Register enabling({"settings.enabling", SampleWithoutProfile, Enabling, nullptr}
 // the next Process uses the new options.
 void Write() {
     HWND hDlg = OpenSettings();
-    for (int id : {IDC_OVERWRITE, IDC_SUBFOLDERS, IDC_EMIT_PREFIX, IDC_APPEND_TAGNAME, IDC_EMIT_POSTAMBLE})
+    PressAlt('O'); // the mnemonics: two boxes, and a field through its label
+    PressAlt('S');
+    PressAlt('E');
+    CHECK(FocusWindow() == GetDlgItem(hDlg, IDC_EXT));
+    for (int id : {IDC_EMIT_PREFIX, IDC_APPEND_TAGNAME, IDC_EMIT_POSTAMBLE})
         Click(hDlg, id);
     Type(hDlg, IDC_PREFIX, "p-");
     Type(hDlg, IDC_EXT, "");
