@@ -54,12 +54,7 @@ key='HKCU\Software\Microsoft\Windows\CurrentVersion\Uninstall\Brevix'
 query() { wine reg query "$@" 2>/dev/null | tr -d '\r'; }
 user_path() { query 'HKCU\Environment' /v Path | sed -n 's/^ *Path *REG_[A-Z_]* *//p'; }
 # Waits for the installed program's window titled $1.
-program_window() {
-    local found
-    found=$(timeout 60 xdotool search --sync --onlyvisible --name "$1" || true)
-    [ -n "$found" ] || fail "the installed program showed no window titled $1"
-    echo "${found%%$'\n'*}"
-}
+program_window() { local w; w=$(timeout 60 xdotool search --sync --onlyvisible --name "$1" || true); [ -n "$w" ] || fail "the installed program showed no window titled $1"; echo "${w%%$'\n'*}"; }
 
 # Installed silently into a folder of the user's choice (a name with a blank), with the PATH entry.
 # (through cmd, as a user types it: /D= takes the rest of the line, blanks and all, unquoted)
@@ -69,10 +64,8 @@ same "$(cd "$dir" && ls | sort | tr '\n' ' ')" "$(printf "%s\n" $files Uninstall
 [ -f "$menu/Brevix.lnk" ] && [ -f "$menu/Brevix Command Prompt.lnk" ] || fail "Start-menu shortcuts: $(ls "$menu")"
 same "$(user_path)" 'C:\My Apps\Brevix' "the user's PATH"
 entry=$(query "$key")
-for value in DisplayName DisplayVersion Publisher DisplayIcon InstallLocation EstimatedSize \
-    UninstallString QuietUninstallString; do
-    grep -q "^    $value " <<<"$entry" || fail "uninstall entry without $value"
-done
+for value in DisplayName DisplayVersion Publisher DisplayIcon InstallLocation EstimatedSize UninstallString QuietUninstallString; do
+    grep -q "^    $value " <<<"$entry" || fail "uninstall entry without $value"; done
 grep -q 'Publisher    REG_SZ    Vellacor$' <<<"$entry" || fail "publisher: $entry"
 grep -q "DisplayVersion    REG_SZ    $version\$" <<<"$entry" || fail "version: $entry"
 

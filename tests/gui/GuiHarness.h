@@ -118,10 +118,10 @@ inline void SetField(int id, const std::string& text) {
     SendMessageA(ToolbarChild(id), WM_SETTEXT, 0, reinterpret_cast<LPARAM>(text.c_str()));
     Settle();
 }
-// Presses keys (virtual-key codes held in order, then let go) with the frame in front.
-inline void PressKeys(const std::vector<WORD>& keys) {
-    SetForegroundWindow(g_frame);
-    WaitFor([] { return GetForegroundWindow() == g_frame; }, 2000);
+// Presses keys (virtual-key codes held in order, then let go) with the frame (or hFront) in front.
+inline void PressKeys(const std::vector<WORD>& keys, HWND hFront = g_frame) {
+    SetForegroundWindow(hFront);
+    WaitFor([=] { return GetForegroundWindow() == hFront; }, 2000);
     std::vector<INPUT> inputs(keys.size() * 2);
     for (size_t i = 0; i < keys.size(); ++i) {
         inputs[i].type = inputs[inputs.size() - 1 - i].type = INPUT_KEYBOARD;

@@ -216,18 +216,6 @@ void Click(HWND hDlg, int nID) {
     SendMessageA(GetDlgItem(hDlg, nID), BM_CLICK, 0, 0);
 }
 
-// Alt+key from the keyboard, to the dialog in front: its mnemonic.
-void PressAlt(WORD key) {
-    INPUT inputs[4] = {};
-    WORD keys[4] = {VK_MENU, key, key, VK_MENU};
-    for (int i = 0; i < 4; ++i) {
-        inputs[i].type = INPUT_KEYBOARD;
-        inputs[i].ki = {keys[i], 0, static_cast<DWORD>(i >= 2 ? KEYEVENTF_KEYUP : 0), 0, 0};
-    }
-    SendInput(4, inputs, sizeof(INPUT));
-    Settle();
-}
-
 // Replaces the text of an edit by typing: every character a WM_CHAR, "\r" being Enter.
 void Type(HWND hDlg, int nID, const std::string& text) {
     HWND hEdit = GetDlgItem(hDlg, nID);
@@ -307,9 +295,8 @@ Register enabling({"settings.enabling", SampleWithoutProfile, Enabling, nullptr}
 // the next Process uses the new options.
 void Write() {
     HWND hDlg = OpenSettings();
-    PressAlt('O'); // the mnemonics: two boxes, and a field through its label
-    PressAlt('S');
-    PressAlt('E');
+    for (WORD key : {'O', 'S', 'E'}) // the mnemonics: two boxes, and a field through its label
+        PressKeys({VK_MENU, key}, hDlg);
     CHECK(FocusWindow() == GetDlgItem(hDlg, IDC_EXT));
     for (int id : {IDC_EMIT_PREFIX, IDC_APPEND_TAGNAME, IDC_EMIT_POSTAMBLE})
         Click(hDlg, id);
