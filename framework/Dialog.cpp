@@ -88,6 +88,10 @@ void CDialog::CenterOnOwner(HWND hOwner) {
 }
 
 INT_PTR CDialog::DialogProc(UINT message, WPARAM wParam, LPARAM) {
+    if (message == WM_HELP && m_pszHelpTopic != nullptr && AfxGetApp() != nullptr) {
+        AfxGetApp()->ShowHelpTopic(m_pszHelpTopic);
+        return TRUE;
+    }
     if (message != WM_COMMAND) return FALSE;
     UINT nID = LOWORD(wParam);
     UINT nCode = HIWORD(wParam);

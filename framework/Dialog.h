@@ -45,6 +45,7 @@ public:
     // Moves the focus to control nID.
 
     UINT m_nIDTemplate;
+    const char* m_pszHelpTopic = nullptr; // the topic F1 opens; null: the help's contents
 
 protected:
     // Filled members to controls before the dialog shows; TRUE lets the system set the focus.

@@ -59,7 +59,8 @@ BOOL CDocument::OnOpenDocument(const CString& path) {
         CArchive ar(hFile, path);
         Serialize(ar);
     } catch (const CArchiveException& e) {
-        if (!e.m_strMessage.empty()) AfxMessageBox(AfxFormatString1(e.m_strMessage, path));
+        if (!e.m_strMessage.empty())
+            AfxMessageBox(AfxFormatString1(e.m_strMessage, path), MB_OK | MB_ICONEXCLAMATION, e.m_pszHelpTopic);
         bDone = FALSE;
     } catch (...) {
         AfxReportException(kFailedOpenDoc);

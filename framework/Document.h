@@ -73,6 +73,8 @@ protected:
 // means the user has been told already.
 class CArchiveException {
 public:
-    explicit CArchiveException(const CString& message) : m_strMessage(message) {}
+    explicit CArchiveException(const CString& message, const char* pszHelpTopic = nullptr)
+        : m_strMessage(message), m_pszHelpTopic(pszHelpTopic) {}
     CString m_strMessage;
+    const char* m_pszHelpTopic; // the help topic its message box offers, or null
 };

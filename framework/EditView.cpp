@@ -26,7 +26,7 @@ BOOL CEditView::Create(CFrameWnd* pParent, UINT nID) {
 
 void CEditView::SerializeRaw(CArchive& ar) {
     unsigned long long length = ar.GetLength();
-    if (length > kMaxSize) throw CArchiveException(kFileTooLarge);
+    if (length > kMaxSize) throw CArchiveException(kFileTooLarge, kLargeSourceTopic);
     CString text(static_cast<size_t>(length), '\0');
     if (length != 0 && ar.Read(&text[0], static_cast<UINT>(length)) != length)
         throw CArchiveException(kUnexpectedFormat);

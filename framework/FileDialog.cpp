@@ -140,6 +140,11 @@ LRESULT CALLBACK CFileDialog::PlatformDialogProc(HWND hWnd, UINT message, WPARAM
         AfxMessageBox(kPathTooLong, MB_OK | MB_ICONEXCLAMATION);
         return 0;
     }
+    const char* pszTopic = reinterpret_cast<const CFileDialog*>(dwRefData)->m_pszHelpTopic;
+    if (message == WM_HELP && pszTopic != nullptr && AfxGetApp() != nullptr) {
+        AfxGetApp()->ShowHelpTopic(pszTopic);
+        return TRUE;
+    }
     if (message == WM_NCDESTROY) RemoveWindowSubclass(hWnd, PlatformDialogProc, 0);
     return DefSubclassProc(hWnd, message, wParam, lParam);
 }

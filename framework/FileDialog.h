@@ -34,6 +34,7 @@ public:
 
     // The platform's dialog structure; the strings it points to must outlive the dialog.
     OPENFILENAMEA m_ofn;
+    const char* m_pszHelpTopic = nullptr; // the topic F1 opens; null: the dialog's own handling
 
 protected:
     // The name in the name box is about to be accepted; TRUE keeps the dialog open.

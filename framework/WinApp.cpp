@@ -65,10 +65,49 @@ HWND AfxGetModalOwner(const CWinWnd* pParent) {
     return hOwner != nullptr ? GetLastActivePopup(hOwner) : nullptr;
 }
 
-int AfxMessageBox(const CString& text, UINT nType) {
+namespace {
+const char* g_pszBoxTopic = nullptr; // the topic of the message box on screen (one at a time: modal)
+void CALLBACK OnBoxHelp(LPHELPINFO) {
+    if (AfxGetApp() != nullptr && g_pszBoxTopic != nullptr) AfxGetApp()->ShowHelpTopic(g_pszBoxTopic);
+}
+// The box's Help button opens the topic itself (some systems' boxes leave the button to the
+// caller's window, or do nothing with it); F1 reaches OnBoxHelp through the box.
+WNDPROC g_boxProc = nullptr;
+LRESULT CALLBACK BoxProc(HWND hWnd, UINT message, WPARAM wParam, LPARAM lParam) {
+    if (message == WM_COMMAND && LOWORD(wParam) == IDHELP) {
+        OnBoxHelp(nullptr);
+        return 0;
+    }
+    return CallWindowProcA(g_boxProc, hWnd, message, wParam, lParam);
+}
+LRESULT CALLBACK BoxHook(int code, WPARAM wParam, LPARAM lParam) {
+    auto* pCreate = reinterpret_cast<CBT_CREATEWNDA*>(lParam);
+    if (code == HCBT_CREATEWND && g_boxProc == nullptr && pCreate->lpcs->lpszClass == MAKEINTATOM(32770))
+        g_boxProc = reinterpret_cast<WNDPROC>(
+            SetWindowLongPtrA(reinterpret_cast<HWND>(wParam), GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(BoxProc)));
+    return CallNextHookEx(nullptr, code, wParam, lParam);
+}
+} // namespace
+
+int AfxMessageBox(const CString& text, UINT nType, const char* pszHelpTopic) {
     CWinApp* app = AfxGetApp();
     CString caption = app != nullptr ? app->m_pszAppName : CString();
-    return MessageBoxA(AfxGetModalOwner(nullptr), text.c_str(), caption.c_str(), nType);
+    MSGBOXPARAMSA params = {};
+    params.cbSize = sizeof params;
+    params.hwndOwner = AfxGetModalOwner(nullptr);
+    params.hInstance = GetModuleHandleA(nullptr);
+    params.lpszText = text.c_str();
+    params.lpszCaption = caption.c_str();
+    params.dwStyle = nType | (pszHelpTopic != nullptr ? MB_HELP : 0);
+    params.lpfnMsgBoxCallback = OnBoxHelp;
+    const char* pszOuter = g_pszBoxTopic;
+    g_pszBoxTopic = pszHelpTopic;
+    HHOOK hHook = pszHelpTopic != nullptr ? SetWindowsHookExA(WH_CBT, BoxHook, nullptr, GetCurrentThreadId()) : nullptr;
+    g_boxProc = nullptr;
+    int result = MessageBoxIndirectA(&params);
+    if (hHook != nullptr) UnhookWindowsHookEx(hHook);
+    g_pszBoxTopic = pszOuter;
+    return result;
 }
 
 void AfxReportException(const CString& fallback) {

@@ -46,6 +46,8 @@ public:
     // Idle work: the main frame's enabling update. FALSE when there is no more to do.
     virtual BOOL OnIdle(LONG lCount);
     virtual BOOL PreTranslateMessage(MSG* pMsg);
+    // Opens one topic (a file name inside the help file); the framework has no help of its own.
+    virtual void ShowHelpTopic(const char* /*pszTopic*/) {}
 
     BOOL OnCmdMsg(UINT nID, CmdCode code, CCmdUI* pCmdUI) override;
 
@@ -126,7 +128,8 @@ CWinApp* AfxGetApp();
 // The owner for a modal window: pParent's window, else the main window, taken to its last active
 // pop-up; null when there is neither.
 HWND AfxGetModalOwner(const CWinWnd* pParent);
-int AfxMessageBox(const CString& text, UINT nType = MB_OK | MB_ICONEXCLAMATION);
+// With pszHelpTopic, the box has a Help button that opens that topic of the help file.
+int AfxMessageBox(const CString& text, UINT nType = MB_OK | MB_ICONEXCLAMATION, const char* pszHelpTopic = nullptr);
 // text with every "%1" replaced by arg.
 CString AfxFormatString1(const CString& text, const CString& arg);
 // A string resource of the program; empty when there is none.
@@ -143,6 +146,7 @@ std::vector<CString> AfxCommandLineArgs();
 constexpr const char* kFailedCreateDoc = "Failed to create empty document.";
 constexpr const char* kFailedOpenDoc = "Failed to open document.";
 constexpr const char* kFileTooLarge = "The file is too large to open.";
+constexpr const char* kLargeSourceTopic = "large.htm";
 constexpr const char* kUnexpectedFormat = "Unexpected file format.";
 constexpr const char* kPathTooLong =
     "This path is too long. Choose a shorter file name or a folder with a shorter path.";

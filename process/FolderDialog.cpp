@@ -15,7 +15,9 @@ const UINT kResetFileName = WM_APP + 1;
 } // namespace
 
 CFolderDialog::CFolderDialog(CWinWnd* pParentWnd)
-    : CFileDialog(TRUE, nullptr, kPlacebo, OFN_HIDEREADONLY, kFilter, pParentWnd) {}
+    : CFileDialog(TRUE, nullptr, kPlacebo, OFN_HIDEREADONLY, kFilter, pParentWnd) {
+    m_pszHelpTopic = "process.htm";
+}
 
 CFolderDialog::~CFolderDialog() = default;
 

@@ -2,7 +2,9 @@
 
 #include "resources/resource.h"
 
-CProcessLogDlg::CProcessLogDlg(CWinWnd* pParent) : CDialog(IDD_PROCESS_LOG, pParent) {}
+CProcessLogDlg::CProcessLogDlg(CWinWnd* pParent) : CDialog(IDD_PROCESS_LOG, pParent) {
+    m_pszHelpTopic = "log.htm";
+}
 
 CProcessLogDlg::~CProcessLogDlg() = default;
 

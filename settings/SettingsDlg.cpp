@@ -2,7 +2,9 @@
 
 #include "resources/resource.h"
 
-CSettingsDlg::CSettingsDlg(CWinWnd* pParent) : CDialog(IDD_SETTINGS, pParent) {}
+CSettingsDlg::CSettingsDlg(CWinWnd* pParent) : CDialog(IDD_SETTINGS, pParent) {
+    m_pszHelpTopic = "settings.htm";
+}
 
 CSettingsDlg::~CSettingsDlg() = default;
 

@@ -116,6 +116,14 @@ void CBrevixApp::OnUpdateSettings(CCmdUI* pCmdUI) {
     pCmdUI->Enable(TRUE);
 }
 
+void CBrevixApp::ShowHelpTopic(const char* pszTopic) {
+    HtmlHelpFunc htmlHelp = BindHtmlHelp();
+    if (htmlHelp == nullptr) return;
+    HWND hMain = m_pMainWnd != nullptr ? m_pMainWnd->GetSafeHwnd() : nullptr;
+    // (also before start-up has made the path the .chm: a too-large start-up file offers help)
+    htmlHelp(hMain, (MakeHelpPath(m_pszHelpFilePath) + "::/" + pszTopic).c_str(), 0 /* display a topic */, 0);
+}
+
 void CBrevixApp::OnHelpContents() {
     HtmlHelpFunc htmlHelp = BindHtmlHelp();
     if (htmlHelp == nullptr) return;

@@ -23,6 +23,7 @@ protected:
     void OnSettings();
     void OnUpdateSettings(CCmdUI* pCmdUI);
     void OnHelpContents();
+    void ShowHelpTopic(const char* pszTopic) override;
 
 private:
     ChunkSettings* m_pSettings;  // the process-wide record; not owned

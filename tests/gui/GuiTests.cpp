@@ -162,6 +162,11 @@ void Limits() {
     CHECK(OpenWithDialog(WriteFile("fits.xml", text)) && TitleIs("fits.xml - Brevix"));
     CHECK(GetWindowTextLengthA(ViewEdit()) == static_cast<int>(1048575 + 1048575 / 80));
     CHECK(OpenWithDialog(WriteFile("large.xml", text + "z")));
+    // Its box's Help button opens the help (the program's .chm) and leaves the box.
+    HWND hBox = WaitForDialog("Brevix"), hHelp = nullptr;
+    PostMessageA(FindWindowExA(hBox, nullptr, "Button", "Help"), BM_CLICK, 0, 0);
+    CHECK(WaitFor([&] { return IsWindowVisible(hHelp = FindWindowA(nullptr, "Brevix Help")) != 0; }, 10000));
+    PostMessageA(hHelp, WM_CLOSE, 0, 0);
     CHECK_EQ(AnswerMessageBox(), "The file is too large to open.");
     CHECK(TitleIs("Untitled - Brevix"));
     // An empty file opens with its name and can be processed.

@@ -264,6 +264,8 @@ void Enabling() {
              std::string("xml|") + kDefaultPreamble);
     CHECK_EQ(Observed(hDlg), Expected(4, true));
     CHECK(FocusWindow() == GetDlgItem(hDlg, IDC_OVERWRITE) && !IsWindowEnabled(g_frame));
+    PressKeys({VK_F1}, hDlg); // F1 opens the help, the dialog stays
+    CHECK(WaitFor([] { return IsWindowVisible(FindWindowA(nullptr, "Brevix Help")) != 0; }, 10000) && IsWindow(hDlg));
     CHECK(PressButton(hDlg, IDOK));
     CHECK_EQ(ProfileValues(), "");
     ChunkSettings& settings = *GetChunkSettings();
