@@ -206,8 +206,18 @@ bool RunChunker(Chunker& chunker, const CString& source, const CString& folder, 
     return false;
 }
 
-// Tells err what a run's log does not say by itself: that it cut nothing, and why that may be.
+// Tells err what a run's log does not say by itself: how many files failed of each kind and the
+// system's reason, that it cut nothing, and why that may be.
 void ReportOutcome(const Chunker& chunker, const CString& source, std::ostream& err) {
+    static const char* const kWhat[][2] = {{"source not opened", "source not opened"},
+                                           {"chunk file not opened", "chunk files not opened"},
+                                           {"sub-folder not created", "sub-folders not created"},
+                                           {"chunk file not written", "chunk files not written"}};
+    for (const Chunker::FileFailures& each : chunker.GetFileFailures()) {
+        err << "brevix-cli: " << each.count << " " << kWhat[static_cast<int>(each.kind)][each.count > 1 ? 1 : 0];
+        if (!each.reason.empty()) err << ": " << each.reason;
+        err << " (" << (each.count > 1 ? "the first: " : "") << each.firstPath << ")\n";
+    }
     if (chunker.FoundNoChunk()) {
         CString tags;
         for (const CString& tag : chunker.GetLevelTags())

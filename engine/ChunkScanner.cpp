@@ -116,7 +116,8 @@ void Chunker::ScanText(const CString& outputFolder, const CString& preamble) {
     // Chunks still open at the end keep what they hold: no closing tag, postamble or log line.
     while (!m_open.empty()) {
         ChunkFile& chunk = m_open.back();
-        if (chunk.stream.IsOpen() && !chunk.stream.Finish()) LogFailure("Unable to write file: " + chunk.path);
+        if (chunk.stream.IsOpen() && !chunk.stream.Finish())
+            LogFileFailure(FailureKind::FileNotWritten, chunk.path, chunk.stream.GetErrorText());
         m_open.pop_back();
     }
     m_searches.clear();
@@ -153,19 +154,21 @@ void Chunker::StartChunk(const CString& folder, const CString& preamble, const C
         CString subfolder = FolderOf(chunkPath.path, false);
         if (!IsFolder(subfolder)) {
             // Another run may make the folder first: then it is there, as if it had been before.
+            ClearSystemError();
             bool created = CreateFolder(subfolder);
+            const CString reason = created ? CString() : SystemErrorText();
             if (created || !IsFolder(subfolder)) {
                 if (created)
                     LogLine("Created sub-folder: " + subfolder);
                 else
-                    LogFailure("Unable to create sub-folder: " + subfolder);
+                    LogFileFailure(FailureKind::FolderNotCreated, subfolder, reason);
                 LogLine();
             }
         }
     }
     chunk.path = OpenChunkFile(chunkPath, chunk.stream);
     if (!chunk.stream.IsOpen()) {
-        LogFailure("Unable to open file: " + chunk.path);
+        LogFileFailure(FailureKind::FileNotOpened, chunk.path, chunk.stream.GetErrorText());
         return;
     }
     if (m_options.GetEmitPreamble() && !preamble.empty()) chunk.stream.Write(preamble);
@@ -187,7 +190,7 @@ void Chunker::EndChunk(uint64_t tagBegin, uint64_t tagEnd) {
             LogLine(chunk.path);
             ++m_progress.filesWritten;
         } else {
-            LogFailure("Unable to write file: " + chunk.path);
+            LogFileFailure(FailureKind::FileNotWritten, chunk.path, chunk.stream.GetErrorText());
         }
     }
     m_open.pop_back();

@@ -4,6 +4,7 @@
 #include "platform/LocalTime.h"
 #include "platform/TextMode.h"
 
+#include <algorithm>
 #include <cstring>
 
 CString Chunker::Process(const CString& sourcePath, const CString& outputFolder) {
@@ -12,6 +13,7 @@ CString Chunker::Process(const CString& sourcePath, const CString& outputFolder)
     m_bInterrupted = false;
     m_bChunkFound = m_bNoChunk = false;
     m_strCaseVariant.clear();
+    m_failures.clear();
     m_progress = ChunkProgress();
     LogLine("Process Log - " + FormatLocalTime("%x %X"));
     LogLine();
@@ -52,6 +54,18 @@ void Chunker::LogLine(const CString& text) {
     AddLine(text, false);
 }
 
+void Chunker::LogFileFailure(FailureKind kind, const CString& path, const CString& reason) {
+    static const char* const kLines[] = {"Unable to open file: ", "Unable to open file: ",
+                                         "Unable to create sub-folder: ", "Unable to write file: "};
+    LogFailure(kLines[static_cast<int>(kind)] + path);
+    auto same = [kind](const FileFailures& each) { return each.kind == kind; };
+    auto known = std::find_if(m_failures.begin(), m_failures.end(), same);
+    if (known == m_failures.end())
+        m_failures.push_back({kind, 1, path, reason});
+    else
+        ++known->count;
+}
+
 void Chunker::LogFailure(const CString& text) {
     m_bFailed = true;
     AddLine(text, true);
@@ -81,8 +95,9 @@ void Chunker::SplitKeyText(const CString& text, CStringList& list) {
 
 bool Chunker::OpenSource(const CString& path) {
     m_bSourceIdentity = false;
+    ClearSystemError();
     if (!m_source.Open(path)) {
-        LogFailure("Unable to open file: " + path);
+        LogFileFailure(FailureKind::SourceNotOpened, path, SystemErrorText());
         return false;
     }
     // Asked of the open file, so that no link or other spelling of its path can hide it.

@@ -69,6 +69,15 @@ public:
     // True when the last run logged a failure (bad input, no chunk level tag found in the whole
     // source, or a file or folder not made).
     bool HadFailure() const { return m_bFailed; }
+    // The files and folders of the last run that failed, by kind, each kind in the order first
+    // met: how many, the first one's path and the system's reason for it (empty when unknown).
+    enum class FailureKind { SourceNotOpened, FileNotOpened, FolderNotCreated, FileNotWritten };
+    struct FileFailures {
+        FailureKind kind;
+        size_t count;
+        CString firstPath, reason;
+    };
+    const std::vector<FileFailures>& GetFileFailures() const { return m_failures; }
     // True when the last run read the whole source and found no chunk level tag in it; it then
     // logged "No chunk level tag found: " and the chunk level tag text.
     bool FoundNoChunk() const { return m_bNoChunk; }
@@ -139,6 +148,8 @@ private:
     static void SplitKeyText(const CString& text, CStringList& list);
     void LogFailure(const CString& text);
     void AddLine(const CString& text, bool failure);
+    // Logs the failure of kind at path ("Unable to open file: " and the path, ...) and counts it.
+    void LogFileFailure(FailureKind kind, const CString& path, const CString& reason);
     bool IsLevelTag(const CString& name) const;
     void NoteCaseVariant(const CString& name);
     bool ReadLevelTagName(const char* begin, const char* end, CString& name) const;
@@ -178,6 +189,7 @@ private:
     bool m_bChunkFound = false;                         // a chunk started in this run
     bool m_bNoChunk = false;                            // this run read all and started no chunk
     CString m_strCaseVariant;                           // see GetCaseVariant
+    std::vector<FileFailures> m_failures;               // see GetFileFailures
     const std::atomic<bool>* m_stop = nullptr;          // the stop flag, when one is given
     std::function<void(const ChunkProgress&)> m_report; // the progress report, when one is given
     std::function<void(const CString&, bool)> m_sink;   // where log lines go, when not kept

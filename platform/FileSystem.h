@@ -27,6 +27,13 @@ bool IsFolder(const CString& path);
 // separator and a drive's root are fine here).
 bool FolderExists(const CString& path);
 
+// Forgets the reason of the last failed system call, so that SystemErrorText names only a later
+// one.
+void ClearSystemError();
+// The reason of the last failed system call on this thread in the system's words (strerror of
+// errno; on Windows FormatMessage of GetLastError), or empty when none was set since the clear.
+CString SystemErrorText();
+
 // Creates one folder level (a missing parent is not created); true on success.
 bool CreateFolder(const CString& path);
 

@@ -5,6 +5,7 @@
 #include "IoFaults.h"
 
 #include <cerrno>
+#include <cstring>
 #include <dirent.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -81,6 +82,14 @@ bool IsFolder(const CString& path) {
 bool FolderExists(const CString& path) {
     struct stat info;
     return !path.empty() && stat(path.c_str(), &info) == 0 && S_ISDIR(info.st_mode);
+}
+
+void ClearSystemError() {
+    errno = 0;
+}
+
+CString SystemErrorText() {
+    return errno != 0 ? CString(std::strerror(errno)) : CString();
 }
 
 bool CreateFolder(const CString& path) {

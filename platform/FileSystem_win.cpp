@@ -5,6 +5,8 @@
 
 #include "Win32.h"
 
+#include <cerrno>
+#include <cstring>
 #include <io.h>
 
 bool FindExists(const CString& path) {
@@ -28,6 +30,26 @@ bool FolderExists(const CString& path) {
     DWORD attributes = GetFileAttributesA(path.c_str());
     return !path.empty() && attributes != INVALID_FILE_ATTRIBUTES &&
            (attributes & FILE_ATTRIBUTE_DIRECTORY) != 0;
+}
+
+void ClearSystemError() {
+    SetLastError(0);
+    errno = 0;
+}
+
+CString SystemErrorText() {
+    const DWORD code = GetLastError();
+    if (code == 0) return errno != 0 ? CString(std::strerror(errno)) : CString();
+    char* text = nullptr;
+    DWORD length = FormatMessageA(FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM |
+                                      FORMAT_MESSAGE_IGNORE_INSERTS,
+                                  nullptr, code, 0, reinterpret_cast<char*>(&text), 0, nullptr);
+    CString message = length != 0 ? CString(text, length) : "system error " + std::to_string(code);
+    LocalFree(text);
+    while (!message.empty() && (message.back() == '\n' || message.back() == '\r' || message.back() == '.' ||
+                                message.back() == ' '))
+        message.pop_back();
+    return message;
 }
 
 bool CreateFolder(const CString& path) {

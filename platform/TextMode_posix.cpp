@@ -14,6 +14,7 @@ std::FILE* OpenForTextRead(const CString& path) {
     struct stat info;
     if (fstat(fileno(stream), &info) != 0 || S_ISDIR(info.st_mode)) {
         std::fclose(stream);
+        errno = EISDIR;
         return nullptr;
     }
     return stream;

@@ -19,7 +19,8 @@ TextOutStream::~TextOutStream() {
 
 TextOutStream::TextOutStream(TextOutStream&& other) noexcept
     : m_pStream(std::exchange(other.m_pStream, nullptr)), m_buffer(std::move(other.m_buffer)),
-      m_bFailed(other.m_bFailed), m_strPath(std::move(other.m_strPath)), m_strTarget(std::move(other.m_strTarget)) {}
+      m_bFailed(other.m_bFailed), m_strPath(std::move(other.m_strPath)), m_strTarget(std::move(other.m_strTarget)),
+      m_strError(std::move(other.m_strError)) {}
 
 TextOutStream& TextOutStream::operator=(TextOutStream&& other) noexcept {
     if (this != &other) {
@@ -32,6 +33,7 @@ TextOutStream& TextOutStream::operator=(TextOutStream&& other) noexcept {
         m_bFailed = other.m_bFailed;
         m_strPath = std::move(other.m_strPath);
         m_strTarget = std::move(other.m_strTarget);
+        m_strError = std::move(other.m_strError);
     }
     return *this;
 }
@@ -40,10 +42,19 @@ OpenResult TextOutStream::Open(const CString& path) {
     if (m_pStream != nullptr) return OpenResult::Failed;
     m_bFailed = false;
     m_strTarget.clear();
-    if (IoFaults::ShouldFail(IoOp::Open) || g_openStreams >= MaxTextWriteStreams()) return OpenResult::Failed;
+    m_strError.clear();
+    if (IoFaults::ShouldFail(IoOp::Open)) return OpenResult::Failed;
+    if (g_openStreams >= MaxTextWriteStreams()) {
+        m_strError = "too many open files";
+        return OpenResult::Failed;
+    }
     OpenResult result = OpenResult::Failed;
+    ClearSystemError();
     m_pStream = OpenForTextWrite(path, result);
-    if (m_pStream == nullptr) return result;
+    if (m_pStream == nullptr) {
+        if (result == OpenResult::Failed) m_strError = SystemErrorText();
+        return result;
+    }
     ++g_openStreams;
     m_strPath = path;
     if (!m_buffer) m_buffer.reset(new char[kBufferSize]);
@@ -59,13 +70,22 @@ OpenResult TextOutStream::OpenReplacing(const CString& target, const CString& te
 
 void TextOutStream::Write(const char* data, size_t size) {
     if (m_pStream == nullptr || size == 0) return;
-    if (IoFaults::ShouldFail(IoOp::Write) || !WriteTextMode(m_pStream, data, size)) m_bFailed = true;
+    if (IoFaults::ShouldFail(IoOp::Write))
+        m_bFailed = true;
+    else if (!WriteTextMode(m_pStream, data, size))
+        Failed();
+}
+
+// Remembers a failure that the system has just reported, with its reason when it is the first.
+void TextOutStream::Failed() {
+    if (!m_bFailed && m_strError.empty()) m_strError = SystemErrorText();
+    m_bFailed = true;
 }
 
 bool TextOutStream::Close() {
     if (m_pStream == nullptr) return !m_bFailed;
     bool failed = IoFaults::ShouldFail(IoOp::Close);
-    if (std::fclose(m_pStream) != 0) failed = true;
+    if (std::fclose(m_pStream) != 0) Failed();
     m_pStream = nullptr;
     --g_openStreams;
     return !(failed || m_bFailed);
@@ -77,7 +97,12 @@ bool TextOutStream::Finish() {
     if (m_strTarget.empty()) return Close();
     FileIdentity written;
     const bool known = GetStreamIdentity(m_pStream, written);
-    bool finished = Close() && !IoFaults::ShouldFail(IoOp::Rename) && ReplaceEntry(m_strPath, m_strTarget);
+    bool finished = Close() && !IoFaults::ShouldFail(IoOp::Rename);
+    if (finished) {
+        ClearSystemError();
+        finished = ReplaceEntry(m_strPath, m_strTarget);
+        if (!finished) m_strError = SystemErrorText();
+    }
     if (!finished && known) RemoveIfSameFile(m_strPath, written);
     m_strTarget.clear();
     return finished;

@@ -37,6 +37,9 @@ public:
     // Closes the stream and removes the file it wrote (an unfinished file); true when the file is
     // gone. A file put in its place by someone else meanwhile stays. A replace's target stays.
     bool CloseAndRemove();
+    // The system's reason for the first failure of the last Open, a write, Close or Finish (empty
+    // when there was none or the system gave none).
+    const CString& GetErrorText() const { return m_strError; }
 
     TextOutStream(TextOutStream&& other) noexcept;
     TextOutStream& operator=(TextOutStream&& other) noexcept;
@@ -44,9 +47,12 @@ public:
     TextOutStream& operator=(const TextOutStream&) = delete;
 
 private:
+    void Failed();
+
     std::FILE* m_pStream = nullptr;
     std::unique_ptr<char[]> m_buffer; // the stream's buffer, large enough for most chunks at once
     bool m_bFailed = false;
     CString m_strPath;   // the file written
     CString m_strTarget; // the entry it replaces when finished (empty: none)
+    CString m_strError;  // see GetErrorText
 };

@@ -8,9 +8,16 @@
 #include "platform/IoFaults.h"
 #include "platform/ProfileStore.h"
 
+#include <cerrno>
+#include <cstdlib>
+#include <cstring>
 #include <filesystem>
 #include <regex>
 #include <sstream>
+
+#ifndef _WIN32
+#include <unistd.h>
+#endif
 
 namespace {
 
@@ -67,8 +74,9 @@ TEST_F(CommandLine, StatusOutputAndFilesFollowTheArguments) {
          "no chunk level tag (chapter) found in " + m_source + "\n", {}},
         {{"-q", "-t", "Topic,x", m_source, m_out}, 1, "No chunk level tag found: Topic,x" + E,
          "(Topic, x) found in " + m_source + "\nbrevix-cli: the source has 'topic';", {}},
-        {{m_scratch / "missing.xml", m_out}, 1, "Unable to open file: " + m_scratch / "missing.xml", "", {}},
-        {{m_scratch.Path(), m_out}, 1, "Unable to open file: " + m_scratch.Path(), "", {}},
+        {{m_scratch / "missing.xml", m_out}, 1, "Unable to open file: " + m_scratch / "missing.xml",
+         "brevix-cli: 1 source not opened: ", {}},
+        {{m_scratch.Path(), m_out}, 1, "Unable to open file: " + m_scratch.Path(), "not opened: ", {}},
         {{"--", dash, m_out}, 0, "0001.xml" + E, "", {"0001.xml"}},
         {{"--help"}, 0, "brevix-cli [OPTIONS] SOURCE OUTPUT_FOLDER", "", {}},
         {{"--version"}, 0, "brevix-cli 1.4\n", "", {}},
@@ -253,6 +261,30 @@ TEST_F(CommandLine, StoppedRunKeepsWholeFilesOnly) {
 }
 
 #ifndef _WIN32
+// A folder the run cannot write to (immutable for root, which file modes do not stop): the log's
+// lines as they are, then on standard error each kind of failure with its count, the system's
+// reason and its first path. The folder is always made writable again.
+TEST_F(CommandLine, FailuresEndWithTheirCountReasonAndFirstPath) {
+    const bool root = geteuid() == 0;
+    const CString quoted = "'" + m_out + "'";
+    if (root && std::system(("chattr +i " + quoted + " 2>/dev/null").c_str()) != 0)
+        GTEST_SKIP() << "no chattr +i here";
+    if (!root) std::filesystem::permissions(m_out, std::filesystem::perms::owner_exec | std::filesystem::perms::owner_read);
+    struct Undo {
+        CString command;
+        ~Undo() { EXPECT_EQ(std::system(command.c_str()), 0); }
+    } undo{root ? "chattr -i " + quoted : "chmod 700 " + quoted};
+    const CString denied = std::strerror(root ? EPERM : EACCES), out = m_out + kPathSeparator;
+    EXPECT_EQ(Cli({"-t", "topic section", "-k", "title id", "-s", "subfolders=yes", m_source, m_out}), 1);
+    EXPECT_NE(Out().find("Unable to create sub-folder: " + out + "topic\n\nUnable to open file: " + out + "topic/A.xml\n"),
+              CString::npos) << Out();
+    EXPECT_EQ(Err(), "brevix-cli: 2 sub-folders not created: " + denied + " (the first: " + out + "topic)\n" +
+                         "brevix-cli: 2 chunk files not opened: " + std::strerror(ENOENT) + " (the first: " + out +
+                         "topic/A.xml)\n");
+    EXPECT_EQ(Cli({"-q", m_source, m_out}), 1);
+    EXPECT_EQ(Err(), "brevix-cli: 1 chunk file not opened: " + denied + " (" + out + "A.xml)\n");
+}
+
 // The INI file as people write it: {file text, the "ext" value read, the lines reported}.
 TEST_F(CommandLine, ProfileLinesAreReadAsPeopleWriteThemAndUnusableOnesReported) {
     const struct {
