@@ -6,9 +6,10 @@
 #include "TextMode.h"
 
 #include <cstring>
+#include <vector>
 
 CStdioFile::~CStdioFile() {
-    if (m_pStream != nullptr) std::fclose(m_pStream);
+    Abort();
 }
 
 bool CStdioFile::Open(const CString& path) {
@@ -20,6 +21,9 @@ bool CStdioFile::Open(const CString& path) {
     m_position = 0;
     m_bEnd = m_bMoved = false;
     m_bSeekable = IsRegularStream(m_pStream) && SeekTextRead(m_pStream, 0);
+    // Without a spill (no temporary file here) a look-ahead must hold what it reads.
+    if (!m_bSeekable) m_pSpill = std::tmpfile();
+    m_spillBase = m_spillSize = 0;
     return true;
 }
 
@@ -32,11 +36,11 @@ void CStdioFile::ThrowReadError() const {
 }
 
 // One block of converted text from the stream's place into dst, capped for tests; read errors throw.
-size_t CStdioFile::ReadConverted(char* dst, size_t size, bool& atEnd, uint64_t& position) {
+size_t CStdioFile::ReadConverted(std::FILE* stream, char* dst, size_t size, bool& atEnd, uint64_t& position) {
     if (s_readBlockLimit != 0 && size > s_readBlockLimit) size = s_readBlockLimit;
     if (IoFaults::ShouldFail(IoOp::Read)) ThrowReadError();
     bool error = false;
-    size_t got = ReadTextMode(m_pStream, dst, size, atEnd, error, position);
+    size_t got = ReadTextMode(stream, dst, size, atEnd, error, position);
     if (error) ThrowReadError();
     return got;
 }
@@ -47,24 +51,59 @@ size_t CStdioFile::Read(char* dst, size_t size) {
         if (!SeekTextRead(m_pStream, m_position)) ThrowReadError();
         m_bMoved = false;
     }
-    size_t got = ReadConverted(dst, size, m_bEnd, m_position);
+    size_t got = m_position < m_spillBase + m_spillSize ? ReadSpilled(m_position, dst, size, m_bEnd, m_position)
+                                                         : ReadConverted(m_pStream, dst, size, m_bEnd, m_position);
+    if (m_position >= m_spillBase + m_spillSize) m_spillSize = 0; // all taken again: the spill starts over
     if (got == 0) m_bEnd = true;
     return got;
+}
+
+void CStdioFile::SeekSpill(uint64_t at) {
+    if (!SeekTextRead(m_pSpill, at)) ThrowReadError();
+}
+
+// Text of the spill from the source's position at, which it holds.
+size_t CStdioFile::ReadSpilled(uint64_t at, char* dst, size_t size, bool& atEnd, uint64_t& next) {
+    SeekSpill(at - m_spillBase);
+    next = at;
+    return ReadConverted(m_pSpill, dst, size, atEnd, next);
 }
 
 size_t CStdioFile::ReadAhead(uint64_t at, char* dst, size_t size, uint64_t& next) {
     next = at;
     if (m_pStream == nullptr || size == 0) return 0;
+    bool atEnd = false;
+    if (!m_bSeekable) {
+        // What the pipe gives from here on is added to the spill first; a CR at its end brings
+        // the next byte with it, so that a CR LF pair is never split between the spill and the pipe.
+        if (m_spillSize == 0) m_spillBase = m_position;
+        if (at == m_spillBase + m_spillSize) {
+            if (s_readBlockLimit != 0 && size > s_readBlockLimit) size = s_readBlockLimit;
+            std::vector<char> raw(size + 1);
+            size_t got = std::fread(raw.data(), 1, size, m_pStream);
+            if (kTextModeConverts && got != 0 && raw[got - 1] == '\r') {
+                int c = std::getc(m_pStream);
+                if (c != EOF) raw[got++] = static_cast<char>(c);
+            }
+            if (std::ferror(m_pStream)) ThrowReadError();
+            if (got == 0) return 0;
+            SeekSpill(m_spillSize);
+            if (std::fwrite(raw.data(), 1, got, m_pSpill) != got) ThrowReadError();
+            m_spillSize += got;
+        }
+        return ReadSpilled(at, dst, size, atEnd, next);
+    }
     m_bMoved = true;
     if (!SeekTextRead(m_pStream, at)) ThrowReadError();
-    bool atEnd = false;
-    return ReadConverted(dst, size, atEnd, next);
+    return ReadConverted(m_pStream, dst, size, atEnd, next);
 }
 
 void CStdioFile::Close() {
     if (m_pStream == nullptr) return;
     std::FILE* stream = m_pStream;
     m_pStream = nullptr;
+    if (m_pSpill != nullptr) std::fclose(m_pSpill);
+    m_pSpill = nullptr;
     bool failed = IoFaults::ShouldFail(IoOp::Close);
     if (std::fclose(stream) != 0 || failed)
         throw CFileException("An error occurred while closing " + m_strPath + ".");
@@ -73,6 +112,8 @@ void CStdioFile::Close() {
 void CStdioFile::Abort() {
     if (m_pStream != nullptr) std::fclose(m_pStream);
     m_pStream = nullptr;
+    if (m_pSpill != nullptr) std::fclose(m_pSpill);
+    m_pSpill = nullptr;
 }
 
 CString CStdioFile::GetFileName() const {

@@ -28,8 +28,9 @@ public:
     // began or ended, without moving where the next Read begins; next becomes the position after
     // what was read. 0 only at the end of the text. A read error throws CFileException.
     size_t ReadAhead(uint64_t at, char* dst, size_t size, uint64_t& next);
-    // True when the file can be read ahead: a regular file, not a pipe or a device.
-    bool CanReadAhead() const { return m_bSeekable; }
+    // True when the file can be read ahead: a regular file, or a pipe or a device whose text read
+    // ahead goes to a temporary file (the spill), from which the following Reads take it again.
+    bool CanReadAhead() const { return m_bSeekable || m_pSpill != nullptr; }
 
     // Closes the file; a close error throws CFileException. Closing a closed file does nothing.
     void Close();
@@ -54,7 +55,9 @@ public:
 
 private:
     // Helpers
-    size_t ReadConverted(char* dst, size_t size, bool& atEnd, uint64_t& position);
+    size_t ReadConverted(std::FILE* stream, char* dst, size_t size, bool& atEnd, uint64_t& position);
+    size_t ReadSpilled(uint64_t at, char* dst, size_t size, bool& atEnd, uint64_t& next);
+    void SeekSpill(uint64_t at);
     [[noreturn]] void ThrowReadError() const;
 
     // Member variables
@@ -64,5 +67,10 @@ private:
     bool m_bEnd = false;     // the text reached its end (the file's end or a Ctrl-Z)
     bool m_bMoved = false;   // a look-ahead moved the stream away from m_position
     bool m_bSeekable = false;
+    // A source that cannot seek: the bytes read ahead of m_position, [m_spillBase, m_spillBase +
+    // m_spillSize) of the source, in the spill from its start.
+    std::FILE* m_pSpill = nullptr;
+    uint64_t m_spillBase = 0;
+    uint64_t m_spillSize = 0;
     static inline size_t s_readBlockLimit = 0;
 };

@@ -7,6 +7,8 @@
 
 #ifndef _WIN32
 #include <sys/resource.h>
+#include <sys/stat.h>
+#include <thread>
 #endif
 
 namespace fs = std::filesystem;
@@ -145,6 +147,25 @@ TEST_F(Robustness, LimitsOfTheSystemAreLoggedFailures) {
     ASSERT_EQ(result.files.size(), 1u);
     EXPECT_EQ(result.files.begin()->second.size(), Stored(Settings().GetPreamble()).size() + 7 + (8u << 20) + 8);
 }
+
+#ifndef _WIN32
+// A source that is a pipe: what a look-ahead reads goes to a temporary file and is read again from
+// there, so the run makes the same files as from a file, whatever the block boundaries.
+TEST_F(Robustness, PipeSourceMakesTheFilesOfTheFile) {
+    CStdioFile::SetReadBlockLimit(16);
+    std::map<CString, CString> fromFile;
+    for (const auto& [path, bytes] : RunInto(m_scratch / "file").files)
+        fromFile[path.substr(m_scratch.Path().size() + 5)] = bytes;
+    m_source = m_scratch / "fifo.xml";
+    ASSERT_EQ(mkfifo(m_source.c_str(), 0666), 0);
+    std::thread writer([&] { WriteBytes(m_source, FaultSource()); });
+    RunResult fromPipe = RunInto(m_scratch / "pipe");
+    writer.join();
+    ASSERT_EQ(fromPipe.files.size(), fromFile.size());
+    for (const auto& [path, bytes] : fromPipe.files)
+        EXPECT_EQ(bytes, fromFile[path.substr(m_scratch.Path().size() + 5)]) << path;
+}
+#endif
 
 // A source cut short while it is read, after a look-ahead found a chunk's end in the part that
 // goes: the run ends with what it could read.
