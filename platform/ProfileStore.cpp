@@ -39,7 +39,7 @@ CString EscapeProfileValue(const CString& value) {
     for (size_t i = 0; i < value.size(); ++i) {
         char c = value[i];
         switch (c) {
-        case ' ': text += i == 0 ? "\\s" : " "; break;
+        case ' ': text += i == 0 || i + 1 == value.size() || value[i + 1] == '\0' ? "\\s" : " "; break;
         case '\n': text += "\\n"; break;
         case '\r': text += "\\r"; break;
         case '\t': text += "\\t"; break;

@@ -6,6 +6,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <fcntl.h>
 #include <pwd.h>
 #include <set>
 #include <sys/stat.h>
@@ -31,14 +32,24 @@ CString ConfigHome() {
 struct IniText {
     CStringList lines;
     bool bom = false;
-    int error = 0; // the errno of a file that exists but could not be read
+    int error = 0; // the errno of a file that exists but could not be read, or kNotAFile
 };
+const int kNotAFile = -1; // a folder, a FIFO, a device: not read
 
 IniText ReadIni(const CString& path) {
     IniText ini;
-    std::FILE* in = std::fopen(path.c_str(), "rb");
+    // Opened without waiting (a FIFO), and read only when it is a regular file.
+    int fd = open(path.c_str(), O_RDONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC);
+    struct stat info;
+    if (fd < 0 || fstat(fd, &info) != 0 || !S_ISREG(info.st_mode)) {
+        ini.error = fd < 0 ? (errno != ENOENT ? errno : 0) : kNotAFile;
+        if (fd >= 0) close(fd);
+        return ini;
+    }
+    std::FILE* in = fdopen(fd, "rb");
     if (in == nullptr) {
-        if (errno != ENOENT) ini.error = errno;
+        ini.error = errno;
+        close(fd);
         return ini;
     }
     CString text;
@@ -110,8 +121,7 @@ IniLine ParseLine(const CString& raw) {
     line.name = Trim(text.substr(0, equals));
     if (line.name.empty()) return line;
     line.kind = IniLine::kEntry;
-    size_t value = text.find_first_not_of(" \t", equals + 1);
-    if (value != CString::npos) line.value = text.substr(value);
+    line.value = Trim(text.substr(equals + 1));
     return line;
 }
 
@@ -203,8 +213,8 @@ CString UserProfile::GetProfileString(const CString& section, const CString& ent
 CStringList UserProfile::GetUnusableLines() const {
     IniText ini = ReadIni(m_strLocation);
     if (ini.error != 0)
-        return {m_strLocation +
-                ": cannot be read, so every value takes its default: " + std::strerror(ini.error)};
+        return {m_strLocation + ": cannot be read, so every value takes its default: " +
+                (ini.error == kNotAFile ? "not a regular file" : std::strerror(ini.error))};
     std::vector<IniLine> lines = ParseIni(ini);
     CStringList unusable;
     for (size_t i = 0; i < lines.size(); ++i)

@@ -28,6 +28,22 @@ CStringList UserProfile::GetValueNames(const CString& section) const {
     return names;
 }
 
+CString UserProfile::GetOtherType(const CString& section, const CString& entry) const {
+    HKEY key;
+    CString path = m_strLocation + "\\" + section, type;
+    if (RegOpenKeyExA(HKEY_CURRENT_USER, path.c_str(), 0, KEY_QUERY_VALUE, &key) != ERROR_SUCCESS) return type;
+    DWORD kind = 0;
+    if (RegQueryValueExA(key, entry.c_str(), nullptr, &kind, nullptr, nullptr) == ERROR_SUCCESS && kind != REG_SZ &&
+        kind != REG_EXPAND_SZ) {
+        const char* names[] = {"REG_NONE", "REG_SZ", "REG_EXPAND_SZ", "REG_BINARY", "REG_DWORD",
+                               "REG_DWORD_BIG_ENDIAN", "REG_LINK", "REG_MULTI_SZ", "REG_RESOURCE_LIST",
+                               "REG_FULL_RESOURCE_DESCRIPTOR", "REG_RESOURCE_REQUIREMENTS_LIST", "REG_QWORD"};
+        type = kind < sizeof names / sizeof names[0] ? names[kind] : "type " + std::to_string(kind);
+    }
+    RegCloseKey(key);
+    return type;
+}
+
 CString UserProfile::GetProfileString(const CString& section, const CString& entry,
                                       const CString& def) const {
     HKEY key;

@@ -92,6 +92,12 @@ CString ClosestOptionName(const CString& name, bool withKeyTexts) {
 
 CStringList CheckStoredSettings(const ProfileStore& profile) {
     CStringList messages;
+    for (const CString& name : SettingNames(true)) {
+        const CString type = profile.GetOtherType(kSettingsSection, name);
+        if (!type.empty())
+            messages.push_back("setting '" + name + "' is stored as " + type +
+                               ", not as a string, so it takes its default");
+    }
     for (const CString& name : profile.GetValueNames(kSettingsSection)) {
         const CString closest = ClosestOptionName(name, true);
         if (!closest.empty() && EditDistance(name, closest) == 0) continue; // a setting's name in any case

@@ -34,9 +34,10 @@ bool IsFlagOption(const CString& name);
 // The profile value name of an option (or, withKeyTexts, also "tag" and "attrs") nearest to
 // name by the edits that turn one into the other, when it is near; else empty.
 CString ClosestOptionName(const CString& name, bool withKeyTexts);
-// What a load passes over without a word, one message each: a value of section "Settings" whose
-// name is no setting's (in any letter case, as the profile reads names), and a flag that is
-// neither "yes" nor "no" (which reads as no).
+// What a load passes over without a word, one message each: a setting stored as something other
+// than a string (which takes its default), a value of section "Settings" whose name is no
+// setting's (in any letter case, as the profile reads names), and a flag that is neither "yes"
+// nor "no" (which reads as no).
 CStringList CheckStoredSettings(const ProfileStore& profile);
 
 // One line per option for help texts: its profile value name indented by indent, then from

@@ -295,7 +295,7 @@ TEST_F(CommandLine, ProfileLinesAreReadAsPeopleWriteThemAndUnusableOnesReported)
         {"[Settings]\next=txt\n", "txt", {}},
         {Bytes("[Settings]\next=t\0xt\n"), "t", {}},
         {"\xEF\xBB\xBF[Settings]\r\next=txt\r\n", "txt", {}},
-        {"[ settings ]\n  EXT  =\t txt \n", "txt ", {}},
+        {"[ settings ]\n  EXT  =\t txt \t\n", "txt", {}},
         {"; a note\n# a note\n\n[Settings]\next=txt\nExt=sec\n", "txt", {6}},
         {"[Other]\next=sec\n[Settings]\n[Other]\next=txt\n", "xml", {5}},
         {"ext=txt\n[Settings]\n", "xml", {1}},

@@ -7,6 +7,8 @@
 
 #ifdef _WIN32
 #include "platform/Win32.h"
+#else
+#include <sys/stat.h>
 #endif
 
 #include <filesystem>
@@ -64,12 +66,12 @@ TEST(Profile, ValuesSurviveAWriteAndAReadUpToTheirFirstNul) {
     EXPECT_TRUE(profile.WriteProfileString("Settings", "tag", ""));
     EXPECT_TRUE(profile.WriteProfileString("Other", "tag", "other"));
     EXPECT_TRUE(profile.WriteProfileString("Settings", "tag", "section"));
-    EXPECT_TRUE(profile.WriteProfileString("Settings", "prefix", Bytes(" p\0q")));
+    EXPECT_TRUE(profile.WriteProfileString("Settings", "prefix", Bytes(" p \0q")));
     EXPECT_EQ(profile.GetProfileString("Settings", "preamble", ""), multiLine);
     EXPECT_EQ(profile.GetProfileString("Settings", "tag", "topic"), "section");
     EXPECT_EQ(profile.GetProfileString("Other", "tag", ""), "other");
     EXPECT_EQ(profile.GetProfileString("Settings", "missing", "default"), "default");
-    EXPECT_EQ(profile.GetProfileString("Settings", "prefix", ""), " p");
+    EXPECT_EQ(profile.GetProfileString("Settings", "prefix", ""), " p ");
     EXPECT_EQ(profile.GetUnusableLines(), CStringList());
     CStringList names = profile.GetValueNames("Settings");
     std::sort(names.begin(), names.end());
@@ -82,7 +84,12 @@ TEST(Profile, ValuesSurviveAWriteAndAReadUpToTheirFirstNul) {
               ERROR_SUCCESS);
     RegSetValueExA(key, "ext", 0, REG_SZ, reinterpret_cast<const BYTE*>("ab\0c"), 4);
     RegSetValueExA(key, "postamble", 0, REG_SZ, reinterpret_cast<const BYTE*>("abc"), 3);
+    const DWORD no = 0; // a value of another type is named and read as missing
+    RegSetValueExA(key, "overwrite", 0, REG_DWORD, reinterpret_cast<const BYTE*>(&no), sizeof no);
     RegCloseKey(key);
+    EXPECT_EQ(profile.GetOtherType("Settings", "overwrite"), "REG_DWORD");
+    EXPECT_EQ(profile.GetOtherType("Settings", "ext"), "");
+    EXPECT_EQ(profile.GetProfileString("Settings", "overwrite", "yes"), "yes");
     EXPECT_EQ(profile.GetProfileString("Settings", "ext", ""), "ab");
     EXPECT_EQ(profile.GetProfileString("Settings", "postamble", ""), "abc");
 #else
@@ -96,12 +103,15 @@ TEST(Profile, ValuesSurviveAWriteAndAReadUpToTheirFirstNul) {
     EXPECT_TRUE(profile.WriteProfileString("Settings", "attrs", "b"));
     EXPECT_EQ(ReadBytes(profile.GetLocation()),
               "\xEF\xBB\xBF; mine\n[settings]\ntag=a\nbroken\nattrs=b\n\n[Other]\nx=1\n");
-    // A profile that cannot be read is reported and never replaced.
-    fs::remove(profile.GetLocation());
-    fs::create_directory(profile.GetLocation());
-    EXPECT_FALSE(profile.WriteProfileString("Settings", "tag", "a"));
-    EXPECT_EQ(profile.GetUnusableLines().size(), 1u);
-    EXPECT_TRUE(fs::is_directory(profile.GetLocation()));
+    // A profile that cannot be read (a folder; a FIFO, never waited on) is reported and never replaced.
+    for (bool fifo : {false, true}) {
+        fs::remove(profile.GetLocation());
+        fifo ? (void)mkfifo(profile.GetLocation().c_str(), 0600) : (void)fs::create_directory(profile.GetLocation());
+        EXPECT_FALSE(profile.WriteProfileString("Settings", "tag", "a"));
+        EXPECT_EQ(profile.GetProfileString("Settings", "tag", "topic"), "topic");
+        EXPECT_EQ(profile.GetUnusableLines().size(), 1u);
+        EXPECT_EQ(fs::status(profile.GetLocation()).type(), fifo ? fs::file_type::fifo : fs::file_type::directory);
+    }
 #endif
 }
 
