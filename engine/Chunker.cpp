@@ -41,6 +41,10 @@ CString Chunker::Process(const CString& sourcePath, const CString& outputFolder)
             m_source.Abort();
             throw;
         }
+        // Another program cut the source short or wrote on while it was read: what the run made
+        // of it is kept, but the run did not cut the source as it was or is.
+        if (!m_bInterrupted && m_source.GetLength() != m_progress.sourceBytes)
+            LogFailure("Unable to read file: " + sourcePath + " (the source changed while it was read)");
         CloseSource();
         if (!m_bChunkFound && !m_bInterrupted) {
             m_bNoChunk = true;

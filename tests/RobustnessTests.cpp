@@ -167,22 +167,26 @@ TEST_F(Robustness, PipeSourceMakesTheFilesOfTheFile) {
 }
 #endif
 
-// A source cut short while it is read, after a look-ahead found a chunk's end in the part that
-// goes: the run ends with what it could read.
-TEST_F(Robustness, SourceCutShortDuringTheRunEndsIt) {
+// A source cut short or grown while it is read (the first after a look-ahead found a chunk's end in
+// the part that goes): the run ends with what it read, keeps the files it wrote and reports it.
+TEST_F(Robustness, SourceThatChangesLengthDuringTheRunIsAFailure) {
     ResetSettings();
-    const CString kept = "<topic><title>A</title><topic>";
-    WriteBytes(m_source, kept + CString(10000, 'x') + "</topic></topic>"); // beyond the stream's buffer
-    CStdioFile::SetReadBlockLimit(16);
-    Chunker chunker = NewChunker();
-    chunker.SetProgressReport([&](const ChunkProgress& progress) {
-        if (progress.bytesRead == 48) fs::resize_file(m_source, kept.size());
-    });
-    const CString out = m_scratch / "cut";
-    fs::create_directories(out);
-    CString log = chunker.Process(m_source, out);
-    EXPECT_EQ(LogBody(log).size(), 4u) << log;
-    EXPECT_EQ(ListFolder(out), (std::vector<CString>{"0001.xml", "A.xml"}));
+    const CString kept = "<topic><title>A</title><topic>", text = kept + CString(10000, 'x') + "</topic></topic>";
+    for (size_t length : {kept.size(), text.size() + 100}) {
+        WriteBytes(m_source, text); // beyond the stream's buffer
+        CStdioFile::SetReadBlockLimit(16);
+        Chunker chunker = NewChunker();
+        chunker.SetProgressReport([&](const ChunkProgress& progress) {
+            if (progress.bytesRead == 48) fs::resize_file(m_source, length);
+        });
+        const CString out = m_scratch / ("changed" + std::to_string(length));
+        fs::create_directories(out);
+        const std::vector<CString> body = LogBody(chunker.Process(m_source, out));
+        EXPECT_TRUE(chunker.HadFailure());
+        EXPECT_EQ(body.size(), length < text.size() ? 5u : 7u); // cut short: the chunks not logged as complete
+        EXPECT_EQ(body.back(), "Unable to read file: " + m_source + " (the source changed while it was read)");
+        EXPECT_EQ(ListFolder(out), (std::vector<CString>{"0001.xml", "A.xml"}));
+    }
 }
 
 } // namespace
