@@ -29,7 +29,14 @@ bool IsReservedDeviceName(const CString& path) {
                UpperAscii(name[2]) == device[2];
     };
     if (length == 3) return is("CON") || is("PRN") || is("AUX") || is("NUL");
-    return length == 4 && name[3] >= '1' && name[3] <= '9' && (is("COM") || is("LPT"));
+    // The digit: 1 to 9, or a superscript 1, 2 or 3 in the Windows code page or in UTF-8.
+    auto superscript = [&name](size_t at) {
+        const unsigned char c = static_cast<unsigned char>(name[at]);
+        return c == 0xB9 || c == 0xB2 || c == 0xB3;
+    };
+    const bool digit = (length == 4 && ((name[3] >= '1' && name[3] <= '9') || superscript(3))) ||
+                       (length == 5 && static_cast<unsigned char>(name[3]) == 0xC2 && superscript(4));
+    return digit && (is("COM") || is("LPT"));
 }
 
 // The first occurrence of the pattern from from to the end of the text. During a scan these
@@ -123,7 +130,13 @@ CString Chunker::MakePrefix(const CString& tag) const {
 Chunker::ChunkPath Chunker::MakeChunkPath(const CString& outputFolder, const CString& tag,
                                           uint64_t position) {
     CString folderPart = outputFolder + kPathSeparator;
-    if (m_options.GetSubfolders()) folderPart += tag + kPathSeparator;
+    if (m_options.GetSubfolders()) {
+        // A tag that is a device name gets the folder of its first numbered form, as a file stem
+        // would ("nul(1)"), the same for every chunk of the tag.
+        CString folder = tag;
+        if (IsReservedDeviceName(folder)) folder.insert(std::min(folder.find('.'), folder.size()), "(1)");
+        folderPart += folder + kPathSeparator;
+    }
 
     CString name;
     const uint64_t regionEnd = FindRegion(tag, position);

@@ -211,5 +211,6 @@ private:
 CString FolderOf(const CString& path, bool keepSeparator);
 
 // True when the file-name stem of path (its last component up to the first ".") is a device
-// name that Windows reserves: CON, PRN, AUX, NUL, COM1 to COM9, LPT1 to LPT9, in any case.
+// name that Windows reserves: CON, PRN, AUX, NUL, COM1 to COM9, LPT1 to LPT9, and COM and LPT
+// with a superscript 1, 2 or 3 (one byte of the Windows code page, or UTF-8), in any case.
 bool IsReservedDeviceName(const CString& path);

@@ -70,7 +70,11 @@ struct Run {
     // rest: the text from the character that ended the start tag.
     CString ChunkPath(const CString& tag, const CString& rest) {
         CString folderPart = folder + kPathSeparator;
-        if (options.m_bSubfolders) folderPart += tag + kPathSeparator;
+        if (options.m_bSubfolders) // a device name as a folder is numbered once, as a stem is
+            folderPart += (IsDeviceName(tag) ? tag.substr(0, tag.find('.')) + "(1)" +
+                                                   (tag.find('.') == CString::npos ? "" : tag.substr(tag.find('.')))
+                                             : tag) +
+                          kPathSeparator;
         CString prefix;
         if (options.m_bEmitPrefix) {
             prefix = options.m_bUseSource ? sourcePath.substr(sourcePath.rfind(kPathSeparator) + 1) : options.m_strPrefix;
@@ -186,8 +190,9 @@ bool IsDeviceName(const CString& path) {
         if (c >= 'a' && c <= 'z') c = static_cast<char>(c - 'a' + 'A');
     for (const char* device : {"CON", "PRN", "AUX", "NUL"})
         if (stem == device) return true;
+    if (stem.size() == 5 && stem[3] == '\xC2') stem.erase(3, 1); // a superscript digit in UTF-8
     return stem.size() == 4 && (stem.compare(0, 3, "COM") == 0 || stem.compare(0, 3, "LPT") == 0) &&
-           stem[3] >= '1' && stem[3] <= '9';
+           ((stem[3] >= '1' && stem[3] <= '9') || stem[3] == '\xB9' || stem[3] == '\xB2' || stem[3] == '\xB3');
 }
 
 Result RunChunks(const ChunkOptions& options, const CString& levelText, const CString& keyText,
