@@ -42,15 +42,25 @@ if(WIN32)
     set(CPACK_NSIS_EXECUTABLE makensis)
     # The installer script is ours (packaging/NSIS.template.in); CPack fills in the file lists.
     list(PREPEND CMAKE_MODULE_PATH ${BREVIX_PACKAGING_DIR})
-    set(CPACK_BREVIX_ICON ${CMAKE_SOURCE_DIR}/resources/Brevix.ico)
+    set(CPACK_BREVIX_ICON ${BREVIX_ICON_DIR}/Brevix.ico)
+    # The welcome and finish pages' side picture, rendered at 150 % (sharp at 144 dpi).
+    set(CPACK_BREVIX_SIDE ${CMAKE_BINARY_DIR}/packaging/setup-side.bmp)
+    find_program(CONVERT convert REQUIRED)
+    add_custom_command(OUTPUT ${CPACK_BREVIX_SIDE}
+        COMMAND ${RSVG_CONVERT} -w 246 -h 471 -o ${CMAKE_BINARY_DIR}/packaging/setup-side.png
+                ${CMAKE_SOURCE_DIR}/resources/icons/setup-side.svg
+        COMMAND ${CONVERT} ${CMAKE_BINARY_DIR}/packaging/setup-side.png -type TrueColor BMP3:${CPACK_BREVIX_SIDE}
+        DEPENDS ${CMAKE_SOURCE_DIR}/resources/icons/setup-side.svg)
+    add_custom_target(brevix_setup_picture ALL DEPENDS ${CPACK_BREVIX_SIDE} brevix_icons)
     set(CPACK_BREVIX_VERSION_QUAD ${PROJECT_VERSION_MAJOR}.${PROJECT_VERSION_MINOR}.0.0)
-    # Each generator's own file name.
+    # Each generator's own file name; the zip holds one folder, Brevix-<version>.
     set(CPACK_PROJECT_CONFIG_FILE ${CMAKE_BINARY_DIR}/packaging/FileNames.cmake)
     file(WRITE ${CPACK_PROJECT_CONFIG_FILE}
         "if(CPACK_GENERATOR STREQUAL \"NSIS\")\n"
         "    set(CPACK_PACKAGE_FILE_NAME \"Brevix-${PROJECT_VERSION}-setup\")\n"
         "else()\n"
         "    set(CPACK_PACKAGE_FILE_NAME \"Brevix-${PROJECT_VERSION}-win32\")\n"
+        "    set(CPACK_PACKAGING_INSTALL_PREFIX \"/Brevix-${PROJECT_VERSION}\")\n"
         "endif()\n")
 elseif(NOT CMAKE_CROSSCOMPILING)
     # The manual page, written from brevix-cli --help, and the Debian copyright file.

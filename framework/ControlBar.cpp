@@ -55,6 +55,29 @@ BOOL CToolBar::LoadToolBar(UINT nIDResource) {
 
     HBITMAP hBitmap = CreateMappedBitmap(hInst, static_cast<INT_PTR>(nIDResource), 0, nullptr, 0);
     if (hBitmap == nullptr) return FALSE;
+    // Above 96 dpi the images grow with the screen's dpi, smoothed.
+    HDC hScreen = GetDC(nullptr);
+    int dpi = GetDeviceCaps(hScreen, LOGPIXELSY);
+    BITMAP bm = {};
+    GetObjectA(hBitmap, sizeof bm, &bm);
+    if (dpi > 96 && bm.bmWidth > 0) {
+        int newWidth = MulDiv(bm.bmWidth, dpi, 96), newHeight = MulDiv(bm.bmHeight, dpi, 96);
+        HDC hFrom = CreateCompatibleDC(hScreen), hTo = CreateCompatibleDC(hScreen);
+        HBITMAP hScaled = CreateCompatibleBitmap(hScreen, newWidth, newHeight);
+        HGDIOBJ hOldFrom = SelectObject(hFrom, hBitmap), hOldTo = SelectObject(hTo, hScaled);
+        SetStretchBltMode(hTo, HALFTONE);
+        SetBrushOrgEx(hTo, 0, 0, nullptr);
+        StretchBlt(hTo, 0, 0, newWidth, newHeight, hFrom, 0, 0, bm.bmWidth, bm.bmHeight, SRCCOPY);
+        SelectObject(hFrom, hOldFrom);
+        SelectObject(hTo, hOldTo);
+        DeleteDC(hFrom);
+        DeleteDC(hTo);
+        DeleteObject(hBitmap);
+        hBitmap = hScaled;
+        width = MulDiv(width, dpi, 96);
+        height = MulDiv(height, dpi, 96);
+    }
+    ReleaseDC(nullptr, hScreen);
     if (m_hBitmap != nullptr) DeleteObject(m_hBitmap);
     m_hBitmap = hBitmap; // the toolbar draws from it but does not own it
     SendMessage(TB_SETBITMAPSIZE, 0, MAKELONG(width, height));

@@ -1,7 +1,7 @@
 #!/usr/bin/env python3
-"""Draws the program's bitmaps: the toolbar strip (7 buttons of 16 x 15) and the two icons.
+"""Draws the toolbar strip (7 buttons of 16 x 15); the icons are drawn in icons/*.svg.
 
-Run it from anywhere; it rewrites toolbar.bmp, Brevix.ico and BrevixDoc.ico next to itself.
+Run it from anywhere; it rewrites toolbar.bmp next to itself.
 The images are 16-colour pictures in the standard palette; silver (index 7) is the toolbar's
 background, which the toolbar maps to the button face colour.
 """
@@ -174,58 +174,10 @@ def write_bmp(path, pixels):
         f.write(struct.pack('<2sIHHI', b'BM', 14 + len(dib), 0, 0, offset) + dib)
 
 
-def icon_image(pixels, transparent):
-    """An icon image: the 4-bit colour DIB (double height) and its 1-bit AND mask."""
-    height = len(pixels)
-    width = len(pixels[0])
-    colour = dib_4bit([[0 if transparent(i) else i for i in row] for row in pixels], height * 2)
-    stride = ((width + 31) // 32) * 4
-    mask = bytearray()
-    for row in reversed(pixels):
-        line = bytearray(stride)
-        for x, index in enumerate(row):
-            if transparent(index):
-                line[x // 8] |= 0x80 >> (x % 8)
-        mask += line
-    return colour + bytes(mask)
-
-
-def write_ico(path, images):
-    """images: list of pixel rows; silver is transparent."""
-    data = [icon_image(p, lambda i: i == 7) for p in images]
-    offset = 6 + 16 * len(images)
-    out = struct.pack('<HHH', 0, 1, len(images))
-    for pixels, blob in zip(images, data):
-        size = len(pixels)
-        out += struct.pack('<BBBBHHII', size, size, 16, 0, 1, 4, len(blob), offset)
-        offset += len(blob)
-    with open(path, 'wb') as f:
-        f.write(out + b''.join(data))
-
-
-def scale(pixels, factor):
-    return [[i for i in row for _ in range(factor)] for row in pixels for _ in range(factor)]
-
-
-def pad(pixels, size):
-    """Centres the picture on a transparent square of size x size."""
-    top = (size - len(pixels)) // 2
-    left = (size - len(pixels[0])) // 2
-    out = [[7] * size for _ in range(size)]
-    for y, row in enumerate(pixels):
-        for x, index in enumerate(row):
-            out[top + y][left + x] = index
-    return out
-
-
 def main():
     here = os.path.dirname(os.path.abspath(__file__))
     strip = [sum((rows(p, 16, 15)[y] for p in STRIP), []) for y in range(15)]
     write_bmp(os.path.join(here, 'toolbar.bmp'), strip)
-    program = pad(rows(PROCESS, 16, 15), 16)
-    document = pad(rows(CLOSE.replace('r', 'b').replace('R', 'B'), 16, 15), 16)
-    write_ico(os.path.join(here, 'Brevix.ico'), [scale(program, 2), program])
-    write_ico(os.path.join(here, 'BrevixDoc.ico'), [scale(document, 2), document])
 
 
 if __name__ == '__main__':

@@ -89,6 +89,8 @@ for dpi in 96 144; do
     xdotool key Return                      # I Agree
     shot "$setup_title" setup-3-install-mode
     xdotool key Return                      # Next, for the current user only
+    shot "$setup_title" setup-4-components
+    xdotool key Return                      # Next, with "Add brevix-cli to my PATH" ticked
     shot "$setup_title" setup-4-folder
     progress                                # Install
     shot "$setup_title" setup-6-finish

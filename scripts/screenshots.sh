@@ -61,7 +61,8 @@ shoot() {
     done
     wait "$program" || { cat "$log" >&2; wineserver -k || true; exit 1; }
 }
-shoot "$out/run.log" main-window file-menu print-preview about-box folder-picker process-log settings
+shoot "$out/run.log" main-window file-menu print-preview about-box folder-picker process-log settings \
+    narrow-window too-large help-topic
 wineserver -k || true
 wineserver -w || true
 # The same poses at 144 dots per inch.
@@ -71,7 +72,8 @@ out="$root/build/screenshots/144"
 mkdir -p "$out"
 # The posing program's folders start fresh, as in a new prefix.
 rm -rf "$shots" "$WINEPREFIX/drive_c/brevix-gui-tests"
-shoot "$out/run.log" main-window file-menu print-preview about-box folder-picker process-log settings
+shoot "$out/run.log" main-window file-menu print-preview about-box folder-picker process-log settings \
+    narrow-window too-large help-topic
 wineserver -k || true
 wineserver -w || true
 scripts/package-shots.sh

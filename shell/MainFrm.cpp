@@ -36,12 +36,13 @@ RECT CMainFrame::MakePlace(int nIndex, UINT nID, int nWidth) {
     return rect;
 }
 
-void CMainFrame::PlaceFields(int nFieldWidth) {
+void CMainFrame::PlaceFields(int nFieldWidth, int nLevelLabelWidth, int nNameLabelWidth) {
     ChunkSettings* pSettings = GetChunkSettings();
     HWND hToolBar = m_wndToolBar.GetSafeHwnd();
     HFONT hFont = m_wndStatusBar.GetFont();
     const bool bCreate = m_nFieldWidth == 0;
     m_nFieldWidth = nFieldWidth;
+    m_nLabelsWidth = nLevelLabelWidth + nNameLabelWidth;
     // Each window in its place: made the first time, moved afterwards (the places after a field
     // move with its width).
     auto place = [&](int nIndex, UINT nID, int nWidth, CWnd& wnd, bool bLabel, const char* text) {
@@ -52,15 +53,15 @@ void CMainFrame::PlaceFields(int nFieldWidth) {
                 ::MoveWindow(wnd.GetSafeHwnd(), rect.left, rect.top, rect.right - rect.left, rect.bottom - rect.top,
                            TRUE);
         } else if (bLabel) {
-            CreateToolbarChild(wnd, 0, "STATIC", text, 0, rect, hToolBar, nID, hFont);
+            CreateToolbarChild(wnd, 0, "STATIC", text, SS_ENDELLIPSIS, rect, hToolBar, nID, hFont);
         } else {
             CreateToolbarChild(wnd, WS_EX_CLIENTEDGE, "EDIT", "", WS_TABSTOP | ES_AUTOHSCROLL, rect, hToolBar, nID,
                                hFont);
         }
     };
-    place(8, IDC_LEVEL_LABEL, m_nCharWidth * 18, pSettings->m_levelLabel, true, kLevelLabel);
+    place(8, IDC_LEVEL_LABEL, nLevelLabelWidth, pSettings->m_levelLabel, true, kLevelLabel);
     place(9, IDC_LEVEL_EDIT, nFieldWidth, pSettings->m_levelEdit, false, nullptr);
-    place(11, IDC_NAME_LABEL, m_nCharWidth * 35, pSettings->m_nameLabel, true, kNameLabel);
+    place(11, IDC_NAME_LABEL, nNameLabelWidth, pSettings->m_nameLabel, true, kNameLabel);
     place(12, IDC_NAME_EDIT, nFieldWidth, pSettings->m_nameEdit, false, nullptr);
 }
 
@@ -89,7 +90,7 @@ int CMainFrame::OnCreate(CREATESTRUCTA* pcs) {
     if (height > HIWORD(buttonSize))
         m_wndToolBar.SendMessage(TB_SETBUTTONSIZE, 0, MAKELPARAM(LOWORD(buttonSize), height));
 
-    PlaceFields(m_nCharWidth * 32);
+    PlaceFields(m_nCharWidth * 32, m_nCharWidth * 18, m_nCharWidth * 35);
     ChunkSettings* pSettings = GetChunkSettings();
     pSettings->m_levelEdit.SetWindowText(pSettings->m_strLevelTags);
     pSettings->m_nameEdit.SetWindowText(pSettings->m_strNameKeys);
@@ -97,15 +98,23 @@ int CMainFrame::OnCreate(CREATESTRUCTA* pcs) {
 }
 
 // A frame narrower than the toolbar takes from the two fields alike, down to 8 characters each;
-// from 32 characters up they keep their width.
+// narrower still, the labels give up their ends ("..."), down to 4 characters each. From the
+// full widths up nothing changes.
 void CMainFrame::RecalcLayout() {
     if (m_nFieldWidth != 0 && m_wndToolBar.GetSafeHwnd() != nullptr) {
         RECT client = {}, last = {};
         GetClientRect(&client);
         m_wndToolBar.GetItemRect(m_wndToolBar.GetCount() - 1, &last); // the chunk name field's place
-        int others = last.right - 2 * m_nFieldWidth;
-        int width = std::clamp(static_cast<int>(client.right - others - 4) / 2, m_nCharWidth * 8, m_nCharWidth * 32);
-        if (width != m_nFieldWidth) PlaceFields(width);
+        const int w = m_nCharWidth, fullLabels = w * (18 + 35);
+        int room = static_cast<int>(client.right) - 4 - (last.right - 2 * m_nFieldWidth - m_nLabelsWidth);
+        int field = std::clamp((room - fullLabels) / 2, w * 8, w * 32);
+        int levelLabel = w * 18, nameLabel = w * 35;
+        if (room - 2 * field < fullLabels) {
+            levelLabel = std::max(w * 4, (room - 2 * field) * 18 / (18 + 35));
+            nameLabel = std::max(w * 4, room - 2 * field - levelLabel);
+        }
+        if (field != m_nFieldWidth || levelLabel + nameLabel != m_nLabelsWidth)
+            PlaceFields(field, levelLabel, nameLabel);
     }
     CFrameWnd::RecalcLayout();
 }

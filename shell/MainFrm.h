@@ -24,12 +24,13 @@ private:
     // Helpers
     // Makes toolbar entry nIndex the place of a window nWidth wide, and returns that place.
     RECT MakePlace(int nIndex, UINT nID, int nWidth);
-    // Gives each field nFieldWidth pixels and moves the labels and fields to their places.
-    void PlaceFields(int nFieldWidth);
+    // Gives each field nFieldWidth pixels, the labels theirs, and moves them to their places.
+    void PlaceFields(int nFieldWidth, int nLevelLabelWidth, int nNameLabelWidth);
 
     // Member variables
     CStatusBar m_wndStatusBar;
     CToolBar m_wndToolBar;
     int m_nCharWidth = 0;  // W: the fields' average character width less one
-    int m_nFieldWidth = 0; // each field's width as placed
+    int m_nFieldWidth = 0;  // each field's width as placed
+    int m_nLabelsWidth = 0; // the two labels' widths as placed
 };

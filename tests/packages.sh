@@ -36,8 +36,14 @@ zip="$build/packages/Brevix-$version-win32.zip"
 setup="$build/packages/Brevix-$version-setup.exe"
 files="Brevix.chm Brevix.exe LICENSE.txt README.txt brevix-cli.exe"
 if [ -z "${BREVIX_IN_XVFB:-}" ]; then
-    same "$(unzip -Z1 "$zip" | sort | tr '\n' ' ')" "$files " "zip files"
-    ! grep -qv $'\r$' <<<"$(unzip -p "$zip" README.txt)" || fail "README.txt has a line without CR LF"
+    same "$(unzip -Z1 "$zip" | sort | tr '\n' ' ')" "Brevix-$version/ $(printf "Brevix-$version/%s " $files)" "zip files"
+    ! grep -qv $'\r$' <<<"$(unzip -p "$zip" "Brevix-$version/README.txt")" || fail "README.txt has a line without CR LF"
+    # The program's, its document type's and brevix-cli's icons: every size in 32-bit colour.
+    unpacked=$(mktemp -d) && trap 'rm -rf "$unpacked"' EXIT && unzip -q -d "$unpacked" "$zip"
+    for icon in Brevix.exe:128 Brevix.exe:129 brevix-cli.exe:1; do
+        wrestool -x -t14 -n "${icon#*:}" "$unpacked/Brevix-$version/${icon%:*}" >"$unpacked/icon.ico"
+        same "$(icotool -l "$unpacked/icon.ico" | sed -n 's/.*--width=\([0-9]*\) .*--bit-depth=32.*/\1/p' | tr '\n' ' ')" "16 20 24 32 40 48 64 256 " "icon $icon"
+    done
     echo "zip: $(stat -c %s "$zip") bytes, setup: $(stat -c %s "$setup") bytes"
     export BREVIX_IN_XVFB=1
     exec xvfb-run -a -s "-screen 0 1024x768x24" "$0" "$build"

@@ -1,6 +1,7 @@
 // The program scripts/screenshots.sh takes its pictures from: it runs Brevix with the bundled
 // sample and poses one window after another (the main window, the open File menu, print preview,
-// the About box, the output folder picker, the Process Log after a run, the Settings dialog).
+// the About box, the output folder picker, the Process Log after a run, the Settings dialog, the
+// window half a small screen wide, the box for a source too large and the help topic it opens).
 // Each pose writes C:\shots\<name>.ready with the window's rectangle, "WxH+X+Y", and waits for
 // the script to touch <name>.done. It drives the windows with the GUI tests' harness:
 //   brevix-poses.exe shots
@@ -61,6 +62,25 @@ void Poses() {
     HWND hSettings = WaitForDialog("Settings");
     Pose(hSettings, "settings");
     PressButton(hSettings, IDCANCEL);
+
+    // Half a 1366-pixel screen wide.
+    SetWindowPos(g_frame, nullptr, 0, 0, 683, 620, SWP_NOZORDER);
+    Settle();
+    Pose(g_frame, "narrow-window");
+    SetWindowPos(g_frame, nullptr, 0, 0, 1000, 620, SWP_NOZORDER);
+    // A source over the view's limit, and the help its box offers.
+    std::string large = WriteFile("large.xml", std::string(1048576, 'x'));
+    PostCommand(ID_FILE_OPEN);
+    HWND hOpen = WaitForDialog("Open");
+    SendMessageA(NameBox(hOpen), WM_SETTEXT, 0, reinterpret_cast<LPARAM>(large.c_str()));
+    PostMessageA(hOpen, WM_COMMAND, IDOK, 0);
+    HWND hBox = WaitForDialog("Brevix"), hHelp = nullptr;
+    Pose(hBox, "too-large");
+    PostMessageA(FindWindowExA(hBox, nullptr, "Button", "Help"), BM_CLICK, 0, 0);
+    WaitFor([&] { return IsWindowVisible(hHelp = FindWindowA(nullptr, "Brevix Help")) != 0; }, 10000);
+    Pose(hHelp, "help-topic");
+    PostMessageA(hHelp, WM_CLOSE, 0, 0);
+    AnswerMessageBox();
 }
 Register poses({"shots", SampleWithoutProfile, Poses, nullptr});
 } // namespace
