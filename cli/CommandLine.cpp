@@ -21,23 +21,25 @@
 
 namespace {
 
+const char kUsageLine[] = "Usage: brevix-cli [OPTIONS] SOURCE OUTPUT_FOLDER\n";
 const char kUsage[] =
-    "Usage: brevix-cli [OPTIONS] SOURCE OUTPUT_FOLDER\n"
-    "Cuts the XML text file SOURCE into one file per chunk in OUTPUT_FOLDER and prints the\n"
-    "process log.\n"
+    "Cuts the XML text file SOURCE into one file per chunk in OUTPUT_FOLDER and\n"
+    "prints the process log.\n"
     "\n"
     "Options:\n"
-    "  -t, --tags TEXT        chunk level tag text (default: the stored \"tag\", fresh: \"topic\")\n"
-    "  -k, --keys TEXT        chunk name key text (default: the stored \"attrs\", fresh: \"title\")\n"
+    "  -t, --tags TEXT        chunk level tag text (default: the stored \"tag\", at\n"
+    "                         first \"topic\")\n"
+    "  -k, --keys TEXT        chunk name key text (default: the stored \"attrs\", at\n"
+    "                         first \"title\")\n"
     "  -s, --set NAME=VALUE   an option for this run only, by its profile value name\n"
     "                         (below); a flag is yes or no\n"
     "      --no-profile       ignore the stored profile and start from the defaults\n"
-    "  -q, --quiet            print nothing when the run logged no failure and was not\n"
-    "                         interrupted\n"
-    "      --progress         show a status line on standard error (default: when it is a\n"
-    "                         terminal)\n"
-    "      --no-progress      show no status line\n"
-    "  -h, --help             show this help\n"
+    "  -q, --quiet            print nothing when the run logged no failure and was\n"
+    "                         not interrupted\n"
+    "      --progress         show a status line on standard error (default: when\n"
+    "                         it is a terminal)\n"
+    "      --no-progress      show no status line\n";
+const char kUsageEnd[] =
     "      --version          show the version\n"
     "\n"
     "Settings (NAME for -s, with its default):\n";
@@ -73,14 +75,16 @@ bool ApplySetting(ChunkOptions& options, const CString& assignment, CString& mes
 
 // The whole help text: the usage, every option of the table, the exit statuses.
 CString HelpText() {
-    return kUsage + DescribeOptions(2, 25) +
+    CString help = "  -h, --help" + (kHelpSwitch[0] != '\0' ? ", " + CString(kHelpSwitch) : CString());
+    help.resize(25, ' ');
+    return kUsageLine + (kUsage + help) + "show this help\n" + kUsageEnd + DescribeOptions(2, 25) +
            "\n"
            "Exit status: 0 done, 1 a failure was logged (no chunk level tag found included),\n"
            "the source could not be read or the log could not be written, 2 a usage error or\n"
-           "a missing output folder, 130 interrupted (by " +
-           kStopKeys +
-           "):\n"
-           "the chunk files still open are removed, the log printed even with --quiet.\n";
+           "a missing output folder, 130 interrupted: the chunk files still open are removed\n"
+           "and the log is printed even with --quiet.\n"
+           "Interrupts: " +
+           kStopKeys + ".\n";
 }
 
 // Parses args into options; on a usage error returns false with message set.
@@ -88,6 +92,10 @@ bool ParseArguments(const CStringList& args, Options& options, CString& message,
     bool operandsOnly = false;
     for (size_t i = 0; i < args.size(); ++i) {
         const CString& arg = args[i];
+        if (!operandsOnly && kHelpSwitch[0] != '\0' && arg == kHelpSwitch) {
+            help = true;
+            continue;
+        }
         if (operandsOnly || arg.size() < 2 || arg[0] != '-') {
             options.operands.push_back(arg);
             continue;
@@ -162,23 +170,26 @@ int Deliver(std::ostream& out, std::ostream& err, int status) {
 // Keeps the status line on err during a run, from the run's progress reports.
 class ProgressDisplay {
 public:
-    explicit ProgressDisplay(std::ostream& err) : m_err(err), m_line(ProgressLine::Clock::now()) {}
+    ProgressDisplay(std::ostream& err, std::function<size_t()> columns)
+        : m_err(err), m_columns(std::move(columns)), m_line(ProgressLine::Clock::now()) {}
     void Report(const ChunkProgress& progress) {
         m_last = progress;
-        Write(m_line.Redraw(progress, ProgressLine::Clock::now(), false));
+        Write(m_line.Redraw(progress, ProgressLine::Clock::now(), false, Columns()));
     }
     // Blanks the line, so that a log line written to the same terminal starts on an empty one.
     void Erase() { Write(m_line.Erase()); }
     // Redraws the line a last time and ends it, when one was drawn.
     void Finish() {
-        if (m_line.IsOpen()) Write(m_line.Redraw(m_last, ProgressLine::Clock::now(), true));
+        if (m_line.IsOpen()) Write(m_line.Redraw(m_last, ProgressLine::Clock::now(), true, Columns()));
     }
 
 private:
+    size_t Columns() const { return m_columns ? m_columns() : 0; }
     void Write(const CString& text) {
         if (!text.empty()) m_err.write(text.data(), static_cast<std::streamsize>(text.size())).flush();
     }
     std::ostream& m_err;
+    std::function<size_t()> m_columns; // the terminal's width now (none: no limit)
     ProgressLine m_line;
     ChunkProgress m_last;
 };
@@ -246,8 +257,12 @@ int RunCommandLine(const CStringList& args, const ProfileStore& profile, std::os
         out << (help ? HelpText() : CString(kVersion));
         return Deliver(out, err, kCliDone);
     }
+    if (args.empty()) {
+        err << kUsageLine << "Cuts SOURCE into one file per chunk in OUTPUT_FOLDER.\nTry 'brevix-cli --help'.\n";
+        return kCliUsage;
+    }
     if (options.operands.size() != 2) {
-        err << "brevix-cli: expected SOURCE and OUTPUT_FOLDER\n" << HelpText();
+        err << "brevix-cli: expected SOURCE and OUTPUT_FOLDER\nTry 'brevix-cli --help'.\n";
         return kCliUsage;
     }
 
@@ -273,7 +288,8 @@ int RunCommandLine(const CStringList& args, const ProfileStore& profile, std::os
     const CString& source = options.operands[0];
     const CString& folder = options.operands[1];
     if (!FolderExists(folder)) {
-        err << "brevix-cli: output folder not found: " << folder << "\n";
+        err << "brevix-cli: output folder " << (FindExists(folder) ? "is not a folder: " : "not found: ") << folder
+            << "\n";
         return kCliUsage;
     }
 
@@ -281,7 +297,7 @@ int RunCommandLine(const CStringList& args, const ProfileStore& profile, std::os
                     options.keysGiven ? options.keys : settings.m_strNameKeys);
     std::unique_ptr<ProgressDisplay> progress;
     if (options.progress == 1 || (options.progress == -1 && surroundings.errIsTerminal))
-        progress = std::make_unique<ProgressDisplay>(err);
+        progress = std::make_unique<ProgressDisplay>(err, surroundings.columns);
     std::unique_ptr<StopSignals> signals;
     if (surroundings.catchSignals) signals = std::make_unique<StopSignals>();
     std::atomic<bool> ownStop{false};

@@ -21,6 +21,7 @@ struct CliSurroundings {
     bool catchSignals = false;         // SIGINT, SIGTERM, SIGHUP and SIGQUIT stop the run (the process-wide handlers)
     std::atomic<bool>* stop = nullptr; // otherwise, a flag that stops the run once set
     std::function<void(const ChunkProgress&)> progressSeen; // also told each progress report
+    std::function<size_t()> columns; // the width of err's terminal, asked at each redraw (none: no limit)
 };
 
 // Runs the program on args (without the program name); the log goes to out byte for byte, as the

@@ -3,14 +3,20 @@
 #pragma once
 
 #include <atomic>
+#include <cstddef>
 
 // What stops a run, as the help names it: signals here (with the exit statuses of those but
 // SIGINT), the console's keys on Windows.
 extern const char kStopKeys[];
 
+// What asks for help besides -h and --help: "/?" on Windows, nothing elsewhere.
+extern const char kHelpSwitch[];
+
 // True when standard error, or standard output, is a terminal (on Windows, a console).
 bool StandardErrorIsTerminal();
 bool StandardOutputIsTerminal();
+// The width of the terminal that standard error shows on, in columns; 0 when not known.
+size_t StandardErrorColumns();
 
 // Makes a write to a pipe that nobody reads any more fail (EPIPE) instead of ending the process
 // (SIGPIPE ignored); nothing on Windows, where such a write only fails.

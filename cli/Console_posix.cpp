@@ -1,8 +1,10 @@
 #include "Console.h"
 
 #include <csignal>
+#include <sys/ioctl.h>
 #include <unistd.h>
 
+const char kHelpSwitch[] = "";
 const char kStopKeys[] = "SIGINT; 143, 129 and 131 for SIGTERM, SIGHUP and SIGQUIT";
 
 namespace {
@@ -31,6 +33,11 @@ static_assert(std::atomic<bool>::is_always_lock_free && std::atomic<int>::is_alw
 
 void IgnoreBrokenPipes() {
     std::signal(SIGPIPE, SIG_IGN);
+}
+
+size_t StandardErrorColumns() {
+    winsize size{};
+    return ioctl(STDERR_FILENO, TIOCGWINSZ, &size) == 0 ? size.ws_col : 0;
 }
 
 bool StandardErrorIsTerminal() {

@@ -3,6 +3,7 @@
 #include <csignal>
 #include <windows.h>
 
+const char kHelpSwitch[] = "/?";
 const char kStopKeys[] = "Ctrl+C or Ctrl+Break";
 
 namespace {
@@ -19,6 +20,12 @@ BOOL WINAPI OnConsoleControl(DWORD event) {
 }
 
 } // namespace
+
+size_t StandardErrorColumns() {
+    CONSOLE_SCREEN_BUFFER_INFO info;
+    if (!GetConsoleScreenBufferInfo(GetStdHandle(STD_ERROR_HANDLE), &info)) return 0;
+    return static_cast<size_t>(info.srWindow.Right - info.srWindow.Left + 1);
+}
 
 bool StandardErrorIsTerminal() {
     DWORD mode = 0;

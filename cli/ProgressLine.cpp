@@ -42,9 +42,23 @@ CString ProgressLine::Describe(const ChunkProgress& progress, double seconds) {
     return CString(text, static_cast<size_t>(std::max(0, length)));
 }
 
-CString ProgressLine::Redraw(const ChunkProgress& progress, Clock::time_point now, bool final) {
+CString ProgressLine::Summarize(const ChunkProgress& progress, double seconds) {
+    char text[96];
+    int length = std::snprintf(text, sizeof text, "%llu %s, %.1f MB in %s",
+                               static_cast<unsigned long long>(progress.filesWritten),
+                               progress.filesWritten == 1 ? "file" : "files",
+                               static_cast<double>(progress.bytesRead) / kMegabyte, FormatDuration(seconds).c_str());
+    return CString(text, static_cast<size_t>(std::max(0, length)));
+}
+
+CString ProgressLine::Redraw(const ChunkProgress& progress, Clock::time_point now, bool final, size_t columns) {
     if (m_finished || (!final && m_drawn && now - m_last < kRedrawInterval)) return CString();
-    CString status = Describe(progress, std::chrono::duration<double>(now - m_start).count());
+    const double seconds = std::chrono::duration<double>(now - m_start).count();
+    CString status = final ? Summarize(progress, seconds) : Describe(progress, seconds);
+    // The last column stays free: a character there would move some terminals to the next line.
+    const size_t room = columns > 1 ? columns - 1 : CString::npos;
+    status.resize(std::min(status.size(), room));
+    m_width = std::min(m_width, room);
     CString line = "\r" + status;
     if (status.size() < m_width) line.append(m_width - status.size(), ' ');
     m_width = std::max(m_width, status.size());

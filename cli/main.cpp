@@ -14,5 +14,6 @@ int main(int argc, char** argv) {
     surroundings.errIsTerminal = StandardErrorIsTerminal();
     surroundings.outIsTerminal = StandardOutputIsTerminal();
     surroundings.catchSignals = true;
+    surroundings.columns = StandardErrorColumns;
     return RunCommandLine(args, profile, std::cout, std::cerr, surroundings);
 }

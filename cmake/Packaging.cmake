@@ -1,7 +1,8 @@
 # What gets installed and packaged, one set per preset, all from the project version:
 #   win32:  Brevix-<version>-win32.zip (portable) and Brevix-<version>-setup.exe (NSIS installer),
 #           both holding Brevix.exe, brevix-cli.exe, Brevix.chm, README.txt and LICENSE.txt;
-#   native: brevix-cli_<version>_<arch>.deb with the program, its manual page and the copyright.
+#   native: brevix-cli_<version>_<arch>.deb with the program, its manual page, its bash completion
+#           and the copyright.
 # `cmake --build --preset <preset> --target package` builds them into build/<preset>/packages.
 set(BREVIX_PACKAGING_DIR ${CMAKE_SOURCE_DIR}/packaging)
 set(CPACK_PACKAGE_VENDOR "Vellacor")
@@ -87,6 +88,8 @@ elseif(NOT CMAKE_CROSSCOMPILING)
 
     install(TARGETS brevix-cli RUNTIME DESTINATION bin)
     install(FILES ${man}.gz DESTINATION share/man/man1)
+    install(FILES ${BREVIX_PACKAGING_DIR}/brevix-cli.bash-completion DESTINATION share/bash-completion/completions
+            RENAME brevix-cli)
     install(FILES ${CMAKE_BINARY_DIR}/packaging/copyright ${changelog}
             DESTINATION share/doc/brevix-cli)
 

@@ -11,7 +11,7 @@
 // is only a name here: the dialog that expands the table knows its value.
 #define BREVIX_CHUNK_OPTIONS(X)                                                                              \
     X(Flag, m_bOverwrite, GetOverwrite, "overwrite", "yes", IDC_OVERWRITE,                                   \
-      "replace an earlier run's chunk file; no: number anew")                                                \
+      "replace earlier chunk files; no: number them anew")                                                \
     X(Flag, m_bSubfolders, GetSubfolders, "subfolders", "no", IDC_SUBFOLDERS,                                \
       "a sub-folder per chunk level tag")                                                                    \
     X(Flag, m_bEmitPrefix, GetEmitPrefix, "emit_prefix", "no", IDC_EMIT_PREFIX,                              \

@@ -128,12 +128,21 @@ CString ShowDefault(const char* kind, const CString& stored) {
 }
 } // namespace
 
+namespace {
+// help and then shown after it, or on a line of its own from column width when the two do not
+// fit in 80 columns together.
+CString Fitted(const CString& help, const CString& shown, size_t width) {
+    if (width + help.size() + 1 + shown.size() <= 80) return help + " " + shown + "\n";
+    return help + "\n" + CString(width, ' ') + shown + "\n";
+}
+} // namespace
+
 CString DescribeOptions(size_t indent, size_t width) {
     CString text;
 #define BREVIX_DESCRIBE_OPTION(kind, member, accessor, name, stored, control, help)                          \
     text += CString(indent, ' ') + name;                                                                     \
     text += CString(width > indent + std::strlen(name) ? width - indent - std::strlen(name) : 1, ' ');       \
-    text += CString(help) + " (" + ShowDefault(#kind, stored) + ")\n";
+    text += Fitted(CString(help), "(" + ShowDefault(#kind, stored) + ")", width);
     BREVIX_CHUNK_OPTIONS(BREVIX_DESCRIBE_OPTION)
 #undef BREVIX_DESCRIBE_OPTION
     return text;

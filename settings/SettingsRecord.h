@@ -41,5 +41,6 @@ CString ClosestOptionName(const CString& name, bool withKeyTexts);
 CStringList CheckStoredSettings(const ProfileStore& profile);
 
 // One line per option for help texts: its profile value name indented by indent, then from
-// column width on what it does and, in parentheses, its default.
+// column width on what it does and, in parentheses, its default (on a line of its own from column
+// width when the line would run past 80 columns).
 CString DescribeOptions(size_t indent, size_t width);

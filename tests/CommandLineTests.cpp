@@ -79,6 +79,9 @@ TEST_F(CommandLine, StatusOutputAndFilesFollowTheArguments) {
         {{m_scratch.Path(), m_out}, 1, "Unable to open file: " + m_scratch.Path(), "not opened: ", {}},
         {{"--", dash, m_out}, 0, "0001.xml" + E, "", {"0001.xml"}},
         {{"--help"}, 0, "brevix-cli [OPTIONS] SOURCE OUTPUT_FOLDER", "", {}},
+        {{}, 2, "", "Usage: brevix-cli [OPTIONS] SOURCE OUTPUT_FOLDER\nCuts SOURCE into one file per chunk in "
+                    "OUTPUT_FOLDER.\nTry 'brevix-cli --help'.\n", {}},
+        {{m_source, m_source}, 2, "", "output folder is not a folder: " + m_source, {}},
         {{"--version"}, 0, "brevix-cli 1.4\n", "", {}},
         {{m_source}, 2, "", "expected SOURCE and OUTPUT_FOLDER", {}},
         {{"-x", m_source, m_out}, 2, "", "unknown option -x", {}},
@@ -91,7 +94,7 @@ TEST_F(CommandLine, StatusOutputAndFilesFollowTheArguments) {
         {{m_source, missing}, 2, "", "output folder not found: " + missing, {}},
     };
     for (const auto& c : cases) {
-        SCOPED_TRACE(c.args.size() > 1 ? c.args[0] + " " + c.args[1] : c.args[0]);
+        SCOPED_TRACE(c.args.size() > 1 ? c.args[0] + " " + c.args[1] : c.args.empty() ? "" : c.args[0]);
         std::filesystem::remove_all(m_out);
         std::filesystem::create_directories(m_out);
         EXPECT_EQ(Cli(c.args), c.status);
@@ -99,6 +102,10 @@ TEST_F(CommandLine, StatusOutputAndFilesFollowTheArguments) {
         EXPECT_TRUE(c.err.empty() ? Err().empty() : Err().find(c.err) != CString::npos) << Err();
         EXPECT_EQ(ListFolder(m_out), c.files);
     }
+    Cli({"--help"});
+    std::istringstream help(Out());
+    for (CString line; std::getline(help, line);)
+        EXPECT_LE(line.size(), 80u) << line;
     Cli(cases[1].args);
     EXPECT_EQ(ReadBytes(m_out + kPathSeparator + "s.txt"), Stored("<section id=\"s\">b</section>\n"));
 }
@@ -152,30 +159,32 @@ TEST(HeldLog, GivesBackTheWholeLogPastItsMemory) {
     EXPECT_EQ(out.str(), all);
 }
 
-// {status, milliseconds into the run, final, the bytes drawn}: what is known, at most ten redraws
-// a second, a shorter line covering a longer one, the final one never held back and ending it.
-TEST(ProgressLine, RedrawsWhatIsKnownInPlace) {
-    const CString kShort = "\r15.0 MB read  2.5 MB/s  1 file" + CString(7, ' ');
+// {status, milliseconds into the run, final, terminal columns, the bytes drawn}: what is known,
+// at most ten redraws a second, a shorter line covering a longer one, cut short of a narrow
+// terminal's last column, the final one a summary, never held back and ending the line.
+TEST(ProgressLine, RedrawsWhatIsKnownInPlaceAndEndsWithASummary) {
     const struct {
         ChunkProgress progress;
         int ms;
         bool final;
+        size_t columns;
         CString drawn;
     } kSteps[] = {
-        {{0, 100000000, 0}, 0, false, "\r  0%  0.0 MB/s  0 files  -:-- left"},
-        {{25000000, 100000000, 3}, 99, false, ""},
-        {{25000000, 100000000, 3}, 2000, false, "\r 25%  12.5 MB/s  3 files  0:06 left"},
-        {{3000000, 3603000000, 9}, 3000, false, "\r  0%  1.0 MB/s  9 files  1:00:00 left"},
-        {{120, 100, 0}, 5000, false, "\r100%  0.0 MB/s  0 files  0:00 left   "}, // the source grew
-        {{15000000, 0, 1}, 6000, false, kShort},                                 // size not known
-        {{15000000, 0, 1}, 6001, true, kShort + "\n"},
-        {{15000000, 0, 1}, 9000, false, ""},
-        {{15000000, 0, 1}, 9000, true, ""},
+        {{0, 100000000, 0}, 0, false, 0, "\r  0%  0.0 MB/s  0 files  -:-- left"},
+        {{25000000, 100000000, 3}, 99, false, 0, ""},
+        {{25000000, 100000000, 3}, 2000, false, 80, "\r 25%  12.5 MB/s  3 files  0:06 left"},
+        {{3000000, 3603000000, 9}, 3000, false, 0, "\r  0%  1.0 MB/s  9 files  1:00:00 left"},
+        {{120, 100, 0}, 5000, false, 0, "\r100%  0.0 MB/s  0 files  0:00 left   "}, // the source grew
+        {{15000000, 0, 1}, 6000, false, 0, "\r15.0 MB read  2.5 MB/s  1 file" + CString(7, ' ')}, // size not known
+        {{15000000, 0, 1}, 6100, false, 21, "\r15.0 MB read  2.5 MB"},
+        {{15000000, 0, 2}, 6201, true, 0, "\r2 files, 15.0 MB in 0:06\n"},
+        {{15000000, 0, 1}, 9000, false, 0, ""},
+        {{15000000, 0, 1}, 9000, true, 0, ""},
     };
     const ProgressLine::Clock::time_point start;
     ProgressLine line(start);
     for (const auto& step : kSteps)
-        EXPECT_EQ(line.Redraw(step.progress, start + std::chrono::milliseconds(step.ms), step.final),
+        EXPECT_EQ(line.Redraw(step.progress, start + std::chrono::milliseconds(step.ms), step.final, step.columns),
                   step.drawn)
             << step.ms;
 }
@@ -193,7 +202,7 @@ TEST_F(CommandLine, StatusLineOnStandardErrorWhenAskedOrOnATerminal) {
         {{"--progress", "--no-progress"}, true, false},
         {{"--no-progress", "--progress"}, false, true},
     };
-    const std::regex kLine("(\r100%  [0-9]+\\.[0-9] MB/s  [0-9]+ files?  0:00 left *)+\n");
+    const std::regex kLine("(\r100%  [0-9]+\\.[0-9] MB/s  [0-9]+ files?  0:00 left *)+\r1 file, 0\\.0 MB in 0:00 *\n");
     for (const auto& c : kCases) {
         CStringList args = c.options;
         args.insert(args.end(), {m_source, m_out});

@@ -15,7 +15,7 @@ same() { [ "$1" = "$2" ] || fail "$3: expected [$2], got [$1]"; }
 deb="$build/packages/brevix-cli_${version}_$(dpkg --print-architecture).deb"
 if [ -f "$deb" ]; then
     same "$(dpkg-deb -c "$deb" | awk '$1 !~ /^d/ {print $NF}' | sort | tr '\n' ' ')" \
-        "./usr/bin/brevix-cli ./usr/share/doc/brevix-cli/changelog.gz ./usr/share/doc/brevix-cli/copyright ./usr/share/man/man1/brevix-cli.1.gz " "deb files"
+        "./usr/bin/brevix-cli ./usr/share/bash-completion/completions/brevix-cli ./usr/share/doc/brevix-cli/changelog.gz ./usr/share/doc/brevix-cli/copyright ./usr/share/man/man1/brevix-cli.1.gz " "deb files"
     grep -Eq '^ Depends: .*libc6 \(>= [0-9.]+\)' <<<"$(dpkg-deb --info "$deb")" || fail "no libc6 dependency"
     lintian --fail-on error "$deb" || fail "lintian"
     scratch=$(mktemp -d) && trap 'rm -rf "$scratch"' EXIT && dpkg-deb -x "$deb" "$scratch"
@@ -28,7 +28,12 @@ if [ -f "$deb" ]; then
         awk -v t="$term" 'index($0, t " ") == 1 || $0 == t {found = 1} END {exit !found}' <<<"$page" ||
             fail "--help item missing in the manual page: $term"
     done < <("$scratch/usr/bin/brevix-cli" --help | cut -c1-25 | sed -n 's/^  *\([-a-z_].*[^ ]\) *$/\1/p')
-    echo "deb: $(stat -c %s "$deb") bytes, files, dependencies, lintian and manual page as intended"
+    # The completion, as bash loads it: its hook, and a flag's values after "-s overwrite=".
+    completion=$(source "$scratch/usr/share/bash-completion/completions/brevix-cli" && complete -p brevix-cli &&
+        COMP_WORDS=("$scratch/usr/bin/brevix-cli" -s overwrite = "") COMP_CWORD=4 && _brevix_cli "${COMP_WORDS[0]}" &&
+        echo "${COMPREPLY[*]}")
+    same "$completion" $'complete -F _brevix_cli brevix-cli\nyes no' "bash completion"
+    echo "deb: $(stat -c %s "$deb") bytes, files, dependencies, lintian, manual page and completion as intended"
     exit 0
 fi
 
