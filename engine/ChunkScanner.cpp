@@ -5,6 +5,14 @@
 #include <algorithm>
 #include <cctype>
 
+namespace {
+// Files handed to the pool and not finished that a run lets wait before it waits for the oldest:
+// enough to keep the pool's threads busy, few enough for their streams' buffers. Together with
+// the chunks open the run holds no more streams than this, so that where the system's limit
+// of open files decides which chunk files open, the pool does not change it.
+constexpr size_t kFilesInHand = 32;
+} // namespace
+
 CString FolderOf(const CString& path, bool keepSeparator) {
     size_t separator = path.rfind(kPathSeparator);
     if (separator == CString::npos) return path;
@@ -113,6 +121,7 @@ void Chunker::ScanText(const CString& outputFolder, const CString& preamble) {
         m_run = p;
     }
     GiveText(window.End());
+    if (m_pool) LogFinished(0);
     // Chunks still open at the end keep what they hold: no closing tag, postamble or log line.
     while (!m_open.empty()) {
         ChunkFile& chunk = m_open.back();
@@ -166,6 +175,7 @@ void Chunker::StartChunk(const CString& folder, const CString& preamble, const C
             }
         }
     }
+    if (m_pool) LogFinished(kFilesInHand - std::min(kFilesInHand, m_open.size()));
     chunk.path = OpenChunkFile(chunkPath, chunk.stream);
     if (!chunk.stream.IsOpen()) {
         LogFileFailure(FailureKind::FileNotOpened, chunk.path, chunk.stream.GetErrorText());
@@ -186,7 +196,11 @@ void Chunker::EndChunk(uint64_t tagBegin, uint64_t tagEnd) {
             CString postamble = m_options.GetPostamble();
             if (!postamble.empty()) chunk.stream.Write(postamble);
         }
-        if (chunk.stream.Finish()) {
+        if (m_pool) {
+            m_pool->Add(std::move(chunk.stream));
+            m_waiting.push_back({WaitingLine::Finished, std::move(chunk.path)});
+            LogFinished(kFilesInHand);
+        } else if (chunk.stream.Finish()) {
             LogLine(chunk.path);
             ++m_progress.filesWritten;
         } else {

@@ -54,14 +54,25 @@ CString Chunker::Process(const CString& sourcePath, const CString& outputFolder)
     return m_strProcessLog;
 }
 
+// While files in the pool have not given their lines, every later line waits behind them.
 void Chunker::LogLine(const CString& text) {
-    AddLine(text, false);
+    if (m_waiting.empty())
+        AddLine(text, false);
+    else
+        m_waiting.push_back({WaitingLine::Line, text});
 }
 
 void Chunker::LogFileFailure(FailureKind kind, const CString& path, const CString& reason) {
+    if (m_waiting.empty()) return AddFileFailure(kind, path, reason);
+    m_bFailed = true;
+    m_waiting.push_back({WaitingLine::FileFailure, path, kind, reason});
+}
+
+void Chunker::AddFileFailure(FailureKind kind, const CString& path, const CString& reason) {
     static const char* const kLines[] = {"Unable to open file: ", "Unable to open file: ",
                                          "Unable to create sub-folder: ", "Unable to write file: "};
-    LogFailure(kLines[static_cast<int>(kind)] + path);
+    m_bFailed = true;
+    AddLine(kLines[static_cast<int>(kind)] + path, true);
     auto same = [kind](const FileFailures& each) { return each.kind == kind; };
     auto known = std::find_if(m_failures.begin(), m_failures.end(), same);
     if (known == m_failures.end())
@@ -72,7 +83,44 @@ void Chunker::LogFileFailure(FailureKind kind, const CString& path, const CStrin
 
 void Chunker::LogFailure(const CString& text) {
     m_bFailed = true;
-    AddLine(text, true);
+    if (m_waiting.empty())
+        AddLine(text, true);
+    else
+        m_waiting.push_back({WaitingLine::Failure, text});
+}
+
+// Logs the lines that waited for files in the pool, in order, as far as the files are finished;
+// waits for the oldest file while more than most are in hand. A file's line is its path, or a
+// failure as when it is finished in turn.
+void Chunker::LogFinished(size_t most) {
+    while (!m_waiting.empty()) {
+        bool ok = true;
+        CString reason;
+        if (m_waiting.front().what == WaitingLine::Finished &&
+            !m_pool->TakeOldest(m_pool->InHand() > most, ok, reason))
+            return;
+        WaitingLine line = std::move(m_waiting.front());
+        m_waiting.pop_front();
+        switch (line.what) {
+        case WaitingLine::Line:
+            AddLine(line.text, false);
+            break;
+        case WaitingLine::Failure:
+            AddLine(line.text, true);
+            break;
+        case WaitingLine::FileFailure:
+            AddFileFailure(line.kind, line.text, line.reason);
+            break;
+        case WaitingLine::Finished:
+            if (!ok) {
+                AddFileFailure(FailureKind::FileNotWritten, line.text, reason);
+                break;
+            }
+            AddLine(line.text, false);
+            ++m_progress.filesWritten;
+            break;
+        }
+    }
 }
 
 void Chunker::AddLine(const CString& text, bool failure) {
@@ -115,16 +163,22 @@ void Chunker::ReadSource(const CString& outputFolder) {
     m_progress.sourceBytes = m_source.GetLength();
     SourceWindow window(m_source);
     m_window = &window;
+    m_waiting.clear();
+    if (m_finishThreads > 0) m_pool = std::make_unique<FinishPool>(m_finishThreads);
     try {
         ScanText(outputFolder, ReadPreamble());
     } catch (...) {
-        // The flag, a read error or a signal that cut a read short stopped the run: the chunks
-        // still open are incomplete, so they go. Only an error goes on to the caller.
+        // The flag, a read error or a signal that cut a read short stopped the run: the files in
+        // the pool are finished first, and the chunks still open are incomplete, so they go.
+        // Only an error goes on to the caller.
         const bool stopped = StopRequested();
+        if (m_pool) LogFinished(0);
         RemoveUnfinished();
+        m_pool.reset();
         m_window = nullptr;
         if (!stopped) throw;
     }
+    m_pool.reset();
     m_window = nullptr;
 }
 

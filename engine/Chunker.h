@@ -5,6 +5,7 @@
 #pragma once
 
 #include "ChunkOptions.h"
+#include "FinishPool.h"
 #include "NameSet.h"
 #include "SourceWindow.h"
 #include "TextSearch.h"
@@ -15,7 +16,9 @@
 
 #include <atomic>
 #include <cstdint>
+#include <deque>
 #include <functional>
+#include <memory>
 #include <unordered_map>
 #include <vector>
 
@@ -51,6 +54,12 @@ public:
     // result of Process (which is then empty): a long run's log need not be held. failure is set
     // for a line that reports a failure.
     void SetLogSink(std::function<void(const CString& line, bool failure)> sink) { m_sink = std::move(sink); }
+    // Finishes the chunk files (closes each, and moves a replacing file into place) on this many
+    // threads of their own (0, the default: on the thread that runs Process), so that a slow
+    // close overlaps with the next chunks. The log stays the same, line for line: a file's line
+    // waits for its finish and every line after it for that one. An interrupt or an error waits
+    // for the files in hand before the unfinished ones are removed.
+    void SetFinishThreads(size_t threads) { m_finishThreads = threads; }
     // True when the last run was stopped by the flag.
     bool WasInterrupted() const { return m_bInterrupted; }
 
@@ -150,6 +159,8 @@ private:
     void AddLine(const CString& text, bool failure);
     // Logs the failure of kind at path ("Unable to open file: " and the path, ...) and counts it.
     void LogFileFailure(FailureKind kind, const CString& path, const CString& reason);
+    void AddFileFailure(FailureKind kind, const CString& path, const CString& reason);
+    void LogFinished(size_t most);
     bool IsLevelTag(const CString& name) const;
     void NoteCaseVariant(const CString& name);
     bool ReadLevelTagName(const char* begin, const char* end, CString& name) const;
@@ -204,6 +215,19 @@ private:
     std::vector<ChunkFile> m_open;                       // chunks open now, the innermost (current) last
     uint64_t m_run = 0;                                  // the text from here on is not given to a chunk yet
     std::unordered_map<CString, TagSearches> m_searches; // per chunk level tag, during a scan
+    size_t m_finishThreads = 0;                          // 0: files are finished in turn
+    std::unique_ptr<FinishPool> m_pool;                  // during a run with finish threads
+    // Log lines that wait for a file in the pool: a finished file's path, whose line its result
+    // decides, or a line made after it.
+    struct WaitingLine {
+        enum Kind { Line, Failure, FileFailure, Finished } what;
+        CString text;       // the line, or the path of a file failure or a finished file
+        FailureKind kind;   // of a file failure
+        CString reason;     // of a file failure
+        WaitingLine(Kind w, CString t, FailureKind k = {}, CString r = {})
+            : what(w), text(std::move(t)), kind(k), reason(std::move(r)) {}
+    };
+    std::deque<WaitingLine> m_waiting;
 };
 
 // The folder part of path: the text before its last separator (with it when keepSeparator is

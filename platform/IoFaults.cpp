@@ -1,11 +1,15 @@
 #include "IoFaults.h"
 
+#include <atomic>
+
+// Files may be closed on other threads than the one that runs the engine, so the counts are
+// atomic: each operation gets a number of its own. Arming and resetting happen between runs.
 namespace {
 constexpr int kKinds = static_cast<int>(IoOp::Rename) + 1;
 constexpr long kEvery = -1; // fail every operation of the kind
-bool g_armed = false;
-long g_counts[kKinds] = {};
-long g_failAt[kKinds] = {};
+std::atomic<bool> g_armed{false};
+std::atomic<long> g_counts[kKinds] = {};
+std::atomic<long> g_failAt[kKinds] = {};
 } // namespace
 
 namespace IoFaults {
@@ -32,8 +36,8 @@ long Count(IoOp op) {
 
 bool ShouldFail(IoOp op) {
     int kind = static_cast<int>(op);
-    ++g_counts[kind];
-    return g_armed && (g_counts[kind] == g_failAt[kind] || g_failAt[kind] == kEvery);
+    const long count = ++g_counts[kind];
+    return g_armed && (count == g_failAt[kind] || g_failAt[kind] == kEvery);
 }
 
 } // namespace IoFaults

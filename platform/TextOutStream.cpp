@@ -3,10 +3,11 @@
 #include "IoFaults.h"
 #include "TextMode.h"
 
+#include <atomic>
 #include <utility>
 
 namespace {
-size_t g_openStreams = 0;            // write streams open now, in the whole process
+std::atomic<size_t> g_openStreams{0}; // write streams open now, in the whole process (closed on any thread)
 constexpr size_t kBufferSize = 8192; // most chunks then reach the disk in one write
 } // namespace
 

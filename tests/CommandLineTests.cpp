@@ -16,6 +16,8 @@
 #include <sstream>
 
 #ifndef _WIN32
+#include <csignal>
+#include <sys/resource.h>
 #include <unistd.h>
 #endif
 
@@ -222,7 +224,8 @@ struct ClosingBuffer : std::stringbuf {
 };
 
 // A run stopped once two files are written, in the middle of the source, by the flag or by its
-// standard output closing: the files it finished stay whole, the one still open is removed; the
+// standard output closing, while closes of other files are in flight beside it (brevix-cli
+// finishes files on threads of their own): the files it finished stay whole, the one still open is removed; the
 // flag's log is printed even with --quiet, names the removed file and ends so, with exit status
 // 130; a closed output is a message on standard error and exit status 1.
 TEST_F(CommandLine, StoppedRunKeepsWholeFilesOnly) {
@@ -270,6 +273,32 @@ TEST_F(CommandLine, StoppedRunKeepsWholeFilesOnly) {
 }
 
 #ifndef _WIN32
+// brevix-cli closes its chunk files on threads beside the run. One chunk's text reaches the disk
+// only at its close, past the file size allowed: that close fails, and its own path is logged as
+// not written, in its place among the others, and named on standard error; the exit status is 1.
+TEST_F(CommandLine, CloseThatFailsBesideTheRunIsLoggedForItsPath) {
+    CString text, lines;
+    const CString big = m_out + kPathSeparator + "c200.xml";
+    for (int i = 0; i < 300; ++i) {
+        text += "<topic title=\"c" + std::to_string(i) + "\">" + CString(i == 200 ? 3000 : 9, 'x') + "</topic>";
+        lines += (i == 200 ? "Unable to write file: " : "") + m_out + kPathSeparator + "c" + std::to_string(i) +
+                 ".xml" + kLineEnd;
+    }
+    WriteBytes(m_source, text);
+    rlimit before = {};
+    getrlimit(RLIMIT_FSIZE, &before);
+    rlimit small = before;
+    small.rlim_cur = 2000;
+    auto* const handler = std::signal(SIGXFSZ, SIG_IGN);
+    setrlimit(RLIMIT_FSIZE, &small);
+    const int status = Cli({"-s", "emit_preamble=no", m_source, m_out});
+    setrlimit(RLIMIT_FSIZE, &before);
+    std::signal(SIGXFSZ, handler);
+    EXPECT_EQ(status, 1);
+    EXPECT_NE(Out().find(CString(kLineEnd) + kLineEnd + lines), CString::npos) << Out();
+    EXPECT_EQ(Err(), "brevix-cli: 1 chunk file not written: " + CString(std::strerror(EFBIG)) + " (" + big + ")\n");
+}
+
 // A folder the run cannot write to (immutable for root, which file modes do not stop): the log's
 // lines as they are, then on standard error each kind of failure with its count, the system's
 // reason and its first path. The folder is always made writable again.

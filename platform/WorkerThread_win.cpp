@@ -1,0 +1,5 @@
+#include "WorkerThread.h"
+
+std::thread StartWorkerThread(std::function<void()> work) {
+    return std::thread(std::move(work));
+}
