@@ -147,6 +147,10 @@ void Chunker::ReadMore(uint64_t keepFrom) {
     if (StopRequested()) throw Interrupted();
     GiveText(keepFrom);
     m_window->Extend(keepFrom);
+    if (m_pool) {
+        m_pool->Wake(); // files need not wait longer than a block for the next chunk's end
+        LogFinished(kFilesInHand);
+    }
     m_progress.bytesRead = m_source.GetPosition();
     if (m_report) m_report(m_progress);
 }

@@ -21,8 +21,11 @@ public:
     // Waits for every file in hand to be finished and stops the threads.
     ~FinishPool();
 
-    // Hands over an open stream to be finished.
+    // Hands over an open stream to be finished: at once when a few are waiting to be started,
+    // else at the latest at the next Wake or TakeOldest that waits.
     void Add(TextOutStream stream);
+    // Has every file handed over started.
+    void Wake();
     // Files handed over whose results have not been taken.
     size_t InHand() const { return m_inHand; }
     // Takes the result of the oldest file in hand: true once it is finished (ok: Finish's result,
