@@ -142,7 +142,7 @@ Chunker::ChunkPath Chunker::MakeChunkPath(const CString& outputFolder, const CSt
     const uint64_t regionEnd = FindRegion(tag, position);
     if (regionEnd != position) {
         for (const CString& key : m_nameKeys) {
-            CString value = ReadKeyValue(m_window->At(position), m_window->At(regionEnd), key);
+            CString value = ReadKeyValue(m_window->At(position), m_window->At(regionEnd), key, m_nameEncoding);
             if (value.empty()) continue;
             if (!name.empty()) name += '_';
             name += value;

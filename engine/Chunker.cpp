@@ -166,6 +166,7 @@ void Chunker::ReadSource(const CString& outputFolder) {
     m_waiting.clear();
     if (m_finishThreads > 0) m_pool = std::make_unique<FinishPool>(m_finishThreads);
     try {
+        ReadEncoding();
         ScanText(outputFolder, ReadPreamble());
     } catch (...) {
         // The flag, a read error or a signal that cut a read short stopped the run: the files in
@@ -180,6 +181,21 @@ void Chunker::ReadSource(const CString& outputFolder) {
     }
     m_pool.reset();
     m_window = nullptr;
+}
+
+void Chunker::ReadEncoding() {
+    SourceWindow& window = *m_window;
+    // The declaration ends at the first ">"; a source without one is looked at up to a block.
+    while (!window.Complete() && window.End() < SourceWindow::kBlock &&
+           std::memchr(window.At(0), '>', static_cast<size_t>(window.End())) == nullptr)
+        ReadMore(0);
+    const char* const begin = window.At(0);
+    const char* const end = window.At(window.End());
+    const CString declared = DeclaredEncoding(begin, end);
+    const bool byteOrderMark = end - begin >= 3 && std::memcmp(begin, "\xEF\xBB\xBF", 3) == 0;
+    bool known = false;
+    m_nameEncoding = byteOrderMark || declared.empty() ? SourceEncoding::Utf8 : EncodingByName(declared, known);
+    if (!FileNamesTakeUnicode()) m_nameEncoding = SourceEncoding::AsciiOnly;
 }
 
 // "Use line 1" takes the text's first line with its LF (all of a text without one); an empty text

@@ -7,6 +7,7 @@
 #include "ChunkOptions.h"
 #include "FinishPool.h"
 #include "NameSet.h"
+#include "SourceEncoding.h"
 #include "SourceWindow.h"
 #include "TextSearch.h"
 #include "platform/FileSystem.h"
@@ -71,9 +72,11 @@ public:
     void SetChunkLevelTags(const CString& text) { SplitKeyText(text, m_levelTags); }
     void SetChunkNameKeys(const CString& text) { SplitKeyText(text, m_nameKeys); }
 
-    // The sanitised value of key in text, or an empty string. Reads no member.
-    static CString ReadKeyValue(const CString& text, const CString& key);
-    static CString ReadKeyValue(const char* begin, const char* end, const CString& key);
+    // The sanitised value of key in text, read in encoding, or an empty string. Reads no member.
+    static CString ReadKeyValue(const CString& text, const CString& key,
+                                SourceEncoding encoding = SourceEncoding::Utf8);
+    static CString ReadKeyValue(const char* begin, const char* end, const CString& key,
+                                SourceEncoding encoding = SourceEncoding::Utf8);
 
     // True when the last run logged a failure (bad input, no chunk level tag found in the whole
     // source, or a file or folder not made).
@@ -110,6 +113,9 @@ private:
     void ReadSource(const CString& outputFolder);
     // The chunks' preamble: the stored one, or the first line of the text.
     CString ReadPreamble();
+    // How key values are read: the source's encoding by its byte order mark, else by its XML
+    // declaration, else UTF-8; ASCII only where file names cannot take other characters.
+    void ReadEncoding();
 
     // Where the file of a chunk goes, as naming decides it before anything is created: the plain
     // path, and what its numbered variants are built from.
@@ -193,6 +199,7 @@ private:
     CStringList m_nameKeys;          // element and attribute names that name a chunk file
     NameSet m_usedNames;             // chunk names given out in this run
     int m_unnamedCount = 0;          // chunks of this run that found no name
+    SourceEncoding m_nameEncoding = SourceEncoding::Utf8; // how this run reads key values
     CStdioFile m_source;             // the source file, open during a run
 
     bool m_bFailed = false;                             // this run logged a failure

@@ -123,13 +123,6 @@ bool MarkupStripper::NextRun(const char*& begin, const char*& end) {
     return true;
 }
 
-void SanitiseKeyValue(CString& text) {
-    for (char& c : text) {
-        bool keep = (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9') || c == '_';
-        if (!keep) c = '_';
-    }
-}
-
 namespace {
 
 // Tokens of a stripped text by the rules of strtok: runs of delimiters are skipped, a token is
@@ -307,8 +300,8 @@ const Tokenizer::Delimiters kGreater(">");
 
 } // namespace
 
-CString Chunker::ReadKeyValue(const CString& text, const CString& key) {
-    return ReadKeyValue(text.data(), text.data() + text.size(), key);
+CString Chunker::ReadKeyValue(const CString& text, const CString& key, SourceEncoding encoding) {
+    return ReadKeyValue(text.data(), text.data() + text.size(), key, encoding);
 }
 
 // Token walk:
@@ -316,7 +309,7 @@ CString Chunker::ReadKeyValue(const CString& text, const CString& key) {
 //   found   := a token began with key and a space (the rest of that start tag, up to its ">",
 //              is then consumed as one token), or a token contains key
 //   value   := the first non-empty token after found
-CString Chunker::ReadKeyValue(const char* begin, const char* end, const CString& key) {
+CString Chunker::ReadKeyValue(const char* begin, const char* end, const CString& key, SourceEncoding encoding) {
     MarkupStripper stripper(begin, end);
     Tokenizer tokens(stripper, begin, end);
     std::string_view token;
@@ -330,7 +323,7 @@ CString Chunker::ReadKeyValue(const char* begin, const char* end, const CString&
         if (token.empty()) continue;
         if (found) {
             CString value(token);
-            SanitiseKeyValue(value);
+            SanitiseKeyValue(value, encoding);
             return value;
         }
         if (token.size() > key.size() && token.compare(0, key.size(), key) == 0 && token[key.size()] == ' ') {

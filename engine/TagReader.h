@@ -2,6 +2,7 @@
 // the lazily stripped character stream that ReadKeyValue tokenizes.
 #pragma once
 
+#include "SourceEncoding.h"
 #include "platform/StringTypes.h"
 
 #include <cstddef>
@@ -53,6 +54,3 @@ private:
     int m_removed = 0;
     char m_single = 0; // the character NextRun gives out alone
 };
-
-// File-name sanitising of a key value: every character but a letter, digit or "_" becomes "_".
-void SanitiseKeyValue(CString& text);

@@ -70,6 +70,11 @@ bool GetHandleIdentity(void* handle, FileIdentity& id);
 bool FitsPlatformPath(const CString& path, size_t limit);
 #endif
 
+// True when file names may hold any Unicode character, written as UTF-8: always on POSIX; on
+// Windows while the process's ANSI code page is UTF-8 (as the manifest asks; Windows before
+// version 1903 ignores that and keeps its legacy code page).
+bool FileNamesTakeUnicode();
+
 // The form in which two paths compare equal exactly when the file system takes them for the same
 // name: the path itself where names are case-sensitive, ASCII lower case on Windows.
 CString PathCompareKey(const CString& path);

@@ -156,3 +156,7 @@ bool IsRegularStream(std::FILE* stream) {
 CString PathCompareKey(const CString& path) {
     return path;
 }
+
+bool FileNamesTakeUnicode() {
+    return true;
+}

@@ -111,3 +111,7 @@ CString PathCompareKey(const CString& path) {
         if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
     return key;
 }
+
+bool FileNamesTakeUnicode() {
+    return GetACP() == CP_UTF8;
+}

@@ -49,7 +49,14 @@ TEST(Equivalence, EngineMatchesTheReferenceRun) {
                                           "<<?",
                                           "\r\n",
                                           "\r",
-                                          "\x1a"};
+                                          "\x1a",
+                                          "\xc3\xa9",
+                                          "\xe6\x97\xa5\xcc\x81",
+                                          "\xf0\x9f\x98",
+                                          "\x9c\xbd"};
+    // The source's first line: none, a byte order mark, or a declaration of each kind of encoding.
+    const char* const kStarts[] = {"", "\xef\xbb\xbf", "<?xml version=\"1.0\" encoding=\"ISO-8859-15\"?>\n",
+                                   "<?xml encoding='windows-1252'?>", "<?xml version=\"1.0\" encoding=\"x\"?>"};
     const char* const kLevelTexts[] = {"topic", "topic section", ",section,,topic", "a,b,c,d,topic"};
     const char* const kKeyTexts[] = {"title", "title id", "", "id,title"};
     const unsigned kSeed = 1207;
@@ -62,7 +69,7 @@ TEST(Equivalence, EngineMatchesTheReferenceRun) {
     const size_t blocks[] = {1, 2, 3, 7, 64, 0};
     for (int round = 0; round < rounds; ++round) {
         CStdioFile::SetReadBlockLimit(blocks[round % 6]);
-        CString text;
+        CString text = kStarts[random() % 5];
         for (int i = random() % 40; i > 0; --i)
             text += kPieces[random() % (sizeof kPieces / sizeof kPieces[0])];
         WriteBytes(source, text);

@@ -1,11 +1,14 @@
 #include "Reference.h"
 
+#include "NameCharacters.h"
 #include "platform/FileSystem.h"
 #include "platform/TextMode.h"
 
 #include <algorithm>
+#include <cctype>
 #include <cstdio>
 #include <cstring>
+#include <regex>
 #include <vector>
 
 namespace reference {
@@ -51,8 +54,78 @@ bool Contains(const CStringList& list, const CString& s) {
     return std::find(list.begin(), list.end(), s) != list.end();
 }
 
+// The UTF-8 sequence at text[i]: its code point and length; length 1 and code -1 when invalid.
+long DecodeAt(const CString& text, size_t i, size_t& length, bool surrogates) {
+    const unsigned char lead = text[i];
+    length = 1;
+    if (lead < 0x80) return lead;
+    size_t n = lead >= 0xF0 ? 4 : lead >= 0xE0 ? 3 : lead >= 0xC0 ? 2 : 0;
+    if (n == 0 || i + n > text.size()) return -1;
+    long code = lead & (0xFF >> (n + 1));
+    for (size_t k = 1; k < n; ++k) {
+        if ((text[i + k] & 0xC0) != 0x80) return -1;
+        code = code * 64 + (text[i + k] & 0x3F);
+    }
+    const long least[] = {0, 0, 0x80, 0x800, 0x10000};
+    if (code < least[n] || code > 0x10FFFF || (!surrogates && code >= 0xD800 && code <= 0xDFFF)) return -1;
+    length = n;
+    return code;
+}
+
+// The code point of a byte above 0x7F in an 8-bit encoding, from the code charts; -1: none.
+long EightBit(unsigned char byte, SourceEncoding encoding) {
+    // windows-1252 from 0x80 and ISO-8859-15 at A4 A6 A8 B4 B8 BC BD BE, "?" where none is.
+    static const CString cp1252 = u8"\u20ac?\u201a\u0192\u201e\u2026\u2020\u2021\u02c6\u2030\u0160\u2039\u0152?\u017d??"
+                                  u8"\u2018\u2019\u201c\u201d\u2022\u2013\u2014\u02dc\u2122\u0161\u203a\u0153?\u017e\u0178";
+    static const CString latin9 = u8"\u20ac\u0160\u0161\u017d\u017e\u0152\u0153\u0178";
+    static const CString latin9At = "\xa4\xa6\xa8\xb4\xb8\xbc\xbd\xbe";
+    const CString* chart = nullptr;
+    size_t index = 0;
+    if (encoding == SourceEncoding::Windows1252 && byte < 0xA0)
+        chart = &cp1252, index = byte - 0x80;
+    else if (encoding == SourceEncoding::Latin9 && latin9At.find(static_cast<char>(byte)) != CString::npos)
+        chart = &latin9, index = latin9At.find(static_cast<char>(byte));
+    else
+        return encoding == SourceEncoding::AsciiOnly || encoding == SourceEncoding::Utf8 ? -1 : byte;
+    size_t at = 0, length = 0;
+    long code = 0;
+    for (size_t k = 0; k <= index; ++k, at += length)
+        code = DecodeAt(*chart, at, length, false);
+    return code == '?' ? -1 : code;
+}
+
+// Letters, digits and combining marks by the table; "_" and ASCII letters and digits.
+bool Kept(long code) {
+    if (code < 0x80) return code == '_' || std::isalnum(static_cast<int>(code));
+    for (const auto& range : kNameCharacterRanges)
+        if (range[0] <= code && code <= range[1]) return true;
+    return false;
+}
+
+CString Sanitised(const CString& token, SourceEncoding encoding) {
+    const bool utf8 = encoding == SourceEncoding::Utf8 || encoding == SourceEncoding::Utf16;
+    CString value;
+    for (size_t i = 0, length = 1; i < token.size(); i += length) {
+        length = 1;
+        const long code = utf8 ? DecodeAt(token, i, length, encoding == SourceEncoding::Utf16)
+                         : static_cast<unsigned char>(token[i]) < 0x80 ? token[i]
+                                                                        : EightBit(token[i], encoding);
+        if (!Kept(code)) {
+            value += '_';
+        } else if (code < 0x80 || utf8) {
+            value += token.substr(i, length);
+        } else { // below U+10000: two or three bytes
+            value += static_cast<char>(code < 0x800 ? 0xC0 | (code >> 6) : 0xE0 | (code >> 12));
+            if (code >= 0x800) value += static_cast<char>(0x80 | ((code >> 6) & 0x3F));
+            value += static_cast<char>(0x80 | (code & 0x3F));
+        }
+    }
+    return value;
+}
+
 struct Run {
     const ChunkOptions& options;
+    SourceEncoding encoding;
     CString folder, sourcePath;
     CStringList nameKeys, usedNames, givenKeys;
     int unnamedCount = 0;
@@ -88,7 +161,7 @@ struct Run {
         CString region = end == CString::npos ? CString() : rest.substr(0, std::min(nested, end));
         CString name;
         for (const CString& key : nameKeys) {
-            CString value = region.empty() ? CString() : ReadKeyValue(region, key);
+            CString value = region.empty() ? CString() : ReadKeyValue(region, key, encoding);
             if (!value.empty()) name += (name.empty() ? "" : "_") + value;
         }
         bool duplicate = false;
@@ -157,7 +230,26 @@ int StripMarkup(CString& text) {
     return removed;
 }
 
-CString ReadKeyValue(const CString& region, const CString& key) {
+SourceEncoding EncodingOf(const CString& text) {
+    static const std::regex declaration("^<\\?xml[ \t\r\n][^>]*?encoding[ \t\r\n]*=[ \t\r\n]*([\"'])([^>]*?)\\1");
+    static const std::map<CString, SourceEncoding> names = {
+        {"utf-8", SourceEncoding::Utf8},          {"utf8", SourceEncoding::Utf8},
+        {"iso-8859-1", SourceEncoding::Latin1},   {"iso_8859-1", SourceEncoding::Latin1},
+        {"latin1", SourceEncoding::Latin1},       {"l1", SourceEncoding::Latin1},
+        {"iso-8859-15", SourceEncoding::Latin9},  {"iso_8859-15", SourceEncoding::Latin9},
+        {"latin-9", SourceEncoding::Latin9},      {"latin9", SourceEncoding::Latin9},
+        {"windows-1252", SourceEncoding::Windows1252}, {"cp1252", SourceEncoding::Windows1252}};
+    std::smatch match;
+    if (!FileNamesTakeUnicode()) return SourceEncoding::AsciiOnly;
+    if (text.compare(0, 3, "\xef\xbb\xbf") == 0 || !std::regex_search(text, match, declaration))
+        return SourceEncoding::Utf8;
+    CString name = match[2];
+    for (char& c : name)
+        c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+    return names.count(name) != 0 ? names.at(name) : SourceEncoding::AsciiOnly;
+}
+
+CString ReadKeyValue(const CString& region, const CString& key, SourceEncoding encoding) {
     CString text = region;
     StripMarkup(text);
     Tokens tokens{text};
@@ -167,12 +259,7 @@ CString ReadKeyValue(const CString& region, const CString& key) {
         size_t first = token.find_first_not_of(white);
         if (first == CString::npos) continue;
         token = token.substr(first, token.find_last_not_of(white) + 1 - first);
-        if (found) {
-            for (char& c : token)
-                if (!((c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9') || c == '_'))
-                    c = '_';
-            return token;
-        }
+        if (found) return Sanitised(token, encoding);
         if (token.compare(0, key.size() + 1, key + " ") == 0) {
             tokens.Next(">", rest);
             found = true;
@@ -197,7 +284,7 @@ bool IsDeviceName(const CString& path) {
 
 Result RunChunks(const ChunkOptions& options, const CString& levelText, const CString& keyText,
                  const CString& sourcePath, const CString& folder, const CString& text) {
-    Run run{options, folder, sourcePath, SplitKeyText(keyText), {}, {}, 0, {}};
+    Run run{options, EncodingOf(text), folder, sourcePath, SplitKeyText(keyText), {}, {}, 0, {}};
     const CStringList levelTags = SplitKeyText(levelText);
     Result& result = run.result;
     CString preamble = options.m_strPreamble;

@@ -6,6 +6,7 @@
 #pragma once
 
 #include "engine/ChunkOptions.h"
+#include "engine/SourceEncoding.h"
 
 #include <map>
 #include <set>
@@ -22,8 +23,11 @@ CStringList SplitKeyText(const CString& text);
 // Repeats: remove the first "<?" construct through its first ">"; only if there is none, the
 // first "<!" construct; until nothing is removed. Returns the number removed.
 int StripMarkup(CString& text);
-// The sanitised value of key in text, by the token walk (NUL bytes are ordinary characters).
-CString ReadKeyValue(const CString& text, const CString& key);
+// The sanitised value of key in text, by the token walk (NUL bytes are ordinary characters), its
+// characters read in encoding.
+CString ReadKeyValue(const CString& text, const CString& key, SourceEncoding encoding = SourceEncoding::Utf8);
+// How a text's key values are read: its byte order mark, else its XML declaration, else UTF-8.
+SourceEncoding EncodingOf(const CString& text);
 // True when the file name's part before its first "." is a reserved device name.
 bool IsDeviceName(const CString& path);
 
