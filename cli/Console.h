@@ -22,6 +22,20 @@ size_t StandardErrorColumns();
 // (SIGPIPE ignored); nothing on Windows, where such a write only fails.
 void IgnoreBrokenPipes();
 
+// While one lives, text written to a Windows console is read as UTF-8 (the console's own code
+// page comes back when it is destroyed); elsewhere it does nothing, the terminal takes UTF-8.
+class Utf8Console {
+public:
+    Utf8Console();
+    ~Utf8Console();
+
+    Utf8Console(const Utf8Console&) = delete;
+    Utf8Console& operator=(const Utf8Console&) = delete;
+
+private:
+    unsigned m_oldCodePage = 0; // 0: not changed
+};
+
 // While one lives, SIGINT, SIGTERM, SIGHUP and SIGQUIT (on Windows the console's Ctrl+C and
 // Ctrl+Break) set its flag instead of ending the process; the earlier handling comes back when it
 // is destroyed. A blocking read is not restarted after the signal. A signal the process was

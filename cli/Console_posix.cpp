@@ -48,6 +48,9 @@ bool StandardOutputIsTerminal() {
     return isatty(STDOUT_FILENO) == 1;
 }
 
+Utf8Console::Utf8Console() = default;
+Utf8Console::~Utf8Console() = default;
+
 StopSignals::StopSignals() {
     g_stop.store(false);
     g_signal.store(0);

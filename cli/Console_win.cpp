@@ -37,6 +37,16 @@ bool StandardOutputIsTerminal() {
     return GetConsoleMode(GetStdHandle(STD_OUTPUT_HANDLE), &mode) != 0;
 }
 
+Utf8Console::Utf8Console() {
+    if (!StandardOutputIsTerminal() && !StandardErrorIsTerminal()) return;
+    const UINT old = GetConsoleOutputCP();
+    if (old != CP_UTF8 && SetConsoleOutputCP(CP_UTF8)) m_oldCodePage = old;
+}
+
+Utf8Console::~Utf8Console() {
+    if (m_oldCodePage != 0) SetConsoleOutputCP(m_oldCodePage);
+}
+
 StopSignals::StopSignals() {
     g_stop.store(false);
     g_signal.store(0);

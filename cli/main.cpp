@@ -15,5 +15,6 @@ int main(int argc, char** argv) {
     surroundings.outIsTerminal = StandardOutputIsTerminal();
     surroundings.catchSignals = true;
     surroundings.columns = StandardErrorColumns;
+    Utf8Console console;
     return RunCommandLine(args, profile, std::cout, std::cerr, surroundings);
 }

@@ -98,7 +98,7 @@ long EightBit(unsigned char byte, SourceEncoding encoding) {
 bool Kept(long code) {
     if (code < 0x80) return code == '_' || std::isalnum(static_cast<int>(code));
     for (const auto& range : kNameCharacterRanges)
-        if (range[0] <= code && code <= range[1]) return true;
+        if (range[0] <= static_cast<uint32_t>(code) && static_cast<uint32_t>(code) <= range[1]) return true;
     return false;
 }
 
