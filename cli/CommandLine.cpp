@@ -344,6 +344,8 @@ int RunCommandLine(const CStringList& args, const ProfileStore& profile, std::os
     }
     if (!ran) return kCliFailed;
     bool failed = chunker.HadFailure(), interrupted = chunker.WasInterrupted();
+    for (const CString& word : {chunker.GetRefusal(), chunker.GetEncodingWarning()})
+        if (!word.empty()) err << "brevix-cli: " << word << "\n";
     errno = 0;
     if (options.quiet && (failed || interrupted)) held.WriteTo(out);
     ReportOutcome(chunker, source, err);

@@ -5,6 +5,7 @@
 #include "platform/TextMode.h"
 
 #include <algorithm>
+#include <cctype>
 #include <cstring>
 
 CString Chunker::Process(const CString& sourcePath, const CString& outputFolder) {
@@ -14,6 +15,8 @@ CString Chunker::Process(const CString& sourcePath, const CString& outputFolder)
     m_bChunkFound = m_bNoChunk = false;
     m_strCaseVariant.clear();
     m_failures.clear();
+    m_strRefusal.clear();
+    m_strEncodingWarning.clear();
     m_progress = ChunkProgress();
     LogLine("Process Log - " + FormatLocalTime("%x %X"));
     LogLine();
@@ -46,7 +49,7 @@ CString Chunker::Process(const CString& sourcePath, const CString& outputFolder)
         if (!m_bInterrupted && m_source.GetLength() != m_progress.sourceBytes)
             LogFailure("Unable to read file: " + sourcePath + " (the source changed while it was read)");
         CloseSource();
-        if (!m_bChunkFound && !m_bInterrupted) {
+        if (!m_bChunkFound && !m_bInterrupted && m_strRefusal.empty()) {
             m_bNoChunk = true;
             LogFailure("No chunk level tag found: " + m_strLevelTagText);
         }
@@ -166,8 +169,11 @@ void Chunker::ReadSource(const CString& outputFolder) {
     m_waiting.clear();
     if (m_finishThreads > 0) m_pool = std::make_unique<FinishPool>(m_finishThreads);
     try {
-        ReadEncoding();
-        ScanText(outputFolder, ReadPreamble());
+        if (ReadEncoding()) {
+            const CString preamble = ReadPreamble();
+            if (m_options.GetEmitPreamble()) CheckPreamble(preamble);
+            ScanText(outputFolder, preamble);
+        }
     } catch (...) {
         // The flag, a read error or a signal that cut a read short stopped the run: the files in
         // the pool are finished first, and the chunks still open are incomplete, so they go.
@@ -183,7 +189,7 @@ void Chunker::ReadSource(const CString& outputFolder) {
     m_window = nullptr;
 }
 
-void Chunker::ReadEncoding() {
+bool Chunker::ReadEncoding() {
     SourceWindow& window = *m_window;
     // The declaration ends at the first ">"; a source without one is looked at up to a block.
     while (!window.Complete() && window.End() < SourceWindow::kBlock &&
@@ -191,11 +197,58 @@ void Chunker::ReadEncoding() {
         ReadMore(0);
     const char* const begin = window.At(0);
     const char* const end = window.At(window.End());
+    auto starts = [&](const char* bytes, size_t size) {
+        return static_cast<size_t>(end - begin) >= size && std::memcmp(begin, bytes, size) == 0;
+    };
+    // By the byte order mark, or by a first "<" in 16 or 32 bits.
+    static const struct {
+        const char* bytes;
+        size_t size;
+        const char* name;
+    } kWide[] = {{"\xFF\xFE\0\0", 4, "UTF-32 (little-endian)"}, {"<\0\0\0", 4, "UTF-32 (little-endian)"},
+                 {"\0\0\xFE\xFF", 4, "UTF-32 (big-endian)"},    {"\0\0\0<", 4, "UTF-32 (big-endian)"},
+                 {"\xFF\xFE", 2, "UTF-16 (little-endian)"},      {"<\0", 2, "UTF-16 (little-endian)"},
+                 {"\xFE\xFF", 2, "UTF-16 (big-endian)"},         {"\0<", 2, "UTF-16 (big-endian)"}};
+    CString refused;
+    for (const auto& wide : kWide)
+        if (refused.empty() && starts(wide.bytes, wide.size)) refused = wide.name;
     const CString declared = DeclaredEncoding(begin, end);
-    const bool byteOrderMark = end - begin >= 3 && std::memcmp(begin, "\xEF\xBB\xBF", 3) == 0;
+    CString lower = declared;
+    for (char& c : lower)
+        c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+    for (const char* wide : {"utf-16", "utf-32", "ucs-2", "ucs-4", "iso-10646-ucs"})
+        if (refused.empty() && lower.compare(0, std::strlen(wide), wide) == 0) refused = declared;
+    if (!refused.empty()) {
+        m_strRefusal = "Unsupported source encoding: " + refused + ". Save the source as UTF-8 and process it again.";
+        LogFailure(m_strRefusal);
+        return false;
+    }
+    const bool byteOrderMark = starts("\xEF\xBB\xBF", 3);
+    m_strSourceEncoding = byteOrderMark || declared.empty() ? "UTF-8" : declared;
     bool known = false;
     m_nameEncoding = byteOrderMark || declared.empty() ? SourceEncoding::Utf8 : EncodingByName(declared, known);
     if (!FileNamesTakeUnicode()) m_nameEncoding = SourceEncoding::AsciiOnly;
+    return true;
+}
+
+// Two names of one encoding (say "latin1" and "ISO-8859-1") are the same; names not known here
+// are compared without regard to letter case.
+void Chunker::CheckPreamble(const CString& preamble) {
+    const CString declared = DeclaredEncoding(preamble.data(), preamble.data() + preamble.size());
+    if (declared.empty()) return;
+    bool knownPreamble = false, knownSource = false;
+    const SourceEncoding said = EncodingByName(declared, knownPreamble);
+    const SourceEncoding is = EncodingByName(m_strSourceEncoding, knownSource);
+    auto lower = [](CString text) {
+        for (char& c : text)
+            c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+        return text;
+    };
+    const bool same = knownPreamble && knownSource ? said == is : lower(declared) == lower(m_strSourceEncoding);
+    if (same) return;
+    m_strEncodingWarning = "The preamble declares the encoding " + declared + ", the source " +
+                           m_strSourceEncoding + ". Use line 1 of the source file as the preamble.";
+    LogLine(m_strEncodingWarning);
 }
 
 // "Use line 1" takes the text's first line with its LF (all of a text without one); an empty text

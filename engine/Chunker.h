@@ -96,6 +96,11 @@ public:
     // A tag of the source that differs from a chunk level tag in letter case only, when the run
     // met one before its first chunk (always, when it found none); else empty.
     const CString& GetCaseVariant() const { return m_strCaseVariant; }
+    // Why the last run did not cut its source: its encoding (as logged); empty otherwise.
+    const CString& GetRefusal() const { return m_strRefusal; }
+    // The last run's word on a preamble that declares another encoding than the source's (as
+    // logged); empty when there was none.
+    const CString& GetEncodingWarning() const { return m_strEncodingWarning; }
 
     const CStringList& GetLevelTags() const { return m_levelTags; }
     const CStringList& GetNameKeys() const { return m_nameKeys; }
@@ -114,8 +119,12 @@ private:
     // The chunks' preamble: the stored one, or the first line of the text.
     CString ReadPreamble();
     // How key values are read: the source's encoding by its byte order mark, else by its XML
-    // declaration, else UTF-8; ASCII only where file names cannot take other characters.
-    void ReadEncoding();
+    // declaration, else UTF-8; ASCII only where file names cannot take other characters. False,
+    // with the refusal logged, when the source is not 8-bit text (UTF-16 or UTF-32, by its byte
+    // order mark, its first characters or its declaration).
+    bool ReadEncoding();
+    // Logs, once, a preamble whose XML declaration names another encoding than the source's.
+    void CheckPreamble(const CString& preamble);
 
     // Where the file of a chunk goes, as naming decides it before anything is created: the plain
     // path, and what its numbered variants are built from.
@@ -200,6 +209,9 @@ private:
     NameSet m_usedNames;             // chunk names given out in this run
     int m_unnamedCount = 0;          // chunks of this run that found no name
     SourceEncoding m_nameEncoding = SourceEncoding::Utf8; // how this run reads key values
+    CString m_strSourceEncoding;  // the source's encoding as declared ("UTF-8" when it declares none)
+    CString m_strRefusal;         // see GetRefusal
+    CString m_strEncodingWarning; // see GetEncodingWarning
     CStdioFile m_source;             // the source file, open during a run
 
     bool m_bFailed = false;                             // this run logged a failure

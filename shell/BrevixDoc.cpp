@@ -1,6 +1,7 @@
 #include "BrevixDoc.h"
 
 #include "BrevixView.h"
+#include "framework/WinApp.h"
 #include "engine/Chunker.h"
 #include "process/FolderDialog.h"
 #include "process/ProcessLogDlg.h"
@@ -40,7 +41,11 @@ void CBrevixDoc::OnFileProcess() {
     CProcessLogDlg logDlg;
     Chunker chunker(settings, settings.GetLevelTagText(), settings.GetNameKeyText());
     logDlg.m_strLog = chunker.Process(GetPathName(), folderDlg.m_strFolder);
-    logDlg.DoModal();
+    // A source that was not cut for its encoding is told in a message box instead of a log.
+    if (!chunker.GetRefusal().empty())
+        AfxMessageBox(chunker.GetRefusal());
+    else
+        logDlg.DoModal();
 }
 
 void CBrevixDoc::OnUpdateFileProcess(CCmdUI* pCmdUI) {

@@ -50,6 +50,14 @@ protected:
 TEST_F(CommandLine, StatusOutputAndFilesFollowTheArguments) {
     const CString missing = m_scratch / "nowhere", dash = m_scratch / "-dash.xml", E = kLineEnd;
     WriteBytes(dash, "<topic>d</topic>");
+    // Sources that cannot be cut as 8-bit text, and one whose encoding the default preamble denies.
+    const CString u16 = m_scratch / "u16.xml", u32 = m_scratch / "u32.xml", said = m_scratch / "said.xml",
+                  latin1 = m_scratch / "latin1.xml";
+    WriteBytes(u16, Bytes("\xfe\xff\0<\0t\0o\0p\0i\0c\0>\0a\0<\0/\0t\0o\0p\0i\0c\0>"));
+    WriteBytes(u32, Bytes("<\0\0\0t\0\0\0"));
+    WriteBytes(said, "<?xml version=\"1.0\" encoding=\"UTF-16\"?><topic>a</topic>");
+    WriteBytes(latin1, "<?xml version=\"1.0\" encoding=\"iso-8859-1\"?>\n<topic title=\"\xe9\">a</topic>");
+    const CString unsupported = "Unsupported source encoding: ", useLine1 = "Use line 1 of the source file as the preamble";
     const struct {
         CStringList args;
         int status;
@@ -80,6 +88,11 @@ TEST_F(CommandLine, StatusOutputAndFilesFollowTheArguments) {
          "brevix-cli: 1 source not opened: ", {}},
         {{m_scratch.Path(), m_out}, 1, "Unable to open file: " + m_scratch.Path(), "not opened: ", {}},
         {{"--", dash, m_out}, 0, "0001.xml" + E, "", {"0001.xml"}},
+        {{u16, m_out}, 1, unsupported + "UTF-16 (big-endian)", unsupported, {}},
+        {{u32, m_out}, 1, unsupported + "UTF-32 (little-endian)", unsupported, {}},
+        {{said, m_out}, 1, unsupported + "UTF-16", unsupported, {}},
+        {{latin1, m_out}, 0, "encoding UTF-8, the source iso-8859-1. " + useLine1 + "." + E, useLine1, {"\xc3\xa9.xml"}},
+        {{"-suse_line1=yes", latin1, m_out}, 0, m_out, "", {"\xc3\xa9.xml"}},
         {{"--help"}, 0, "brevix-cli [OPTIONS] SOURCE OUTPUT_FOLDER", "", {}},
         {{}, 2, "", "Usage: brevix-cli [OPTIONS] SOURCE OUTPUT_FOLDER\nCuts SOURCE into one file per chunk in "
                     "OUTPUT_FOLDER.\nTry 'brevix-cli --help'.\n", {}},

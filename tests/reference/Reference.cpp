@@ -230,8 +230,53 @@ int StripMarkup(CString& text) {
     return removed;
 }
 
+namespace {
+
+// The encoding an XML declaration at the start of text names, in lower case; "" when none.
+CString Declared(const CString& text) {
+    static const std::regex declaration("^(\xef\xbb\xbf)?<\\?xml[ \t\r\n][^>]*?encoding[ \t\r\n]*=[ \t\r\n]*([\"'])([^>]*?)\\2");
+    std::smatch match;
+    return std::regex_search(text, match, declaration) ? CString(match[3]) : CString();
+}
+
+CString Lower(CString name) {
+    for (char& c : name)
+        c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+    return name;
+}
+
+// The encodings by name, "" for a name not known here.
+CString Known(const CString& name) {
+    static const std::map<CString, CString> names = {
+        {"utf-8", "8"}, {"utf8", "8"}, {"us-ascii", "a"}, {"ascii", "a"}, {"iso-8859-1", "1"}, {"iso_8859-1", "1"},
+        {"latin1", "1"}, {"l1", "1"}, {"iso-8859-15", "15"}, {"iso_8859-15", "15"}, {"latin-9", "15"},
+        {"latin9", "15"}, {"windows-1252", "w"}, {"cp1252", "w"}};
+    return names.count(Lower(name)) != 0 ? names.at(Lower(name)) : CString();
+}
+
+} // namespace
+
+// The events of a source that is not cut for its encoding, or of a preamble that denies it.
+CStringList EncodingEvents(const CString& text, const CString& preamble) {
+    const CString lower = Lower(Declared(text)), start = text.substr(0, 4);
+    CString refused;
+    for (const char* name : {"utf-16", "utf-32", "ucs-2", "ucs-4", "iso-10646-ucs"})
+        if (lower.rfind(name, 0) == 0) refused = Declared(text);
+    if (start == CString("\xff\xfe\0\0", 4) || start == CString("<\0\0\0", 4)) refused = "UTF-32 (little-endian)";
+    else if (start == CString("\0\0\xfe\xff", 4) || start == CString("\0\0\0<", 4)) refused = "UTF-32 (big-endian)";
+    else if (start.rfind("\xff\xfe", 0) == 0 || start.rfind(CString("<\0", 2), 0) == 0) refused = "UTF-16 (little-endian)";
+    else if (start.rfind("\xfe\xff", 0) == 0 || start.rfind(CString("\0<", 2), 0) == 0) refused = "UTF-16 (big-endian)";
+    if (!refused.empty())
+        return {"Unsupported source encoding: " + refused + ". Save the source as UTF-8 and process it again."};
+    const CString is = text.rfind("\xef\xbb\xbf", 0) == 0 || Declared(text).empty() ? "UTF-8" : Declared(text);
+    const CString said = Declared(preamble);
+    const bool same = Known(said).empty() && Known(is).empty() ? Lower(said) == Lower(is) : Known(said) == Known(is);
+    if (said.empty() || same) return {};
+    return {"The preamble declares the encoding " + said + ", the source " + is +
+            ". Use line 1 of the source file as the preamble."};
+}
+
 SourceEncoding EncodingOf(const CString& text) {
-    static const std::regex declaration("^<\\?xml[ \t\r\n][^>]*?encoding[ \t\r\n]*=[ \t\r\n]*([\"'])([^>]*?)\\1");
     static const std::map<CString, SourceEncoding> names = {
         {"utf-8", SourceEncoding::Utf8},          {"utf8", SourceEncoding::Utf8},
         {"iso-8859-1", SourceEncoding::Latin1},   {"iso_8859-1", SourceEncoding::Latin1},
@@ -239,13 +284,9 @@ SourceEncoding EncodingOf(const CString& text) {
         {"iso-8859-15", SourceEncoding::Latin9},  {"iso_8859-15", SourceEncoding::Latin9},
         {"latin-9", SourceEncoding::Latin9},      {"latin9", SourceEncoding::Latin9},
         {"windows-1252", SourceEncoding::Windows1252}, {"cp1252", SourceEncoding::Windows1252}};
-    std::smatch match;
+    const CString name = Lower(Declared(text));
     if (!FileNamesTakeUnicode()) return SourceEncoding::AsciiOnly;
-    if (text.compare(0, 3, "\xef\xbb\xbf") == 0 || !std::regex_search(text, match, declaration))
-        return SourceEncoding::Utf8;
-    CString name = match[2];
-    for (char& c : name)
-        c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+    if (text.compare(0, 3, "\xef\xbb\xbf") == 0 || name.empty()) return SourceEncoding::Utf8;
     return names.count(name) != 0 ? names.at(name) : SourceEncoding::AsciiOnly;
 }
 
@@ -290,6 +331,8 @@ Result RunChunks(const ChunkOptions& options, const CString& levelText, const CS
     CString preamble = options.m_strPreamble;
     if (options.m_bUseLine1 && !text.empty()) preamble = text.substr(0, std::min(text.find('\n'), text.size() - 1) + 1);
     if (!options.m_bEmitPreamble) preamble.clear();
+    result.events = EncodingEvents(text, preamble);
+    if (!result.events.empty() && result.events[0].rfind("Unsupported", 0) == 0) return result;
 
     std::vector<ChunkFile> open;
     bool inTag = false, closing = false, started = false;
