@@ -219,14 +219,16 @@ bool Chunker::ReadEncoding() {
     for (const char* wide : {"utf-16", "utf-32", "ucs-2", "ucs-4", "iso-10646-ucs"})
         if (refused.empty() && lower.compare(0, std::strlen(wide), wide) == 0) refused = declared;
     if (!refused.empty()) {
-        m_strRefusal = "Unsupported source encoding: " + refused + ". Save the source as UTF-8 and process it again.";
+        m_strRefusal =
+            "Unsupported source encoding: " + refused + ". Save the source as UTF-8 and process it again.";
         LogFailure(m_strRefusal);
         return false;
     }
     const bool byteOrderMark = starts("\xEF\xBB\xBF", 3);
     m_strSourceEncoding = byteOrderMark || declared.empty() ? "UTF-8" : declared;
     bool known = false;
-    m_nameEncoding = byteOrderMark || declared.empty() ? SourceEncoding::Utf8 : EncodingByName(declared, known);
+    m_nameEncoding =
+        byteOrderMark || declared.empty() ? SourceEncoding::Utf8 : EncodingByName(declared, known);
     if (!FileNamesTakeUnicode()) m_nameEncoding = SourceEncoding::AsciiOnly;
     return true;
 }
@@ -244,7 +246,8 @@ void Chunker::CheckPreamble(const CString& preamble) {
             c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
         return text;
     };
-    const bool same = knownPreamble && knownSource ? said == is : lower(declared) == lower(m_strSourceEncoding);
+    const bool same =
+        knownPreamble && knownSource ? said == is : lower(declared) == lower(m_strSourceEncoding);
     if (same) return;
     m_strEncodingWarning = "The preamble declares the encoding " + declared + ", the source " +
                            m_strSourceEncoding + ". Use line 1 of the source file as the preamble.";

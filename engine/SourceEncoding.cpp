@@ -8,10 +8,10 @@
 namespace {
 
 // The code points of windows-1252's bytes 0x80 to 0x9F (0: no character).
-constexpr uint16_t kWindows1252High[32] = {
-    0x20AC, 0,      0x201A, 0x0192, 0x201E, 0x2026, 0x2020, 0x2021, 0x02C6, 0x2030, 0x0160,
-    0x2039, 0x0152, 0,      0x017D, 0,      0,      0x2018, 0x2019, 0x201C, 0x201D, 0x2022,
-    0x2013, 0x2014, 0x02DC, 0x2122, 0x0161, 0x203A, 0x0153, 0,      0x017E, 0x0178};
+constexpr uint16_t kWindows1252High[32] = {0x20AC, 0,      0x201A, 0x0192, 0x201E, 0x2026, 0x2020, 0x2021,
+                                           0x02C6, 0x2030, 0x0160, 0x2039, 0x0152, 0,      0x017D, 0,
+                                           0,      0x2018, 0x2019, 0x201C, 0x201D, 0x2022, 0x2013, 0x2014,
+                                           0x02DC, 0x2122, 0x0161, 0x203A, 0x0153, 0,      0x017E, 0x0178};
 
 // The bytes where ISO-8859-15 differs from ISO-8859-1, and its code points there.
 constexpr unsigned char kLatin9Bytes[8] = {0xA4, 0xA6, 0xA8, 0xB4, 0xB8, 0xBC, 0xBD, 0xBE};
@@ -80,13 +80,20 @@ SourceEncoding EncodingByName(const CString& name, bool& known) {
         const char* name;
         SourceEncoding encoding;
     } kNames[] = {
-        {"utf-8", SourceEncoding::Utf8},          {"utf8", SourceEncoding::Utf8},
-        {"us-ascii", SourceEncoding::AsciiOnly},  {"ascii", SourceEncoding::AsciiOnly},
-        {"iso-8859-1", SourceEncoding::Latin1},   {"iso_8859-1", SourceEncoding::Latin1},
-        {"latin1", SourceEncoding::Latin1},       {"l1", SourceEncoding::Latin1},
-        {"iso-8859-15", SourceEncoding::Latin9},  {"iso_8859-15", SourceEncoding::Latin9},
-        {"latin-9", SourceEncoding::Latin9},      {"latin9", SourceEncoding::Latin9},
-        {"windows-1252", SourceEncoding::Windows1252}, {"cp1252", SourceEncoding::Windows1252},
+        {"utf-8", SourceEncoding::Utf8},
+        {"utf8", SourceEncoding::Utf8},
+        {"us-ascii", SourceEncoding::AsciiOnly},
+        {"ascii", SourceEncoding::AsciiOnly},
+        {"iso-8859-1", SourceEncoding::Latin1},
+        {"iso_8859-1", SourceEncoding::Latin1},
+        {"latin1", SourceEncoding::Latin1},
+        {"l1", SourceEncoding::Latin1},
+        {"iso-8859-15", SourceEncoding::Latin9},
+        {"iso_8859-15", SourceEncoding::Latin9},
+        {"latin-9", SourceEncoding::Latin9},
+        {"latin9", SourceEncoding::Latin9},
+        {"windows-1252", SourceEncoding::Windows1252},
+        {"cp1252", SourceEncoding::Windows1252},
     };
     const CString lower = Lower(name);
     for (const auto& entry : kNames)
@@ -104,7 +111,8 @@ CString DeclaredEncoding(const char* begin, const char* end) {
     auto white = [](char c) { return c == ' ' || c == '\t' || c == '\r' || c == '\n'; };
     if (end - begin < 6 || std::memcmp(begin, "<?xml", 5) != 0 || !white(begin[5])) return CString();
     const CString declaration(begin, std::find(begin, end, '>'));
-    for (size_t at = declaration.find("encoding"); at != CString::npos; at = declaration.find("encoding", at + 1)) {
+    for (size_t at = declaration.find("encoding"); at != CString::npos;
+         at = declaration.find("encoding", at + 1)) {
         size_t p = at + 8;
         while (p < declaration.size() && white(declaration[p]))
             ++p;

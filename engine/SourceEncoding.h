@@ -14,6 +14,7 @@ enum class SourceEncoding {
     Latin9,      // ISO-8859-15
     Windows1252, // windows-1252
     AsciiOnly,   // US-ASCII, or a name not known here: every byte above 0x7F is kept as none
+    // (six kinds: the fuzz target takes them by number)
 };
 
 // The encoding named by an XML declaration's encoding value (any letter case); AsciiOnly for a

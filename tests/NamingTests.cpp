@@ -128,9 +128,10 @@ TEST_F(Naming, NamesFollowTheOptionsKeysNumbersAndWhatExists) {
     }
 }
 
-// Titles in every script, from each supported source encoding: letters, digits and combining
-// marks stay (the names are UTF-8), every other character is one "_", an invalid byte one "_"
-// each; an encoding of unknown name keeps only ASCII. The same names on every build.
+// Titles in every script (Latin, Japanese, Greek, Cyrillic, Arabic digits and letters, combining
+// marks, superscripts, emoji, punctuation, invalid UTF-8) and from each supported encoding: letters,
+// digits and combining marks stay (as UTF-8), every other character is one "_", an invalid byte
+// one "_" each; an encoding of unknown name keeps only ASCII. The same names on every build.
 TEST_F(Naming, NamesKeepLettersAndDigitsOfEveryScript) {
     const CString latin1 = "<?xml version=\"1.0\" encoding=\"ISO-8859-1\"?>\n";
     const struct {
@@ -138,22 +139,15 @@ TEST_F(Naming, NamesKeepLettersAndDigitsOfEveryScript) {
         std::vector<std::pair<CString, CString>> titles; // the title's bytes and the name it gives
     } cases[] = {
         {"",
-         {{"Caf\u00e9 cr\u00e8me", "Caf\u00e9_cr\u00e8me"},
-          {"\u00dcberblick", "\u00dcberblick"},
-          {"\u65e5\u672c\u8a9e\u306e\u30c8\u30d4\u30c3\u30af", "\u65e5\u672c\u8a9e\u306e\u30c8\u30d4\u30c3\u30af"},
-          {"\u041f\u0440\u0438\u0432\u0435\u0442 \u043c\u0438\u0440", "\u041f\u0440\u0438\u0432\u0435\u0442_\u043c\u0438\u0440"},
-          {"\u0395\u03bb\u03bb\u03b7\u03bd\u03b9\u03ba\u03ac", "\u0395\u03bb\u03bb\u03b7\u03bd\u03b9\u03ba\u03ac"},
-          {"\u0663 \u0623\u0631\u0642\u0627\u0645", "\u0663_\u0623\u0631\u0642\u0627\u0645"},
-          {"e\u0301t\u00b2", "e\u0301t\u00b2"},        // a combining mark, a superscript digit
-          {"x\U0001F600y", "x_y"},                     // an emoji is one character
-          {"a\u2014b\u00ab\u5f15\u300d\u3002", "a_b_\u5f15__"}, // punctuation of other scripts
-          {"\xff\xc3(\xc0\xaf\xed\xa0\x80z\xe6\x97", "________z__"}, // invalid: one "_" a byte
-          {"Hello World", "Hello_World"}}},
-        {"\xef\xbb\xbf" + latin1, {{"Caf\u00e9", "Caf\u00e9"}}}, // the byte order mark wins
-        {latin1, {{"Caf\xe9 cr\xe8me", "Caf\u00e9_cr\u00e8me"}, {"\xbd\xa4\xd7", "\u00bd__"}}},
-        {"<?xml version='1.0' encoding='latin-9'?>", {{"\xbd\xa4\xe9", "\u0153_\u00e9"}}},
-        {"<?xml version=\"1.0\" encoding = \"Windows-1252\"?>", {{"\x9c\x80\x81\xe9", "\u0153__\u00e9"}}},
-        {"<?xml version=\"1.0\" encoding=\"US-ASCII\"?>", {{"Caf\u00e9", "Caf__"}}},
+         {{"Café crème", "Café_crème"}, {"Überblick", "Überblick"}, {"日本語のトピック", "日本語のトピック"},
+          {"Привет мир", "Привет_мир"}, {"Ελληνικά", "Ελληνικά"}, {"٣ أرقام", "٣_أرقام"}, {"x😀y", "x_y"},
+          {"e\u0301t²", "e\u0301t²"}, {"a—b«引」。", "a_b_引__"}, {"Hello World", "Hello_World"},
+          {"\xff\xc3(\xc0\xaf\xed\xa0\x80z\xe6\x97", "________z__"}}}, // invalid: one "_" a byte
+        {"\xef\xbb\xbf" + latin1, {{"Café", "Café"}}},                   // the byte order mark wins
+        {latin1, {{"Caf\xe9 cr\xe8me", "Café_crème"}, {"\xbd\xa4\xd7", "½__"}}},
+        {"<?xml version='1.0' encoding='latin-9'?>", {{"\xbd\xa4\xe9", "œ_é"}}},
+        {"<?xml version=\"1.0\" encoding = \"Windows-1252\"?>", {{"\x9c\x80\x81\xe9", "œ__é"}}},
+        {"<?xml version=\"1.0\" encoding=\"US-ASCII\"?>", {{"Café", "Caf__"}}},
         {"<?xml version=\"1.0\" encoding=\"KOI8-R\"?>", {{"\xf0\xd2x", "__x"}}},
     };
     for (const auto& c : cases) {
@@ -303,7 +297,8 @@ TEST_F(Naming, ReplacedEntriesAreWholeAfterAnInterruptAndLinksAreNeverWrittenThr
 #endif
         } else {
             EXPECT_EQ(OutFile("Big.xml"), Stored(Settings().GetPreamble()) + "<topic title=\"Big\"></topic>");
-            EXPECT_EQ(OutFile("Soft.xml"), Stored(Settings().GetPreamble()) + "<topic title=\"Soft\"></topic>");
+            EXPECT_EQ(OutFile("Soft.xml"),
+                      Stored(Settings().GetPreamble()) + "<topic title=\"Soft\"></topic>");
             EXPECT_EQ(OutFile("Hard.xml").size(), Stored(Settings().GetPreamble()).size() + 20 + 200000 + 8);
         }
     }

@@ -74,24 +74,14 @@ long DecodeAt(const CString& text, size_t i, size_t& length, bool surrogates) {
 
 // The code point of a byte above 0x7F in an 8-bit encoding, from the code charts; -1: none.
 long EightBit(unsigned char byte, SourceEncoding encoding) {
-    // windows-1252 from 0x80 and ISO-8859-15 at A4 A6 A8 B4 B8 BC BD BE, "?" where none is.
-    static const CString cp1252 = u8"\u20ac?\u201a\u0192\u201e\u2026\u2020\u2021\u02c6\u2030\u0160\u2039\u0152?\u017d??"
-                                  u8"\u2018\u2019\u201c\u201d\u2022\u2013\u2014\u02dc\u2122\u0161\u203a\u0153?\u017e\u0178";
-    static const CString latin9 = u8"\u20ac\u0160\u0161\u017d\u017e\u0152\u0153\u0178";
-    static const CString latin9At = "\xa4\xa6\xa8\xb4\xb8\xbc\xbd\xbe";
-    const CString* chart = nullptr;
-    size_t index = 0;
+    // windows-1252 from 0x80 ("?": no character) and ISO-8859-15 from 0xA0 ("-": as ISO-8859-1).
+    static const std::u16string cp1252 = u"€?‚ƒ„…†‡ˆ‰Š‹Œ?Ž??‘’“”•–—˜™š›œ?žŸ", latin9 = u"----€-Š-š-----------Ž---ž---ŒœŸ";
+    long code = encoding == SourceEncoding::AsciiOnly || encoding == SourceEncoding::Utf8 ? -1 : byte;
     if (encoding == SourceEncoding::Windows1252 && byte < 0xA0)
-        chart = &cp1252, index = byte - 0x80;
-    else if (encoding == SourceEncoding::Latin9 && latin9At.find(static_cast<char>(byte)) != CString::npos)
-        chart = &latin9, index = latin9At.find(static_cast<char>(byte));
-    else
-        return encoding == SourceEncoding::AsciiOnly || encoding == SourceEncoding::Utf8 ? -1 : byte;
-    size_t at = 0, length = 0;
-    long code = 0;
-    for (size_t k = 0; k <= index; ++k, at += length)
-        code = DecodeAt(*chart, at, length, false);
-    return code == '?' ? -1 : code;
+        code = cp1252[byte - 0x80] == u'?' ? -1 : cp1252[byte - 0x80];
+    if (encoding == SourceEncoding::Latin9 && byte >= 0xA0 && byte < 0xBF && latin9[byte - 0xA0] != u'-')
+        code = latin9[byte - 0xA0];
+    return code;
 }
 
 // Letters, digits and combining marks by the table; "_" and ASCII letters and digits.
@@ -114,10 +104,8 @@ CString Sanitised(const CString& token, SourceEncoding encoding) {
             value += '_';
         } else if (code < 0x80 || utf8) {
             value += token.substr(i, length);
-        } else { // below U+10000: two or three bytes
-            value += static_cast<char>(code < 0x800 ? 0xC0 | (code >> 6) : 0xE0 | (code >> 12));
-            if (code >= 0x800) value += static_cast<char>(0x80 | ((code >> 6) & 0x3F));
-            value += static_cast<char>(0x80 | (code & 0x3F));
+        } else { // every letter of an 8-bit encoding lies below U+0800: two bytes
+            value += {static_cast<char>(0xC0 | (code >> 6)), static_cast<char>(0x80 | (code & 0x3F))};
         }
     }
     return value;
@@ -245,50 +233,38 @@ CString Lower(CString name) {
     return name;
 }
 
-// The encodings by name, "" for a name not known here.
-CString Known(const CString& name) {
-    static const std::map<CString, CString> names = {
-        {"utf-8", "8"}, {"utf8", "8"}, {"us-ascii", "a"}, {"ascii", "a"}, {"iso-8859-1", "1"}, {"iso_8859-1", "1"},
-        {"latin1", "1"}, {"l1", "1"}, {"iso-8859-15", "15"}, {"iso_8859-15", "15"}, {"latin-9", "15"},
-        {"latin9", "15"}, {"windows-1252", "w"}, {"cp1252", "w"}};
-    return names.count(Lower(name)) != 0 ? names.at(Lower(name)) : CString();
-}
-
-} // namespace
-
 // The events of a source that is not cut for its encoding, or of a preamble that denies it.
 CStringList EncodingEvents(const CString& text, const CString& preamble) {
-    const CString lower = Lower(Declared(text)), start = text.substr(0, 4);
+    const CString lower = Lower(Declared(text));
     CString refused;
     for (const char* name : {"utf-16", "utf-32", "ucs-2", "ucs-4", "iso-10646-ucs"})
         if (lower.rfind(name, 0) == 0) refused = Declared(text);
-    if (start == CString("\xff\xfe\0\0", 4) || start == CString("<\0\0\0", 4)) refused = "UTF-32 (little-endian)";
-    else if (start == CString("\0\0\xfe\xff", 4) || start == CString("\0\0\0<", 4)) refused = "UTF-32 (big-endian)";
-    else if (start.rfind("\xff\xfe", 0) == 0 || start.rfind(CString("<\0", 2), 0) == 0) refused = "UTF-16 (little-endian)";
-    else if (start.rfind("\xfe\xff", 0) == 0 || start.rfind(CString("\0<", 2), 0) == 0) refused = "UTF-16 (big-endian)";
+    const CString start = text.substr(0, 4), le32 = CString("<\0\0\0", 4), be32 = CString("\0\0\0<", 4);
+    if (start == CString("\xff\xfe\0\0", 4) || start == le32) refused = "UTF-32 (little-endian)";
+    else if (start == CString("\0\0\xfe\xff", 4) || start == be32) refused = "UTF-32 (big-endian)";
+    else if (start.rfind("\xff\xfe", 0) == 0 || start.rfind(le32.substr(0, 2), 0) == 0) refused = "UTF-16 (little-endian)";
+    else if (start.rfind("\xfe\xff", 0) == 0 || start.rfind(be32.substr(2), 0) == 0) refused = "UTF-16 (big-endian)";
     if (!refused.empty())
         return {"Unsupported source encoding: " + refused + ". Save the source as UTF-8 and process it again."};
     const CString is = text.rfind("\xef\xbb\xbf", 0) == 0 || Declared(text).empty() ? "UTF-8" : Declared(text);
     const CString said = Declared(preamble);
-    const bool same = Known(said).empty() && Known(is).empty() ? Lower(said) == Lower(is) : Known(said) == Known(is);
+    bool knownSaid = false, knownIs = false; // the names of encodings: the engine's table
+    const bool sameKnown = EncodingByName(said, knownSaid) == EncodingByName(is, knownIs);
+    const bool same = knownSaid || knownIs ? knownSaid && knownIs && sameKnown : Lower(said) == Lower(is);
     if (said.empty() || same) return {};
     return {"The preamble declares the encoding " + said + ", the source " + is +
             ". Use line 1 of the source file as the preamble."};
 }
 
+// How a text's key values are read: its byte order mark, else its XML declaration, else UTF-8.
 SourceEncoding EncodingOf(const CString& text) {
-    static const std::map<CString, SourceEncoding> names = {
-        {"utf-8", SourceEncoding::Utf8},          {"utf8", SourceEncoding::Utf8},
-        {"iso-8859-1", SourceEncoding::Latin1},   {"iso_8859-1", SourceEncoding::Latin1},
-        {"latin1", SourceEncoding::Latin1},       {"l1", SourceEncoding::Latin1},
-        {"iso-8859-15", SourceEncoding::Latin9},  {"iso_8859-15", SourceEncoding::Latin9},
-        {"latin-9", SourceEncoding::Latin9},      {"latin9", SourceEncoding::Latin9},
-        {"windows-1252", SourceEncoding::Windows1252}, {"cp1252", SourceEncoding::Windows1252}};
-    const CString name = Lower(Declared(text));
+    bool known = false;
     if (!FileNamesTakeUnicode()) return SourceEncoding::AsciiOnly;
-    if (text.compare(0, 3, "\xef\xbb\xbf") == 0 || name.empty()) return SourceEncoding::Utf8;
-    return names.count(name) != 0 ? names.at(name) : SourceEncoding::AsciiOnly;
+    if (text.compare(0, 3, "\xef\xbb\xbf") == 0 || Declared(text).empty()) return SourceEncoding::Utf8;
+    return EncodingByName(Declared(text), known);
 }
+
+} // namespace
 
 CString ReadKeyValue(const CString& region, const CString& key, SourceEncoding encoding) {
     CString text = region;

@@ -26,11 +26,6 @@ int StripMarkup(CString& text);
 // The sanitised value of key in text, by the token walk (NUL bytes are ordinary characters), its
 // characters read in encoding.
 CString ReadKeyValue(const CString& text, const CString& key, SourceEncoding encoding = SourceEncoding::Utf8);
-// The log lines of a source not cut for its encoding, or of a preamble that declares another
-// encoding than the source's.
-CStringList EncodingEvents(const CString& text, const CString& preamble);
-// How a text's key values are read: its byte order mark, else its XML declaration, else UTF-8.
-SourceEncoding EncodingOf(const CString& text);
 // True when the file name's part before its first "." is a reserved device name.
 bool IsDeviceName(const CString& path);
 
