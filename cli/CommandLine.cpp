@@ -309,10 +309,11 @@ int RunCommandLine(const CStringList& args, const ProfileStore& profile, std::os
     std::atomic<bool>& stop = signals ? signals->Flag() : surroundings.stop ? *surroundings.stop : ownStop;
     // The log goes out as the run makes it, or, when --quiet may hold it back, aside, so that a
     // long run's log is not held in memory. What out buffers reaches it at every failure line,
-    // after each block and at least every 100 ms, so that a killed run loses little of it; once out
-    // fails, the run stops.
+    // after each block and at least every 100 ms (from a source of unknown length, a pipe whose
+    // next block may be long in coming, at every line), so that a killed run loses little of it;
+    // once out fails, the run stops.
     HeldLog held;
-    bool pending = false, lost = false;
+    bool pending = false, lost = false, streaming = false;
     int lostError = 0;
     auto flushed = ProgressLine::Clock::now();
     auto flush = [&] {
@@ -322,6 +323,7 @@ int RunCommandLine(const CStringList& args, const ProfileStore& profile, std::os
         flushed = ProgressLine::Clock::now();
     };
     chunker.SetProgressReport([&](const ChunkProgress& p) {
+        streaming = p.sourceBytes == 0;
         if (pending) flush();
         if (progress) progress->Report(p);
         if (surroundings.progressSeen) surroundings.progressSeen(p);
@@ -332,7 +334,7 @@ int RunCommandLine(const CStringList& args, const ProfileStore& profile, std::os
         if (progress && surroundings.outIsTerminal) progress->Erase();
         out.write(lines.data(), static_cast<std::streamsize>(lines.size()));
         pending = true;
-        if (failure || ProgressLine::Clock::now() - flushed >= std::chrono::milliseconds(100)) flush();
+        if (failure || streaming || ProgressLine::Clock::now() - flushed >= std::chrono::milliseconds(100)) flush();
     });
     chunker.SetStopFlag(&stop);
     bool ran = RunChunker(chunker, source, folder, progress.get(), err);
