@@ -5,10 +5,12 @@
 #include "ProgressLine.h"
 
 #include "BrevixVersion.h"
-#include "engine/Chunker.h"
+#include "engine/Brevix.h"
 #include "platform/FileException.h"
 #include "platform/FileSystem.h"
 #include "settings/SettingsRecord.h"
+
+#include <nlohmann/json.hpp>
 
 #include <algorithm>
 #include <chrono>
@@ -36,6 +38,7 @@ const char kUsage[] =
     "      --no-profile       ignore the stored profile and start from the defaults\n"
     "  -q, --quiet            print nothing when the run logged no failure and was\n"
     "                         not interrupted\n"
+    "      --json             print JSON Lines instead of the log (see below)\n"
     "      --progress         show a status line on standard error (default: when\n"
     "                         it is a terminal)\n"
     "      --no-progress      show no status line\n";
@@ -44,6 +47,26 @@ const char kUsageEnd[] =
     "\n"
     "Settings (NAME for -s, with its default):\n";
 
+const char kJsonHelp[] =
+    "\n"
+    "With --json, standard output holds one JSON object per line instead of the log.\n"
+    "A chunk file written:\n"
+    "  {\"type\":\"chunk\",\"path\":P,\"tag\":T,\"name\":N,\"begin\":B,\"end\":E,\"closed\":C}\n"
+    "with its chunk level tag, its name (its key values, or its number) and the\n"
+    "source's bytes B up to E (E not included) that it copied, from the \"<\" of its\n"
+    "start tag to the \">\" of its closing tag, less the nested chunks (each has a file\n"
+    "and a record of its own); C is false for a chunk still open where the source\n"
+    "ended. A failure:\n"
+    "  {\"type\":\"failure\",\"kind\":K,\"path\":P,\"reason\":R}\n"
+    "K is source-not-opened, file-not-opened, folder-not-created, file-not-written,\n"
+    "bad-input, source-changed, no-chunk-found or unsupported-encoding; R is the\n"
+    "system's reason. Last, the summary:\n"
+    "  {\"type\":\"summary\",\"status\":S,\"exit\":X,\"files\":F,\"failures\":N,\n"
+    "   \"bytes_read\":R,\"source_bytes\":L,\"message\":M}\n"
+    "S is done, failures-logged, interrupted, source-unreadable or out-of-memory, X\n"
+    "the exit status, F the chunk files written complete, N the failures logged.\n"
+    "Texts are UTF-8; a byte that is not part of valid UTF-8 is written as U+FFFD.\n";
+
 const char kVersion[] = "brevix-cli " BREVIX_VERSION_TEXT "\n";
 
 // Threads that finish chunk files beside the run: with closes of 1 ms each (an on-access scanner,
@@ -51,7 +74,7 @@ const char kVersion[] = "brevix-cli " BREVIX_VERSION_TEXT "\n";
 constexpr size_t kFinishThreads = 8;
 
 struct Options {
-    bool tagsGiven = false, keysGiven = false, noProfile = false, quiet = false;
+    bool tagsGiven = false, keysGiven = false, noProfile = false, quiet = false, json = false;
     int progress = -1; // 1 --progress, 0 --no-progress, whichever came last; -1 neither
     CString tags, keys;
     CStringList sets; // NAME=VALUE, in order
@@ -88,7 +111,7 @@ CString HelpText() {
            "a missing output folder, 130 interrupted: the chunk files still open are removed\n"
            "and the log is printed even with --quiet.\n"
            "Interrupts: " +
-           kStopKeys + ".\n";
+           kStopKeys + ".\n" + kJsonHelp;
 }
 
 // Parses args into options; on a usage error returns false with message set.
@@ -145,6 +168,8 @@ bool ParseArguments(const CStringList& args, Options& options, CString& message,
         }
         if (arg == "--no-profile")
             options.noProfile = true;
+        else if (arg == "--json")
+            options.json = true;
         else if (arg == "-q" || arg == "--quiet")
             options.quiet = true;
         else if (arg == "--progress" || arg == "--no-progress")
@@ -176,7 +201,7 @@ class ProgressDisplay {
 public:
     ProgressDisplay(std::ostream& err, std::function<size_t()> columns)
         : m_err(err), m_columns(std::move(columns)), m_line(ProgressLine::Clock::now()) {}
-    void Report(const ChunkProgress& progress) {
+    void Report(const brevix::Progress& progress) {
         m_last = progress;
         Write(m_line.Redraw(progress, ProgressLine::Clock::now(), false, Columns()));
     }
@@ -195,53 +220,60 @@ private:
     std::ostream& m_err;
     std::function<size_t()> m_columns; // the terminal's width now (none: no limit)
     ProgressLine m_line;
-    ChunkProgress m_last;
+    brevix::Progress m_last;
 };
-
-// Runs one Process, whose log goes to the chunker's sink; a failure it raises is a message on err
-// and false. The status line, when there is one, is finished first.
-bool RunChunker(Chunker& chunker, const CString& source, const CString& folder, ProgressDisplay* progress,
-                std::ostream& err) {
-    CString message;
-    try {
-        chunker.Process(source, folder);
-    } catch (const CFileException& e) {
-        message = e.what();
-    } catch (const std::bad_alloc&) {
-        message = "not enough memory to read " + source;
-    } catch (const std::length_error&) {
-        // A naming region longer than a string can hold in this address space.
-        message = "not enough memory to read " + source + " (it is too large)";
-    } catch (const std::exception& e) {
-        message = "the run on " + source + " stopped: " + e.what();
-    }
-    if (progress != nullptr) progress->Finish();
-    if (message.empty()) return true;
-    err << "brevix-cli: " << message << "\n";
-    return false;
-}
 
 // Tells err what a run's log does not say by itself: how many files failed of each kind and the
 // system's reason, that it cut nothing, and why that may be.
-void ReportOutcome(const Chunker& chunker, const CString& source, std::ostream& err) {
+void ReportOutcome(const brevix::Result& result, const CString& tagText, const CString& source, std::ostream& err) {
     static const char* const kWhat[][2] = {{"source not opened", "source not opened"},
                                            {"chunk file not opened", "chunk files not opened"},
                                            {"sub-folder not created", "sub-folders not created"},
                                            {"chunk file not written", "chunk files not written"}};
-    for (const Chunker::FileFailures& each : chunker.GetFileFailures()) {
+    for (const brevix::FailureCount& each : result.fileFailures) {
         err << "brevix-cli: " << each.count << " " << kWhat[static_cast<int>(each.kind)][each.count > 1 ? 1 : 0];
         if (!each.reason.empty()) err << ": " << each.reason;
         err << " (" << (each.count > 1 ? "the first: " : "") << each.firstPath << ")\n";
     }
-    if (chunker.FoundNoChunk()) {
+    if (result.noChunkFound) {
         CString tags;
-        for (const CString& tag : chunker.GetLevelTags())
+        for (const CString& tag : brevix::SplitKeyText(tagText))
             tags += (tags.empty() ? "" : ", ") + tag;
         err << "brevix-cli: no chunk level tag (" << tags << ") found in " << source << "\n";
-        if (!chunker.GetCaseVariant().empty())
-            err << "brevix-cli: the source has '" << chunker.GetCaseVariant()
+        if (!result.caseVariant.empty())
+            err << "brevix-cli: the source has '" << result.caseVariant
                 << "'; tags match in letter case exactly\n";
     }
+}
+
+// One JSON Lines record.
+CString JsonLine(const nlohmann::ordered_json& record) {
+    return record.dump(-1, ' ', false, nlohmann::ordered_json::error_handler_t::replace) + "\n";
+}
+
+nlohmann::ordered_json ChunkRecord(const brevix::ChunkWritten& chunk) {
+    return {{"type", "chunk"}, {"path", chunk.path},   {"tag", chunk.tag},      {"name", chunk.name},
+            {"begin", chunk.begin}, {"end", chunk.end}, {"closed", chunk.closed}};
+}
+
+nlohmann::ordered_json FailureRecord(const brevix::Failure& failure) {
+    return {{"type", "failure"},
+            {"kind", brevix::FailureKindName(failure.kind)},
+            {"path", failure.path},
+            {"reason", failure.reason}};
+}
+
+nlohmann::ordered_json SummaryRecord(const brevix::Result& result, int exitStatus) {
+    static const char* const kStatus[] = {"done", "failures-logged", "interrupted", "source-unreadable",
+                                          "out-of-memory"};
+    return {{"type", "summary"},
+            {"status", kStatus[static_cast<int>(result.status)]},
+            {"exit", exitStatus},
+            {"files", result.progress.filesWritten},
+            {"failures", result.failuresLogged},
+            {"bytes_read", result.progress.bytesRead},
+            {"source_bytes", result.progress.sourceBytes},
+            {"message", result.message}};
 }
 
 } // namespace
@@ -297,9 +329,10 @@ int RunCommandLine(const CStringList& args, const ProfileStore& profile, std::os
         return kCliUsage;
     }
 
-    Chunker chunker(settings, options.tagsGiven ? options.tags : settings.m_strLevelTags,
-                    options.keysGiven ? options.keys : settings.m_strNameKeys);
-    chunker.SetFinishThreads(kFinishThreads);
+    brevix::Options runOptions = ToPublicOptions(settings);
+    runOptions.levelTagText = options.tagsGiven ? options.tags : settings.m_strLevelTags;
+    runOptions.nameKeyText = options.keysGiven ? options.keys : settings.m_strNameKeys;
+    runOptions.finishThreads = kFinishThreads;
     std::unique_ptr<ProgressDisplay> progress;
     if (options.progress == 1 || (options.progress == -1 && surroundings.errIsTerminal))
         progress = std::make_unique<ProgressDisplay>(err, surroundings.columns);
@@ -307,11 +340,11 @@ int RunCommandLine(const CStringList& args, const ProfileStore& profile, std::os
     if (surroundings.catchSignals) signals = std::make_unique<StopSignals>();
     std::atomic<bool> ownStop{false};
     std::atomic<bool>& stop = signals ? signals->Flag() : surroundings.stop ? *surroundings.stop : ownStop;
-    // The log goes out as the run makes it, or, when --quiet may hold it back, aside, so that a
-    // long run's log is not held in memory. What out buffers reaches it at every failure line,
-    // after each block and at least every 100 ms (from a source of unknown length, a pipe whose
-    // next block may be long in coming, at every line), so that a killed run loses little of it;
-    // once out fails, the run stops.
+    // The log (or with --json, the records) goes out as the run makes it, or, when --quiet may hold
+    // the log back, aside, so that a long run's log is not held in memory. What out buffers reaches
+    // it at every failure, after each block and at least every 100 ms (from a source of unknown
+    // length, a pipe whose next block may be long in coming, at every line), so that a killed run
+    // loses little of it; once out fails, the run stops.
     HeldLog held;
     bool pending = false, lost = false, streaming = false;
     int lostError = 0;
@@ -322,34 +355,54 @@ int RunCommandLine(const CStringList& args, const ProfileStore& profile, std::os
         pending = false;
         flushed = ProgressLine::Clock::now();
     };
-    chunker.SetProgressReport([&](const ChunkProgress& p) {
+    auto write = [&](const CString& text, bool failure) {
+        if (lost) return;
+        if (progress && surroundings.outIsTerminal) progress->Erase();
+        out.write(text.data(), static_cast<std::streamsize>(text.size()));
+        pending = true;
+        if (failure || streaming || ProgressLine::Clock::now() - flushed >= std::chrono::milliseconds(100)) flush();
+    };
+    brevix::Events events;
+    events.progress = [&](const brevix::Progress& p) {
         streaming = p.sourceBytes == 0;
         if (pending) flush();
         if (progress) progress->Report(p);
         if (surroundings.progressSeen) surroundings.progressSeen(p);
-    });
-    chunker.SetLogSink([&](const CString& lines, bool failure) {
-        if (options.quiet) return held.Add(lines);
-        if (lost) return;
-        if (progress && surroundings.outIsTerminal) progress->Erase();
-        out.write(lines.data(), static_cast<std::streamsize>(lines.size()));
-        pending = true;
-        if (failure || streaming || ProgressLine::Clock::now() - flushed >= std::chrono::milliseconds(100)) flush();
-    });
-    chunker.SetStopFlag(&stop);
-    bool ran = RunChunker(chunker, source, folder, progress.get(), err);
+    };
+    if (options.json) {
+        events.log = [](const CString&, bool) {};
+        events.chunkWritten = [&](const brevix::ChunkWritten& chunk) { write(JsonLine(ChunkRecord(chunk)), false); };
+        events.failure = [&](const brevix::Failure& failure) { write(JsonLine(FailureRecord(failure)), true); };
+    } else {
+        events.log = [&](const CString& lines, bool failure) {
+            if (options.quiet) return held.Add(lines);
+            write(lines, failure);
+        };
+    }
+    const brevix::Result result = brevix::Run(source, folder, runOptions, events, &stop);
+    if (progress) progress->Finish();
     const int signal = signals ? signals->Signal() : 0;
     signals.reset();
     if (lost) {
         errno = lostError;
         return Deliver(out, err, kCliFailed);
     }
-    if (!ran) return kCliFailed;
-    bool failed = chunker.HadFailure(), interrupted = chunker.WasInterrupted();
-    for (const CString& word : {chunker.GetRefusal(), chunker.GetEncodingWarning()})
+    if (!result.message.empty()) err << "brevix-cli: " << result.message << "\n";
+    int status = kCliDone;
+    switch (result.status) {
+    case brevix::Status::Done: break;
+    case brevix::Status::Interrupted: status = signal != 0 ? 128 + signal : kCliInterrupted; break;
+    default: status = kCliFailed; break;
+    }
+    // A run the source's reading or memory ended has said all in its message.
+    const bool ended = result.status == brevix::Status::SourceUnreadable || result.status == brevix::Status::OutOfMemory;
+    for (const CString& word : {result.refusal, result.encodingWarning})
         if (!word.empty()) err << "brevix-cli: " << word << "\n";
     errno = 0;
-    if (options.quiet && (failed || interrupted)) held.WriteTo(out);
-    ReportOutcome(chunker, source, err);
-    return Deliver(out, err, interrupted ? (signal != 0 ? 128 + signal : kCliInterrupted) : failed ? kCliFailed : kCliDone);
+    if (options.json)
+        out << JsonLine(SummaryRecord(result, status));
+    else if (options.quiet && status != kCliDone && !ended)
+        held.WriteTo(out);
+    if (!ended) ReportOutcome(result, runOptions.levelTagText, source, err);
+    return Deliver(out, err, status);
 }

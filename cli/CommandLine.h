@@ -2,7 +2,7 @@
 // applies the options and runs one Process. The profile is never written.
 #pragma once
 
-#include "engine/Chunker.h"
+#include "engine/Brevix.h"
 #include "platform/ProfileStore.h"
 #include "platform/StringTypes.h"
 
@@ -20,7 +20,7 @@ struct CliSurroundings {
     bool outIsTerminal = false;              // out shows on a terminal (the same one, as a rule)
     bool catchSignals = false;         // SIGINT, SIGTERM, SIGHUP and SIGQUIT stop the run (the process-wide handlers)
     std::atomic<bool>* stop = nullptr; // otherwise, a flag that stops the run once set
-    std::function<void(const ChunkProgress&)> progressSeen; // also told each progress report
+    std::function<void(const brevix::Progress&)> progressSeen; // also told each progress report
     std::function<size_t()> columns; // the width of err's terminal, asked at each redraw (none: no limit)
 };
 

@@ -22,7 +22,7 @@ CString FormatDuration(double seconds) {
 
 } // namespace
 
-CString ProgressLine::Describe(const ChunkProgress& progress, double seconds) {
+CString ProgressLine::Describe(const brevix::Progress& progress, double seconds) {
     double bytes = static_cast<double>(progress.bytesRead);
     double rate = seconds > 0 ? bytes / seconds : 0; // bytes a second, 0 while not known
     char text[160];
@@ -42,7 +42,7 @@ CString ProgressLine::Describe(const ChunkProgress& progress, double seconds) {
     return CString(text, static_cast<size_t>(std::max(0, length)));
 }
 
-CString ProgressLine::Summarize(const ChunkProgress& progress, double seconds) {
+CString ProgressLine::Summarize(const brevix::Progress& progress, double seconds) {
     char text[96];
     int length = std::snprintf(text, sizeof text, "%llu %s, %.1f MB in %s",
                                static_cast<unsigned long long>(progress.filesWritten),
@@ -51,7 +51,7 @@ CString ProgressLine::Summarize(const ChunkProgress& progress, double seconds) {
     return CString(text, static_cast<size_t>(std::max(0, length)));
 }
 
-CString ProgressLine::Redraw(const ChunkProgress& progress, Clock::time_point now, bool final, size_t columns) {
+CString ProgressLine::Redraw(const brevix::Progress& progress, Clock::time_point now, bool final, size_t columns) {
     if (m_finished || (!final && m_drawn && now - m_last < kRedrawInterval)) return CString();
     const double seconds = std::chrono::duration<double>(now - m_start).count();
     CString status = final ? Summarize(progress, seconds) : Describe(progress, seconds);

@@ -2,7 +2,7 @@
 // read, how fast, how many chunk files are written and how long the rest will take.
 #pragma once
 
-#include "engine/Chunker.h"
+#include "engine/Brevix.h"
 #include "platform/StringTypes.h"
 
 #include <chrono>
@@ -19,7 +19,7 @@ public:
     // over the rest of a longer earlier status, all cut to fit columns (0: no limit) short of its
     // last column; when final, the summary instead of the status, and a newline. Empty when the
     // last redraw was less than a tenth of a second before now, or after the final one.
-    CString Redraw(const ChunkProgress& progress, Clock::time_point now, bool final, size_t columns = 0);
+    CString Redraw(const brevix::Progress& progress, Clock::time_point now, bool final, size_t columns = 0);
     // The bytes that blank the line and put the cursor at its start, so that other text can be
     // written there; empty unless the line is open.
     CString Erase() const;
@@ -28,9 +28,9 @@ public:
 
     // The status for progress after seconds of the run: with the size known, percent read,
     // MB/s, files and time left; otherwise the megabytes read, MB/s and files.
-    static CString Describe(const ChunkProgress& progress, double seconds);
+    static CString Describe(const brevix::Progress& progress, double seconds);
     // The summary of a run that took seconds: files written, megabytes read and the time.
-    static CString Summarize(const ChunkProgress& progress, double seconds);
+    static CString Summarize(const brevix::Progress& progress, double seconds);
 
 private:
     Clock::time_point m_start;

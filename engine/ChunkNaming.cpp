@@ -160,6 +160,7 @@ Chunker::ChunkPath Chunker::MakeChunkPath(const CString& outputFolder, const CSt
     chunkPath.ext = m_options.GetExt();
     chunkPath.path = chunkPath.base + "." + chunkPath.ext;
     chunkPath.numberAt = chunkPath.base.size();
+    chunkPath.name = name;
     // A device name before the first "." of the file name stays one whatever number follows the
     // name: there the number goes right after the device name instead ("nul(1).v2_A.xml").
     const bool device = IsReservedDeviceName(chunkPath.path);

@@ -70,3 +70,9 @@ struct ChunkOptions {
         return options;
     }
 };
+
+namespace brevix {
+struct Options;
+}
+// The options in the form of the public face (engine/Brevix.h), with empty key texts.
+brevix::Options ToPublicOptions(const ChunkOptions& options);

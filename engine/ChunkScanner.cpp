@@ -125,8 +125,12 @@ void Chunker::ScanText(const CString& outputFolder, const CString& preamble) {
     // Chunks still open at the end keep what they hold: no closing tag, postamble or log line.
     while (!m_open.empty()) {
         ChunkFile& chunk = m_open.back();
-        if (chunk.stream.IsOpen() && !chunk.stream.Finish())
-            LogFileFailure(FailureKind::FileNotWritten, chunk.path, chunk.stream.GetErrorText());
+        if (chunk.stream.IsOpen()) {
+            if (!chunk.stream.Finish())
+                LogFileFailure(FailureKind::FileNotWritten, chunk.path, chunk.stream.GetErrorText());
+            else if (m_chunkReport)
+                m_chunkReport(RecordOf(chunk, window.End(), false));
+        }
         m_open.pop_back();
     }
     m_searches.clear();
@@ -163,6 +167,9 @@ void Chunker::StartChunk(const CString& folder, const CString& preamble, const C
     const ChunkPath chunkPath = MakeChunkPath(folder, name, nameEnd);
     m_open.emplace_back(CString());
     ChunkFile& chunk = m_open.back();
+    chunk.tag = name;
+    chunk.name = chunkPath.name;
+    chunk.begin = tagBegin;
     if (m_options.GetSubfolders()) {
         CString subfolder = FolderOf(chunkPath.path, false);
         if (!IsFolder(subfolder)) {
@@ -201,12 +208,15 @@ void Chunker::EndChunk(uint64_t tagBegin, uint64_t tagEnd) {
             if (!postamble.empty()) chunk.stream.Write(postamble);
         }
         if (m_pool) {
+            ChunkRecord record = RecordOf(chunk, tagEnd, true);
             m_pool->Add(std::move(chunk.stream));
             m_waiting.push_back({WaitingLine::Finished, std::move(chunk.path)});
+            m_waiting.back().record = std::move(record);
             LogFinished(kFilesInHand);
         } else if (chunk.stream.Finish()) {
             LogLine(chunk.path);
             ++m_progress.filesWritten;
+            if (m_chunkReport) m_chunkReport(RecordOf(chunk, tagEnd, true));
         } else {
             LogFileFailure(FailureKind::FileNotWritten, chunk.path, chunk.stream.GetErrorText());
         }

@@ -30,9 +30,9 @@ CString Chunker::Process(const CString& sourcePath, const CString& outputFolder)
     SetChunkNameKeys(m_strNameKeyText);
 
     if (sourcePath.empty()) {
-        LogFailure("source filename is empty");
+        LogRunFailure(FailureKind::BadInput, "source filename is empty", CString(), "source filename is empty");
     } else if (m_levelTags.empty()) {
-        LogFailure("chunk level tag is empty");
+        LogRunFailure(FailureKind::BadInput, "chunk level tag is empty", CString(), "chunk level tag is empty");
     } else if (OpenSource(sourcePath)) {
         LogLine("source: " + sourcePath);
         LogLine("chunk level tag: " + m_strLevelTagText);
@@ -47,11 +47,14 @@ CString Chunker::Process(const CString& sourcePath, const CString& outputFolder)
         // Another program cut the source short or wrote on while it was read: what the run made
         // of it is kept, but the run did not cut the source as it was or is.
         if (!m_bInterrupted && m_source.GetLength() != m_progress.sourceBytes)
-            LogFailure("Unable to read file: " + sourcePath + " (the source changed while it was read)");
+            LogRunFailure(FailureKind::SourceChanged,
+                          "Unable to read file: " + sourcePath + " (the source changed while it was read)",
+                          sourcePath, "the source changed while it was read");
         CloseSource();
         if (!m_bChunkFound && !m_bInterrupted && m_strRefusal.empty()) {
             m_bNoChunk = true;
-            LogFailure("No chunk level tag found: " + m_strLevelTagText);
+            LogRunFailure(FailureKind::NoChunkFound, "No chunk level tag found: " + m_strLevelTagText, sourcePath,
+                          "no chunk level tag found: " + m_strLevelTagText);
         }
     }
     return m_strProcessLog;
@@ -76,12 +79,22 @@ void Chunker::AddFileFailure(FailureKind kind, const CString& path, const CStrin
                                          "Unable to create sub-folder: ", "Unable to write file: "};
     m_bFailed = true;
     AddLine(kLines[static_cast<int>(kind)] + path, true);
+    if (m_failureReport) m_failureReport(kind, path, reason);
     auto same = [kind](const FileFailures& each) { return each.kind == kind; };
     auto known = std::find_if(m_failures.begin(), m_failures.end(), same);
     if (known == m_failures.end())
         m_failures.push_back({kind, 1, path, reason});
     else
         ++known->count;
+}
+
+void Chunker::LogRunFailure(FailureKind kind, const CString& text, const CString& path, const CString& reason) {
+    LogFailure(text);
+    if (m_failureReport) m_failureReport(kind, path, reason);
+}
+
+Chunker::ChunkRecord Chunker::RecordOf(const ChunkFile& chunk, uint64_t end, bool closed) {
+    return {chunk.tag, chunk.name, chunk.path, chunk.begin, end, closed};
 }
 
 void Chunker::LogFailure(const CString& text) {
@@ -121,6 +134,7 @@ void Chunker::LogFinished(size_t most) {
             }
             AddLine(line.text, false);
             ++m_progress.filesWritten;
+            if (m_chunkReport) m_chunkReport(line.record);
             break;
         }
     }
@@ -221,7 +235,8 @@ bool Chunker::ReadEncoding() {
     if (!refused.empty()) {
         m_strRefusal =
             "Unsupported source encoding: " + refused + ". Save the source as UTF-8 and process it again.";
-        LogFailure(m_strRefusal);
+        LogRunFailure(FailureKind::UnsupportedEncoding, m_strRefusal, m_source.GetFilePath(),
+                      "unsupported source encoding: " + refused);
         return false;
     }
     const bool byteOrderMark = starts("\xEF\xBB\xBF", 3);

@@ -83,7 +83,17 @@ public:
     bool HadFailure() const { return m_bFailed; }
     // The files and folders of the last run that failed, by kind, each kind in the order first
     // met: how many, the first one's path and the system's reason for it (empty when unknown).
-    enum class FailureKind { SourceNotOpened, FileNotOpened, FolderNotCreated, FileNotWritten };
+    // The first four are counted in GetFileFailures; the others are the run's own failures.
+    enum class FailureKind {
+        SourceNotOpened,
+        FileNotOpened,
+        FolderNotCreated,
+        FileNotWritten,
+        BadInput,      // an empty source path or chunk level tag text
+        SourceChanged, // the source's length changed while it was read
+        NoChunkFound,  // the whole source held no chunk level tag
+        UnsupportedEncoding // the source is in UTF-16 or UTF-32
+    };
     struct FileFailures {
         FailureKind kind;
         size_t count;
@@ -101,6 +111,22 @@ public:
     // The last run's word on a preamble that declares another encoding than the source's (as
     // logged); empty when there was none.
     const CString& GetEncodingWarning() const { return m_strEncodingWarning; }
+
+    // A chunk file the run finished: the chunk level tag, the chunk's name (its key values, or
+    // its number when it had none), the file's path and the source's bytes [begin, end) it holds
+    // (less the nested chunks cut out of it). closed is false for a chunk the source ended in.
+    struct ChunkRecord {
+        CString tag, name, path;
+        uint64_t begin, end;
+        bool closed;
+    };
+    // Told of every chunk file as its log line is made (and of the chunks still open at the end).
+    void SetChunkReport(std::function<void(const ChunkRecord&)> report) { m_chunkReport = std::move(report); }
+    // Told of every failure as it is logged: its kind, the path it concerns (empty for bad input)
+    // and the system's reason (for the run's own failures, what went wrong).
+    void SetFailureReport(std::function<void(FailureKind, const CString& path, const CString& reason)> report) {
+        m_failureReport = std::move(report);
+    }
 
     const CStringList& GetLevelTags() const { return m_levelTags; }
     const CStringList& GetNameKeys() const { return m_nameKeys; }
@@ -134,6 +160,7 @@ private:
         CString ext;     // the extension
         size_t numberAt; // where in base a number goes: its end, or the end of a reserved stem
         bool numbered;   // a numbered variant is needed whatever the plain form holds
+        CString name;    // the chunk's name: its key values, or its number
     };
     // The path for a chunk of tag whose start-tag name ended at position (the space or ">" after
     // the name). Asks nothing of the file system.
@@ -149,6 +176,8 @@ private:
     struct ChunkFile {
         CString path;
         TextOutStream stream;
+        CString tag, name;  // for the chunk report
+        uint64_t begin = 0; // of the start tag in the source
         ChunkFile(CString p) : path(std::move(p)) {}
     };
 
@@ -176,6 +205,9 @@ private:
     void LogFileFailure(FailureKind kind, const CString& path, const CString& reason);
     void AddFileFailure(FailureKind kind, const CString& path, const CString& reason);
     void LogFinished(size_t most);
+    // Logs text as a failure and tells the failure report of it.
+    void LogRunFailure(FailureKind kind, const CString& text, const CString& path, const CString& reason);
+    static ChunkRecord RecordOf(const ChunkFile& chunk, uint64_t end, bool closed);
     bool IsLevelTag(const CString& name) const;
     void NoteCaseVariant(const CString& name);
     bool ReadLevelTagName(const char* begin, const char* end, CString& name) const;
@@ -224,6 +256,8 @@ private:
     std::function<void(const ChunkProgress&)> m_report; // the progress report, when one is given
     std::function<void(const CString&, bool)> m_sink;   // where log lines go, when not kept
     ChunkProgress m_progress;                           // of the current run
+    std::function<void(const ChunkRecord&)> m_chunkReport;                         // when one is given
+    std::function<void(FailureKind, const CString&, const CString&)> m_failureReport; // when one is given
     NameSet m_givenPaths; // compare keys of the paths given out, below the folder
     // A plain form (below the folder) that needed a number -> the number to probe first.
     std::unordered_map<CString, int> m_nextNumber;
@@ -243,8 +277,9 @@ private:
         CString text;       // the line, or the path of a file failure or a finished file
         FailureKind kind;   // of a file failure
         CString reason;     // of a file failure
+        ChunkRecord record; // of a finished file, for the chunk report
         WaitingLine(Kind w, CString t, FailureKind k = {}, CString r = {})
-            : what(w), text(std::move(t)), kind(k), reason(std::move(r)) {}
+            : what(w), text(std::move(t)), kind(k), reason(std::move(r)), record() {}
     };
     std::deque<WaitingLine> m_waiting;
 };

@@ -3,7 +3,7 @@
 #   scripts/install-deps.sh          everything: native build, cross build, Wine and Xvfb, packaging
 #   scripts/install-deps.sh native   only what the native build, its tests and its package need
 set -euo pipefail
-native=(cmake ninja-build g++ googletest libgtest-dev dpkg-dev file lintian man-db unicode-data)
+native=(cmake ninja-build g++ googletest libgtest-dev nlohmann-json3-dev dpkg-dev file lintian man-db unicode-data)
 cross=(g++-mingw-w64-i686 wine wine32:i386 wine64 fonts-wine xvfb xauth imagemagick xdotool nsis fp-utils unzip librsvg2-bin icoutils)
 wanted=("${native[@]}")
 [ "${1:-all}" = native ] || wanted+=("${cross[@]}")

@@ -8,6 +8,8 @@
 #include "platform/IoFaults.h"
 #include "platform/ProfileStore.h"
 
+#include <nlohmann/json.hpp>
+
 #include <cerrno>
 #include <cstdlib>
 #include <cstring>
@@ -179,7 +181,7 @@ TEST(HeldLog, GivesBackTheWholeLogPastItsMemory) {
 // terminal's last column, the final one a summary, never held back and ending the line.
 TEST(ProgressLine, RedrawsWhatIsKnownInPlaceAndEndsWithASummary) {
     const struct {
-        ChunkProgress progress;
+        brevix::Progress progress;
         int ms;
         bool final;
         size_t columns;
@@ -260,7 +262,7 @@ TEST_F(CommandLine, StoppedRunKeepsWholeFilesOnly) {
         std::ostream out(&buffer);
         CliSurroundings around;
         around.stop = &stop;
-        around.progressSeen = [&](const ChunkProgress& p) {
+        around.progressSeen = [&](const brevix::Progress& p) {
             if (p.filesWritten < 2 || p.bytesRead >= p.sourceBytes) return;
             if (closing) buffer.closed = true; else stop = true;
         };
@@ -283,6 +285,70 @@ TEST_F(CommandLine, StoppedRunKeepsWholeFilesOnly) {
             EXPECT_TRUE(closing || log.find(m_out + kPathSeparator + name + E) != CString::npos) << name;
         }
     }
+}
+
+// With --json, standard output holds only records: each chunk file's holds the preamble, the
+// source's bytes of its range less the nested chunks' ranges, and the postamble (a chunk the
+// source ended in: none); every file has its record; failures are named; the summary is last.
+TEST_F(CommandLine, JsonRecordsMatchTheChunkFilesAndTheSourceBytes) {
+    const CString source = "<doc><topic title=\"A\">a<b>\xc3\xa9</b><note>n1</note>x<topic>b</topic>y</topic>"
+                           "<topic title=\"C\">c</topic><note>n2<topic title=\"E\">e</note></topic> <topic title=\"D\">d";
+    WriteBytes(m_source, source);
+    const CString topic = m_out + kPathSeparator + "topic" + kPathSeparator;
+    std::filesystem::create_directories(topic + "C.xml"); // a chunk file not opened
+    EXPECT_EQ(Cli({"--json", "-t", "topic note", "-s", "subfolders=yes", "-s", "emit_postamble=yes", "-s",
+                   "postamble=<!-- end -->", m_source, m_out}),
+              1);
+    std::vector<nlohmann::json> records;
+    std::istringstream lines(Out());
+    for (CString line; std::getline(lines, line);)
+        records.push_back(nlohmann::json::parse(line)); // throws on anything but one record a line
+    ASSERT_GE(records.size(), 2u);
+    const nlohmann::json summary = records.back();
+    records.pop_back();
+    EXPECT_EQ(summary["type"], "summary");
+    EXPECT_EQ(summary["status"], "failures-logged");
+    EXPECT_EQ(summary["exit"], 1);
+    EXPECT_EQ(summary["source_bytes"], source.size());
+    std::vector<CString> listed, failed;
+    uint64_t closed = 0;
+    for (const nlohmann::json& r : records) {
+        SCOPED_TRACE(r.dump());
+        const CString path = r["path"];
+        if (r["type"] == "failure") {
+            EXPECT_EQ(r["kind"], "file-not-opened");
+            failed.push_back(path);
+            continue;
+        }
+        ASSERT_EQ(r["type"], "chunk");
+        const uint64_t begin = r["begin"], end = r["end"];
+        ASSERT_LE(begin, end);
+        ASSERT_LE(end, source.size());
+        const CString tag = r["tag"];
+        EXPECT_EQ(source.substr(begin, tag.size() + 2), "<" + tag + (source[begin + tag.size() + 1] == ' ' ? " " : ">"));
+        EXPECT_EQ(FolderOf(path, false), m_out + kPathSeparator + tag);
+        EXPECT_EQ(GetFileNameOf(path), r["name"].get<CString>() + ".xml");
+        CString expected;
+        for (uint64_t at = begin; at < end;) { // the nested chunks' ranges are cut out
+            auto nested = std::find_if(records.begin(), records.end(), [&](const nlohmann::json& n) {
+                return n["type"] == "chunk" && n["begin"] == at && n["path"] != path;
+            });
+            const bool skip = at != begin && nested != records.end();
+            if (!skip) expected += source[at];
+            at = skip ? (*nested)["end"].get<uint64_t>() : at + 1;
+        }
+        closed += r["closed"].get<bool>();
+        EXPECT_EQ(ReadBytes(path),
+                  Stored(kDefaultPreamble + expected + (r["closed"].get<bool>() ? "<!-- end -->" : "")));
+        listed.push_back(GetFileNameOf(FolderOf(path, false)) + kPathSeparator + GetFileNameOf(path));
+    }
+    std::sort(listed.begin(), listed.end());
+    const CString note = CString("note") + kPathSeparator, inTopic = CString("topic") + kPathSeparator;
+    EXPECT_EQ(listed, (std::vector<CString>{note + "0001.xml", note + "E.xml", inTopic + "0002.xml",
+                                            inTopic + "0003.xml", inTopic + "A.xml", inTopic + "E.xml"}));
+    EXPECT_EQ(failed, std::vector<CString>{topic + "C.xml"});
+    EXPECT_EQ(summary["files"], closed);
+    EXPECT_EQ(closed, 5u);
 }
 
 #ifndef _WIN32
