@@ -27,14 +27,15 @@ namespace {
 // Every option of the table has its member here under the same name: one missing is an error.
 ChunkOptions ToChunkOptions(const Options& options) {
     ChunkOptions chunkOptions;
-#define BREVIX_OPTION_COPY_IN(kind, member, accessor, name, stored, control, help) \
+#define BREVIX_OPTION_COPY_IN(kind, member, accessor, name, stored, control, help)                           \
     chunkOptions.member = kind##Value(options.member);
     BREVIX_CHUNK_OPTIONS(BREVIX_OPTION_COPY_IN)
 #undef BREVIX_OPTION_COPY_IN
     return chunkOptions;
 }
 
-static_assert(static_cast<int>(FailureKind::UnsupportedEncoding) == static_cast<int>(Chunker::FailureKind::UnsupportedEncoding),
+static_assert(static_cast<int>(FailureKind::UnsupportedEncoding) ==
+                  static_cast<int>(Chunker::FailureKind::UnsupportedEncoding),
               "the face's failure kinds are the engine's, in its order");
 
 } // namespace
@@ -105,7 +106,8 @@ Result Run(const std::string& sourcePath, const std::string& outputFolder, const
         result.message = "the run on " + sourcePath + " stopped: " + e.what();
     }
     for (const Chunker::FileFailures& each : chunker.GetFileFailures())
-        result.fileFailures.push_back({static_cast<FailureKind>(each.kind), each.count, each.firstPath, each.reason});
+        result.fileFailures.push_back(
+            {static_cast<FailureKind>(each.kind), each.count, each.firstPath, each.reason});
     result.noChunkFound = chunker.FoundNoChunk();
     result.caseVariant = chunker.GetCaseVariant();
     result.refusal = chunker.GetRefusal();
@@ -121,7 +123,7 @@ Result Run(const std::string& sourcePath, const std::string& outputFolder, const
 
 brevix::Options ToPublicOptions(const ChunkOptions& options) {
     brevix::Options out;
-#define BREVIX_OPTION_COPY_OUT(kind, member, accessor, name, stored, control, help) \
+#define BREVIX_OPTION_COPY_OUT(kind, member, accessor, name, stored, control, help)                          \
     out.member = kind##Out(options.member);
     BREVIX_CHUNK_OPTIONS(BREVIX_OPTION_COPY_OUT)
 #undef BREVIX_OPTION_COPY_OUT

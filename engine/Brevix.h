@@ -52,12 +52,12 @@ struct ChunkWritten {
 
 // What failed. The run goes on after a chunk file or sub-folder failure; the others end it.
 enum class FailureKind {
-    SourceNotOpened,  // "Unable to open file: " and the source
-    FileNotOpened,    // "Unable to open file: " and a chunk file
-    FolderNotCreated, // "Unable to create sub-folder: "
-    FileNotWritten,   // "Unable to write file: " (its text is incomplete)
-    BadInput,         // an empty source path or chunk level tag text
-    SourceChanged,    // the source's length changed while it was read
+    SourceNotOpened,    // "Unable to open file: " and the source
+    FileNotOpened,      // "Unable to open file: " and a chunk file
+    FolderNotCreated,   // "Unable to create sub-folder: "
+    FileNotWritten,     // "Unable to write file: " (its text is incomplete)
+    BadInput,           // an empty source path or chunk level tag text
+    SourceChanged,      // the source's length changed while it was read
     NoChunkFound,       // the whole source held no chunk level tag
     UnsupportedEncoding // "Unsupported source encoding: ": the source is in UTF-16 or UTF-32
 };
@@ -104,15 +104,15 @@ struct FailureCount {
 
 struct Result {
     Status status = Status::Done;
-    std::string message;                   // for SourceUnreadable and OutOfMemory: what happened
-    std::string log;                       // the process log, when Events::log was not given
-    Progress progress;                     // where the run came to
-    std::uint64_t failuresLogged = 0;      // failure lines in the log
+    std::string message;                    // for SourceUnreadable and OutOfMemory: what happened
+    std::string log;                        // the process log, when Events::log was not given
+    Progress progress;                      // where the run came to
+    std::uint64_t failuresLogged = 0;       // failure lines in the log
     std::vector<FailureCount> fileFailures; // by file kind, each in the order first met
-    bool noChunkFound = false;             // the whole source was read and held no chunk level tag
+    bool noChunkFound = false;              // the whole source was read and held no chunk level tag
     std::string refusal;         // why the source was not cut (its encoding), as logged; else empty
     std::string encodingWarning; // the log's word on a preamble that declares another encoding
-    std::string caseVariant; // a tag of the source that differs from a chunk level tag in case only
+    std::string caseVariant;     // a tag of the source that differs from a chunk level tag in case only
 };
 
 // The list a key text stands for: split at spaces and commas, no name empty.
