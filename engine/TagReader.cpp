@@ -106,7 +106,7 @@ bool MarkupStripper::NextRun(const char*& begin, const char*& end) {
     if (m_flushLess == 0 && m_pending < 0 && m_heldLess == 0 && m_p != m_end) {
         // A marker may begin at a "<" followed by "<", "?" or "!"; the text before it comes out
         // as it stands.
-        static const TagStartSearch markerStarts("<?!");
+        static constexpr TagStartSearch markerStarts("<?!");
         const char* marker = markerStarts.Find(m_p, m_end);
         if (marker == nullptr) marker = m_end;
         if (marker != m_p) {
@@ -132,7 +132,7 @@ class Tokenizer {
 public:
     // A delimiter set as a table of the 256 byte values.
     struct Delimiters {
-        explicit Delimiters(const char* set) {
+        constexpr explicit Delimiters(const char* set) {
             for (const char* d = set; *d != '\0'; ++d)
                 is[static_cast<unsigned char>(*d)] = true;
         }
@@ -295,8 +295,8 @@ std::string_view Trimmed(std::string_view token) {
     return token.substr(first, token.find_last_not_of(kWhite) + 1 - first);
 }
 
-const Tokenizer::Delimiters kTokenDelimiters("<=\">");
-const Tokenizer::Delimiters kGreater(">");
+constexpr Tokenizer::Delimiters kTokenDelimiters("<=\">");
+constexpr Tokenizer::Delimiters kGreater(">");
 
 } // namespace
 

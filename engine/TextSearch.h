@@ -31,6 +31,11 @@ private:
 class TagStartSearch {
 public:
     explicit TagStartSearch(const CString& followers);
+    // The same for a set known when the program is built (not empty).
+    constexpr explicit TagStartSearch(const char* followers) {
+        for (const char* c = followers; *c != '\0'; ++c)
+            m_follows[static_cast<unsigned char>(*c)] = true;
+    }
 
     // The first "<" in [from, end - 1) followed by one of the characters, or null.
     const char* Find(const char* from, const char* end) const;
