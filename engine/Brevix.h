@@ -42,8 +42,10 @@ struct Options {
 // A chunk file the run finished: its chunk level tag, its name (the chunk's key values joined
 // by "_", or its number when it had none), its path, and the source's bytes [begin, end) it copied,
 // from the "<" of its start tag to the ">" of its closing tag, less the nested chunks cut out of
-// it. A file holds the preamble, those bytes and the postamble (the Windows build's text mode
-// aside). closed is false for a chunk still open where the source ended: it holds what it had.
+// it. A file holds the preamble, those bytes and the postamble. The offsets count the source's
+// text as the run reads it: its bytes, or in the Windows build its text-mode text (CR LF as LF, up
+// to a Ctrl-Z, an LF after a last line without one). closed is false for a chunk still open where
+// the source ended: it holds what it had.
 struct ChunkWritten {
     std::string tag, name, path;
     std::uint64_t begin = 0, end = 0;
