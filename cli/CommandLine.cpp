@@ -334,6 +334,7 @@ int RunCommandLine(const CStringList& args, const ProfileStore& profile, std::os
     runOptions.levelTagText = options.tagsGiven ? options.tags : settings.m_strLevelTags;
     runOptions.nameKeyText = options.keysGiven ? options.keys : settings.m_strNameKeys;
     runOptions.finishThreads = kFinishThreads;
+    runOptions.finishFromStart = surroundings.finishFromStart;
     std::unique_ptr<ProgressDisplay> progress;
     if (options.progress == 1 || (options.progress == -1 && surroundings.errIsTerminal))
         progress = std::make_unique<ProgressDisplay>(err, surroundings.columns);

@@ -22,6 +22,7 @@ struct CliSurroundings {
     std::atomic<bool>* stop = nullptr; // otherwise, a flag that stops the run once set
     std::function<void(const brevix::Progress&)> progressSeen; // also told each progress report
     std::function<size_t()> columns; // the width of err's terminal, asked at each redraw (none: no limit)
+    bool finishFromStart = false;    // chunk files go to the finish threads from the first on
 };
 
 // Runs the program on args (without the program name); the log goes to out byte for byte, as the

@@ -69,7 +69,7 @@ Result Run(const std::string& sourcePath, const std::string& outputFolder, const
     Result result;
     Chunker chunker(ToChunkOptions(options), options.levelTagText, options.nameKeyText);
     chunker.SetStopFlag(stop);
-    chunker.SetFinishThreads(options.finishThreads);
+    chunker.SetFinishThreads(options.finishThreads, options.finishFromStart);
     chunker.SetProgressReport([&](const ChunkProgress& p) {
         result.progress = {p.bytesRead, p.sourceBytes, p.filesWritten};
         if (events.progress) events.progress(result.progress);

@@ -32,6 +32,7 @@ struct Options {
     std::string m_strPostamble;
 
     std::size_t finishThreads = 0; // threads that finish (close) chunk files beside the run; 0: none
+    bool finishFromStart = false;  // they take the files from the first on, not once closes are slow
 
     std::string levelTagText; // chunk level tags as typed: names split at spaces and commas
     std::string nameKeyText;  // chunk name keys as typed, split alike

@@ -11,6 +11,11 @@ namespace {
 // the chunks open the run holds no more streams than this, so that where the system's limit
 // of open files decides which chunk files open, the pool does not change it.
 constexpr size_t kFilesInHand = 32;
+// A finish slower than this (a scanner looking at each file, a share that flushes; a file system
+// in memory takes a few microseconds, a local disk tens), kSlowFinishes times in a row, and the
+// run's later files go to its finish threads.
+constexpr auto kSlowFinish = std::chrono::microseconds(250);
+constexpr int kSlowFinishes = 3;
 } // namespace
 
 CString FolderOf(const CString& path, bool keepSeparator) {
@@ -213,7 +218,7 @@ void Chunker::EndChunk(uint64_t tagBegin, uint64_t tagEnd) {
             m_waiting.push_back({WaitingLine::Finished, std::move(chunk.path)});
             m_waiting.back().record = std::move(record);
             LogFinished(kFilesInHand);
-        } else if (chunk.stream.Finish()) {
+        } else if (FinishTimed(chunk.stream)) {
             LogLine(chunk.path);
             ++m_progress.filesWritten;
             if (m_chunkReport) m_chunkReport(RecordOf(chunk, tagEnd, true));
@@ -222,6 +227,19 @@ void Chunker::EndChunk(uint64_t tagBegin, uint64_t tagEnd) {
         }
     }
     m_open.pop_back();
+}
+
+// Finishes a file in turn; with finish threads asked for, the time it took counts towards
+// handing the later files to them.
+bool Chunker::FinishTimed(TextOutStream& stream) {
+    if (m_finishThreads == 0) return stream.Finish();
+    const auto begun = std::chrono::steady_clock::now();
+    const bool finished = stream.Finish();
+    if (std::chrono::steady_clock::now() - begun < kSlowFinish)
+        m_slowFinishes = 0;
+    else if (++m_slowFinishes == kSlowFinishes)
+        m_pool = std::make_unique<FinishPool>(m_finishThreads);
+    return finished;
 }
 
 // Removes the files of the chunks still open, which are incomplete, outermost first (a replace's

@@ -181,7 +181,8 @@ void Chunker::ReadSource(const CString& outputFolder) {
     SourceWindow window(m_source);
     m_window = &window;
     m_waiting.clear();
-    if (m_finishThreads > 0) m_pool = std::make_unique<FinishPool>(m_finishThreads);
+    m_slowFinishes = 0;
+    if (m_finishThreads > 0 && m_bFinishFromStart) m_pool = std::make_unique<FinishPool>(m_finishThreads);
     try {
         if (ReadEncoding()) {
             const CString preamble = ReadPreamble();

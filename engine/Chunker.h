@@ -16,6 +16,7 @@
 #include "platform/TextOutStream.h"
 
 #include <atomic>
+#include <chrono>
 #include <cstdint>
 #include <deque>
 #include <functional>
@@ -57,10 +58,15 @@ public:
     void SetLogSink(std::function<void(const CString& line, bool failure)> sink) { m_sink = std::move(sink); }
     // Finishes the chunk files (closes each, and moves a replacing file into place) on this many
     // threads of their own (0, the default: on the thread that runs Process), so that a slow
-    // close overlaps with the next chunks. The log stays the same, line for line: a file's line
-    // waits for its finish and every line after it for that one. An interrupt or an error waits
-    // for the files in hand before the unfinished ones are removed.
-    void SetFinishThreads(size_t threads) { m_finishThreads = threads; }
+    // close overlaps with the next chunks: from the first file when fromStart is set, else once
+    // a run sees closes that are slow (kSlowFinishes in a row), since where closing is quick
+    // handing files over costs more than it saves. The log stays the same, line for line: a
+    // file's line waits for its finish and every line after it for that one. An interrupt or an
+    // error waits for the files in hand before the unfinished ones are removed.
+    void SetFinishThreads(size_t threads, bool fromStart = false) {
+        m_finishThreads = threads;
+        m_bFinishFromStart = fromStart;
+    }
     // True when the last run was stopped by the flag.
     bool WasInterrupted() const { return m_bInterrupted; }
 
@@ -208,6 +214,7 @@ private:
     // Logs text as a failure and tells the failure report of it.
     void LogRunFailure(FailureKind kind, const CString& text, const CString& path, const CString& reason);
     static ChunkRecord RecordOf(const ChunkFile& chunk, uint64_t end, bool closed);
+    bool FinishTimed(TextOutStream& stream);
     bool IsLevelTag(const CString& name) const;
     void NoteCaseVariant(const CString& name);
     bool ReadLevelTagName(const char* begin, const char* end, CString& name) const;
@@ -269,6 +276,8 @@ private:
     uint64_t m_run = 0;                                  // the text from here on is not given to a chunk yet
     std::unordered_map<CString, TagSearches> m_searches; // per chunk level tag, during a scan
     size_t m_finishThreads = 0;                          // 0: files are finished in turn
+    bool m_bFinishFromStart = false;                     // the pool from a run's first file on
+    int m_slowFinishes = 0;                              // slow finishes in a row, in turn
     std::unique_ptr<FinishPool> m_pool;                  // during a run with finish threads
     // Log lines that wait for a file in the pool: a finished file's path, whose line its result
     // decides, or a line made after it.

@@ -239,8 +239,8 @@ struct ClosingBuffer : std::stringbuf {
 };
 
 // A run stopped once two files are written, in the middle of the source, by the flag or by its
-// standard output closing, while closes of other files are in flight beside it (brevix-cli
-// finishes files on threads of their own): the files it finished stay whole, the one still open is removed; the
+// standard output closing, while closes of other files are in flight beside it (on the finish
+// threads from the first file): the files it finished stay whole, the one still open is removed; the
 // flag's log is printed even with --quiet, names the removed file and ends so, with exit status
 // 130; a closed output is a message on standard error and exit status 1.
 TEST_F(CommandLine, StoppedRunKeepsWholeFilesOnly) {
@@ -261,6 +261,7 @@ TEST_F(CommandLine, StoppedRunKeepsWholeFilesOnly) {
         ClosingBuffer buffer;
         std::ostream out(&buffer);
         CliSurroundings around;
+        around.finishFromStart = true;
         around.stop = &stop;
         around.progressSeen = [&](const brevix::Progress& p) {
             if (p.filesWritten < 2 || p.bytesRead >= p.sourceBytes) return;
@@ -353,7 +354,7 @@ TEST_F(CommandLine, JsonRecordsMatchTheChunkFilesAndTheSourceBytes) {
 }
 
 #ifndef _WIN32
-// brevix-cli closes its chunk files on threads beside the run. One chunk's text reaches the disk
+// brevix-cli closes its chunk files on threads beside the run (here from the first). One chunk's text reaches the disk
 // only at its close, past the file size allowed: that close fails, and its own path is logged as
 // not written, in its place among the others, and named on standard error; the exit status is 1.
 TEST_F(CommandLine, CloseThatFailsBesideTheRunIsLoggedForItsPath) {
@@ -371,7 +372,9 @@ TEST_F(CommandLine, CloseThatFailsBesideTheRunIsLoggedForItsPath) {
     small.rlim_cur = 2000;
     auto* const handler = std::signal(SIGXFSZ, SIG_IGN);
     setrlimit(RLIMIT_FSIZE, &small);
-    const int status = Cli({"-s", "emit_preamble=no", m_source, m_out});
+    CliSurroundings around;
+    around.finishFromStart = true;
+    const int status = Cli({"-s", "emit_preamble=no", m_source, m_out}, nullptr, around);
     setrlimit(RLIMIT_FSIZE, &before);
     std::signal(SIGXFSZ, handler);
     EXPECT_EQ(status, 1);

@@ -50,7 +50,7 @@ protected:
         fs::create_directories(out);
         RunResult result;
         Chunker chunker = NewChunker();
-        chunker.SetFinishThreads(4); // as brevix-cli runs it: files are finished beside the run
+        chunker.SetFinishThreads(4, true); // files are finished beside the run, as where closing is slow
         try {
             result.log = chunker.Process(m_source, out);
         } catch (const CFileException&) {
