@@ -298,8 +298,11 @@ TEST_F(CommandLine, JsonRecordsMatchTheChunkFilesAndTheSourceBytes) {
     const CString text = reference::ReadAsText(source); // what the offsets count (Windows: the text-mode text)
     const CString topic = m_out + kPathSeparator + "topic" + kPathSeparator;
     std::filesystem::create_directories(topic + "C.xml"); // a chunk file not opened
+    CliSurroundings around;
+    around.finishFromStart = true; // the records of files closed on the finish threads
     EXPECT_EQ(Cli({"--json", "-t", "topic note", "-s", "subfolders=yes", "-s", "emit_postamble=yes", "-s",
-                   "postamble=<!-- end -->", m_source, m_out}),
+                   "postamble=<!-- end -->", m_source, m_out},
+                  nullptr, around),
               1);
     std::vector<nlohmann::json> records;
     std::istringstream lines(Out());
