@@ -197,6 +197,7 @@ void Chunker::StartChunk(const CString& folder, const CString& preamble, const C
         LogFileFailure(FailureKind::FileNotOpened, chunk.path, chunk.stream.GetErrorText());
         return;
     }
+    if (m_utf16 != Utf16Order::None) chunk.stream.EncodeAsUtf16(m_utf16);
     if (m_options.GetEmitPreamble() && !preamble.empty()) chunk.stream.Write(preamble);
     chunk.stream.Write(m_window->At(tagBegin), static_cast<size_t>(nameEnd + 1 - tagBegin));
 }

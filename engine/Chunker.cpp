@@ -178,6 +178,16 @@ bool Chunker::OpenSource(const CString& path) {
 void Chunker::ReadSource(const CString& outputFolder) {
     if (!m_source.IsOpen()) return;
     m_progress.sourceBytes = m_source.GetLength();
+    // A UTF-16 byte order mark (and not UTF-32's): the scan reads the text as UTF-8.
+    char head[4];
+    uint64_t next = 0;
+    const size_t got = m_source.ReadAhead(0, head, sizeof head, next);
+    const bool utf32 = got == 4 && head[2] == 0 && head[3] == 0;
+    m_utf16 = got < 2 || utf32                     ? Utf16Order::None
+              : std::memcmp(head, "\xFF\xFE", 2) == 0 ? Utf16Order::LittleEndian
+              : std::memcmp(head, "\xFE\xFF", 2) == 0 ? Utf16Order::BigEndian
+                                                     : Utf16Order::None;
+    if (m_utf16 != Utf16Order::None) m_source.DecodeUtf16(m_utf16);
     SourceWindow window(m_source);
     m_window = &window;
     m_waiting.clear();
@@ -224,6 +234,11 @@ bool Chunker::ReadEncoding() {
                  {"\0\0\xFE\xFF", 4, "UTF-32 (big-endian)"},    {"\0\0\0<", 4, "UTF-32 (big-endian)"},
                  {"\xFF\xFE", 2, "UTF-16 (little-endian)"},      {"<\0", 2, "UTF-16 (little-endian)"},
                  {"\xFE\xFF", 2, "UTF-16 (big-endian)"},         {"\0<", 2, "UTF-16 (big-endian)"}};
+    if (m_utf16 != Utf16Order::None) {
+        m_strSourceEncoding = "UTF-16";
+        m_nameEncoding = FileNamesTakeUnicode() ? SourceEncoding::Utf16 : SourceEncoding::AsciiOnly;
+        return true;
+    }
     CString refused;
     for (const auto& wide : kWide)
         if (refused.empty() && starts(wide.bytes, wide.size)) refused = wide.name;

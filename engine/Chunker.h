@@ -248,6 +248,7 @@ private:
     NameSet m_usedNames;             // chunk names given out in this run
     int m_unnamedCount = 0;          // chunks of this run that found no name
     SourceEncoding m_nameEncoding = SourceEncoding::Utf8; // how this run reads key values
+    Utf16Order m_utf16 = Utf16Order::None; // a UTF-16 source's byte order: read and written as such
     CString m_strSourceEncoding;  // the source's encoding as declared ("UTF-8" when it declares none)
     CString m_strRefusal;         // see GetRefusal
     CString m_strEncodingWarning; // see GetEncodingWarning

@@ -37,12 +37,46 @@ void CStdioFile::ThrowReadError() const {
 
 // One block of converted text from the stream's place into dst, capped for tests; read errors throw.
 size_t CStdioFile::ReadConverted(std::FILE* stream, char* dst, size_t size, bool& atEnd, uint64_t& position) {
+    if (m_utf16 != Utf16Order::None) return ReadUtf16(stream, dst, size, position);
     if (s_readBlockLimit != 0 && size > s_readBlockLimit) size = s_readBlockLimit;
     if (IoFaults::ShouldFail(IoOp::Read)) ThrowReadError();
     bool error = false;
     size_t got = ReadTextMode(stream, dst, size, atEnd, error, position);
     if (error) ThrowReadError();
     return got;
+}
+
+// A surrogate pair, or a CR LF pair where text mode converts, is never split between two reads:
+// the bytes that complete it are taken too (up to a few code units, so that the text stays within
+// the room given).
+size_t CStdioFile::TakeWanted(std::FILE* stream, std::vector<unsigned char>& raw, size_t size) {
+    for (size_t taken = 0; taken < 32;) {
+        size_t wanted = Utf16BytesWanted(raw.data(), size, m_utf16);
+        if (wanted == 0) break;
+        for (; wanted != 0; --wanted, ++taken) {
+            const int c = std::getc(stream);
+            if (c == EOF) {
+                if (std::ferror(stream)) ThrowReadError();
+                return size;
+            }
+            if (raw.size() <= size) raw.resize(size + 1);
+            raw[size++] = static_cast<unsigned char>(c);
+        }
+    }
+    return size;
+}
+
+// The bytes read are at most two thirds of the room, since a code unit may become three bytes.
+size_t CStdioFile::ReadUtf16(std::FILE* stream, char* dst, size_t size, uint64_t& position) {
+    if (IoFaults::ShouldFail(IoOp::Read)) ThrowReadError();
+    size_t want = size > 96 ? (size - 64) / 3 * 2 : 2;
+    if (s_readBlockLimit != 0 && want > s_readBlockLimit) want = s_readBlockLimit;
+    if (m_raw.size() < want) m_raw.resize(want);
+    size_t got = std::fread(m_raw.data(), 1, want, stream);
+    if (got < want && std::ferror(stream)) ThrowReadError();
+    if (got != 0) got = TakeWanted(stream, m_raw, got);
+    position += got;
+    return ::DecodeUtf16(m_raw.data(), got, m_utf16, dst);
 }
 
 size_t CStdioFile::Read(char* dst, size_t size) {
@@ -79,11 +113,13 @@ size_t CStdioFile::ReadAhead(uint64_t at, char* dst, size_t size, uint64_t& next
         if (m_spillSize == 0) m_spillBase = m_position;
         if (at == m_spillBase + m_spillSize) {
             if (s_readBlockLimit != 0 && size > s_readBlockLimit) size = s_readBlockLimit;
-            std::vector<char> raw(size + 1);
+            std::vector<unsigned char> raw(size + 1);
             size_t got = std::fread(raw.data(), 1, size, m_pStream);
-            if (kTextModeConverts && got != 0 && raw[got - 1] == '\r') {
+            if (m_utf16 != Utf16Order::None && got != 0) {
+                got = TakeWanted(m_pStream, raw, got);
+            } else if (kTextModeConverts && got != 0 && raw[got - 1] == '\r') {
                 int c = std::getc(m_pStream);
-                if (c != EOF) raw[got++] = static_cast<char>(c);
+                if (c != EOF) raw[got++] = static_cast<unsigned char>(c);
             }
             if (std::ferror(m_pStream)) ThrowReadError();
             if (got == 0) return 0;

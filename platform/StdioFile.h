@@ -6,9 +6,11 @@
 
 #include "FileSystem.h"
 #include "StringTypes.h"
+#include "Utf16.h"
 
 #include <cstdint>
 #include <cstdio>
+#include <vector>
 
 class CStdioFile {
 public:
@@ -18,6 +20,11 @@ public:
     // Opens path for reading. A failure is the false result, never an exception.
     bool Open(const CString& path);
     bool IsOpen() const { return m_pStream != nullptr; }
+
+    // From here on (before the first Read) the file is read as UTF-16 of order, decoded into
+    // UTF-8 as Utf16.h says; positions still count the bytes as stored, and no Ctrl-Z ends the
+    // text. Every read is then given room for at least 128 bytes.
+    void DecodeUtf16(Utf16Order order) { m_utf16 = order; }
 
     // Reads the next block of converted text, at most size bytes, into dst; 0 only at the end of
     // the text. A read error throws CFileException.
@@ -56,6 +63,8 @@ public:
 private:
     // Helpers
     size_t ReadConverted(std::FILE* stream, char* dst, size_t size, bool& atEnd, uint64_t& position);
+    size_t ReadUtf16(std::FILE* stream, char* dst, size_t size, uint64_t& position);
+    size_t TakeWanted(std::FILE* stream, std::vector<unsigned char>& raw, size_t size);
     size_t ReadSpilled(uint64_t at, char* dst, size_t size, bool& atEnd, uint64_t& next);
     void SeekSpill(uint64_t at);
     [[noreturn]] void ThrowReadError() const;
@@ -72,5 +81,7 @@ private:
     std::FILE* m_pSpill = nullptr;
     uint64_t m_spillBase = 0;
     uint64_t m_spillSize = 0;
+    Utf16Order m_utf16 = Utf16Order::None;
+    std::vector<unsigned char> m_raw; // the stored bytes of a UTF-16 read
     static inline size_t s_readBlockLimit = 0;
 };

@@ -74,5 +74,9 @@ bool CloseAndRemoveTextFile(std::FILE* stream, const CString& path);
 // Writes size bytes of text (each LF stored as CR LF where text mode converts); false on a write error.
 bool WriteTextMode(std::FILE* stream, const char* data, size_t size);
 
+// Puts a stream opened by OpenForTextWrite into binary mode (where text mode converts), before
+// anything is written to it: its bytes are then stored as they are.
+void SetStreamBinary(std::FILE* stream);
+
 // Puts standard output into binary mode, so that text written there arrives byte for byte.
 void SetStdoutBinary();

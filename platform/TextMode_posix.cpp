@@ -73,4 +73,6 @@ bool WriteTextMode(std::FILE* stream, const char* data, size_t size) {
     return std::fwrite(data, 1, size, stream) == size;
 }
 
+void SetStreamBinary(std::FILE*) {}
+
 void SetStdoutBinary() {}

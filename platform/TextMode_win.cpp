@@ -101,6 +101,10 @@ bool WriteTextMode(std::FILE* stream, const char* data, size_t size) {
     return std::fwrite(data, 1, size, stream) == size;
 }
 
+void SetStreamBinary(std::FILE* stream) {
+    _setmode(_fileno(stream), _O_BINARY);
+}
+
 void SetStdoutBinary() {
     _setmode(_fileno(stdout), _O_BINARY);
 }

@@ -19,7 +19,7 @@ TextOutStream::~TextOutStream() {
 }
 
 TextOutStream::TextOutStream(TextOutStream&& other) noexcept
-    : m_pStream(std::exchange(other.m_pStream, nullptr)), m_buffer(std::move(other.m_buffer)),
+    : m_pStream(std::exchange(other.m_pStream, nullptr)), m_encoder(std::move(other.m_encoder)), m_buffer(std::move(other.m_buffer)),
       m_bFailed(other.m_bFailed), m_strPath(std::move(other.m_strPath)), m_strTarget(std::move(other.m_strTarget)),
       m_strError(std::move(other.m_strError)) {}
 
@@ -30,6 +30,7 @@ TextOutStream& TextOutStream::operator=(TextOutStream&& other) noexcept {
             --g_openStreams;
         }
         m_pStream = std::exchange(other.m_pStream, nullptr);
+        m_encoder = std::move(other.m_encoder);
         m_buffer = std::move(other.m_buffer);
         m_bFailed = other.m_bFailed;
         m_strPath = std::move(other.m_strPath);
@@ -42,6 +43,7 @@ TextOutStream& TextOutStream::operator=(TextOutStream&& other) noexcept {
 OpenResult TextOutStream::Open(const CString& path) {
     if (m_pStream != nullptr) return OpenResult::Failed;
     m_bFailed = false;
+    m_encoder.reset();
     m_strTarget.clear();
     m_strError.clear();
     if (IoFaults::ShouldFail(IoOp::Open)) return OpenResult::Failed;
@@ -69,12 +71,27 @@ OpenResult TextOutStream::OpenReplacing(const CString& target, const CString& te
     return result;
 }
 
+void TextOutStream::EncodeAsUtf16(Utf16Order order) {
+    if (m_pStream == nullptr) return;
+    SetStreamBinary(m_pStream);
+    m_encoder = std::make_unique<Utf16Encoder>(order);
+}
+
 void TextOutStream::Write(const char* data, size_t size) {
     if (m_pStream == nullptr || size == 0) return;
-    if (IoFaults::ShouldFail(IoOp::Write))
+    if (IoFaults::ShouldFail(IoOp::Write)) {
         m_bFailed = true;
-    else if (!WriteTextMode(m_pStream, data, size))
+    } else if (m_encoder) {
+        m_encoded.clear();
+        m_encoder->Encode(data, size, m_encoded);
+        if (!Put(m_encoded.data(), m_encoded.size())) Failed();
+    } else if (!WriteTextMode(m_pStream, data, size)) {
         Failed();
+    }
+}
+
+bool TextOutStream::Put(const char* data, size_t size) {
+    return std::fwrite(data, 1, size, m_pStream) == size;
 }
 
 // Remembers a failure that the system has just reported, with its reason when it is the first.
@@ -85,6 +102,12 @@ void TextOutStream::Failed() {
 
 bool TextOutStream::Close() {
     if (m_pStream == nullptr) return !m_bFailed;
+    if (m_encoder) {
+        m_encoded.clear();
+        m_encoder->Finish(m_encoded);
+        m_encoder.reset();
+        if (!Put(m_encoded.data(), m_encoded.size())) Failed();
+    }
     bool failed = IoFaults::ShouldFail(IoOp::Close);
     if (std::fclose(m_pStream) != 0) Failed();
     m_pStream = nullptr;

@@ -1,9 +1,11 @@
 // TextOutStream: an ISO C stream opened with mode "w+" for one chunk file, in the C library's
 // text mode: on Windows every LF written is stored as CR LF, elsewhere text is stored as it is.
+// A stream may instead store its UTF-8 text as UTF-16 (see Utf16.h).
 #pragma once
 
 #include "StringTypes.h"
 #include "TextMode.h"
+#include "Utf16.h"
 
 #include <cstddef>
 #include <cstdio>
@@ -23,6 +25,10 @@ public:
     bool IsOpen() const { return m_pStream != nullptr; }
     // The path of the file written: the one opened, which is the temporary one of a replace.
     const CString& WrittenPath() const { return m_strPath; }
+
+    // From here on the text written is UTF-8 and stored as UTF-16 of order, byte order mark
+    // first; called on an open stream before anything is written.
+    void EncodeAsUtf16(Utf16Order order);
 
     // Writes size bytes. A failure is remembered and reported by Close and Finish.
     void Write(const char* data, size_t size);
@@ -49,7 +55,11 @@ public:
 private:
     void Failed();
 
+    bool Put(const char* data, size_t size);
+
     std::FILE* m_pStream = nullptr;
+    std::unique_ptr<Utf16Encoder> m_encoder; // set when the text is stored as UTF-16
+    std::string m_encoded;                   // room for the encoded text
     std::unique_ptr<char[]> m_buffer; // the stream's buffer, large enough for most chunks at once
     bool m_bFailed = false;
     CString m_strPath;   // the file written

@@ -90,7 +90,7 @@ TEST_F(CommandLine, StatusOutputAndFilesFollowTheArguments) {
          "brevix-cli: 1 source not opened: ", {}},
         {{m_scratch.Path(), m_out}, 1, "Unable to open file: " + m_scratch.Path(), "not opened: ", {}},
         {{"--", dash, m_out}, 0, "0001.xml" + E, "", {"0001.xml"}},
-        {{u16, m_out}, 1, unsupported + "UTF-16 (big-endian)", unsupported, {}},
+        {{u16, m_out}, 0, "the source UTF-16. " + useLine1, useLine1, {"0001.xml"}},
         {{u32, m_out}, 1, unsupported + "UTF-32 (little-endian)", unsupported, {}},
         {{said, m_out}, 1, unsupported + "UTF-16", unsupported, {}},
         {{latin1, m_out}, 0, "encoding UTF-8, the source iso-8859-1. " + useLine1 + "." + E, useLine1, {"\xc3\xa9.xml"}},
@@ -125,6 +125,73 @@ TEST_F(CommandLine, StatusOutputAndFilesFollowTheArguments) {
         EXPECT_LE(line.size(), 80u) << line;
     Cli(cases[1].args);
     EXPECT_EQ(ReadBytes(m_out + kPathSeparator + "s.txt"), Stored("<section id=\"s\">b</section>\n"));
+}
+
+// UTF-16 of a byte order (its byte order mark first) of UTF-8 text, a lone surrogate's three-byte
+// form taken as the code unit it stands for.
+CString Utf16Of(const CString& utf8, bool bigEndian) {
+    CString out;
+    auto unit = [&](uint32_t u) {
+        out += static_cast<char>(bigEndian ? u >> 8 : u & 0xFF);
+        out += static_cast<char>(bigEndian ? u & 0xFF : u >> 8);
+    };
+    unit(0xFEFF);
+    for (size_t at = 0; at < utf8.size();) {
+        const auto lead = static_cast<unsigned char>(utf8[at]);
+        const size_t length = lead < 0x80 ? 1 : lead < 0xE0 ? 2 : lead < 0xF0 ? 3 : 4;
+        uint32_t code = length == 1 ? lead : lead & (0x3F >> (length - 1));
+        for (size_t i = 1; i < length; ++i)
+            code = code << 6 | (static_cast<unsigned char>(utf8[at + i]) & 0x3F);
+        at += length;
+        if (code >= 0x10000) {
+            unit(0xD800 + ((code - 0x10000) >> 10));
+            code = 0xDC00 + ((code - 0x10000) & 0x3FF);
+        }
+        unit(code);
+    }
+    return out;
+}
+
+// A UTF-16 source of either byte order, read whole or in blocks of 3 bytes (pairs of code units
+// across them), gives the UTF-8 source's chunk files under the same names, each in UTF-16 with
+// one byte order mark, preamble and postamble included; a lone surrogate goes through unchanged.
+TEST_F(CommandLine, Utf16SourceGivesTheUtf8SourcesChunksInUtf16) {
+    const CString text =
+        "<?xml version=\"1.0\"?>\r\n<doc><topic title=\"Caf\xc3\xa9 cr\xc3\xa8me\">\xe6\x97\xa5"
+        "\r\nx\xf0\x9f\x98\x80y</topic>\n<topic title=\"x\xf0\x9f\x98\x80y\">\r</topic>"
+        "<topic title=\"a\xd9\xa3\">\xed\xb0\x81</topic></doc>";
+    const CString u8 = m_scratch / "u8.xml";
+    WriteBytes(u8, text);
+    for (const char* line1 : {"use_line1=no", "use_line1=yes"}) {
+        const CStringList settings = {
+            "-q", "-s", line1, "-s", "emit_postamble=yes", "-s", "postamble=\xc3\xa9"};
+        CStringList args = settings;
+        args.insert(args.end(), {u8, m_out});
+        ASSERT_EQ(Cli(args), 0);
+        const std::vector<CString> names = ListFolder(m_out);
+        ASSERT_EQ(names, (std::vector<CString>{"Caf\xc3\xa9_cr\xc3\xa8me.xml", "a\xd9\xa3.xml", "x_y.xml"}));
+        for (bool bigEndian : {false, true})
+            for (size_t block : {0, 3}) {
+                SCOPED_TRACE(CString(line1) + (bigEndian ? " BE" : " LE") + " block " +
+                             std::to_string(block));
+                const CString wide = m_scratch / "wide.xml", out = m_scratch / "wide";
+                WriteBytes(wide, Utf16Of(text, bigEndian));
+                std::filesystem::remove_all(out);
+                std::filesystem::create_directories(out);
+                CStdioFile::SetReadBlockLimit(block);
+                args = settings;
+                args.insert(args.end(), {wide, out});
+                EXPECT_EQ(Cli(args), 0);
+                CStdioFile::SetReadBlockLimit(0);
+                ASSERT_EQ(ListFolder(out), names);
+                for (const CString& name : names)
+                    EXPECT_EQ(ReadBytes(out + kPathSeparator + name),
+                              Utf16Of(ReadBytes(m_out + kPathSeparator + name), bigEndian))
+                        << name;
+            }
+        std::filesystem::remove_all(m_out);
+        std::filesystem::create_directories(m_out);
+    }
 }
 
 // A stored flag keeps the stored reading (only "yes" is true), but a flag that is neither "yes"
