@@ -36,9 +36,11 @@ void CStdioFile::ThrowReadError() const {
 }
 
 // One block of converted text from the stream's place into dst, capped for tests; read errors throw.
-size_t CStdioFile::ReadConverted(std::FILE* stream, char* dst, size_t size, bool& atEnd, uint64_t& position) {
-    if (m_utf16 != Utf16Order::None) return ReadUtf16(stream, dst, size, position);
+size_t CStdioFile::ReadConverted(std::FILE* stream, char* dst, size_t size, bool& atEnd, uint64_t& position,
+                                 uint64_t room) {
+    if (m_utf16 != Utf16Order::None) return ReadUtf16(stream, dst, size, position, room);
     if (s_readBlockLimit != 0 && size > s_readBlockLimit) size = s_readBlockLimit;
+    if (size > room) size = static_cast<size_t>(room);
     if (IoFaults::ShouldFail(IoOp::Read)) ThrowReadError();
     bool error = false;
     size_t got = ReadTextMode(stream, dst, size, atEnd, error, position);
@@ -49,11 +51,11 @@ size_t CStdioFile::ReadConverted(std::FILE* stream, char* dst, size_t size, bool
 // A surrogate pair, or a CR LF pair where text mode converts, is never split between two reads:
 // the bytes that complete it are taken too (up to a few code units, so that the text stays within
 // the room given).
-size_t CStdioFile::TakeWanted(std::FILE* stream, std::vector<unsigned char>& raw, size_t size) {
-    for (size_t taken = 0; taken < 32;) {
+size_t CStdioFile::TakeWanted(std::FILE* stream, std::vector<unsigned char>& raw, size_t size, uint64_t most) {
+    for (size_t taken = 0; taken < 32 && taken < most;) {
         size_t wanted = Utf16BytesWanted(raw.data(), size, m_utf16);
         if (wanted == 0) break;
-        for (; wanted != 0; --wanted, ++taken) {
+        for (; wanted != 0 && taken < most; --wanted, ++taken) {
             const int c = std::getc(stream);
             if (c == EOF) {
                 if (std::ferror(stream)) ThrowReadError();
@@ -67,14 +69,15 @@ size_t CStdioFile::TakeWanted(std::FILE* stream, std::vector<unsigned char>& raw
 }
 
 // The bytes read are at most two thirds of the room, since a code unit may become three bytes.
-size_t CStdioFile::ReadUtf16(std::FILE* stream, char* dst, size_t size, uint64_t& position) {
+size_t CStdioFile::ReadUtf16(std::FILE* stream, char* dst, size_t size, uint64_t& position, uint64_t room) {
     if (IoFaults::ShouldFail(IoOp::Read)) ThrowReadError();
     size_t want = size > 96 ? (size - 64) / 3 * 2 : 2;
     if (s_readBlockLimit != 0 && want > s_readBlockLimit) want = s_readBlockLimit;
+    if (want > room) want = static_cast<size_t>(room);
     if (m_raw.size() < want) m_raw.resize(want);
     size_t got = std::fread(m_raw.data(), 1, want, stream);
     if (got < want && std::ferror(stream)) ThrowReadError();
-    if (got != 0) got = TakeWanted(stream, m_raw, got);
+    if (got != 0) got = TakeWanted(stream, m_raw, got, room - got);
     position += got;
     return ::DecodeUtf16(m_raw.data(), got, m_utf16, dst);
 }
@@ -96,11 +99,12 @@ void CStdioFile::SeekSpill(uint64_t at) {
     if (!SeekTextRead(m_pSpill, at)) ThrowReadError();
 }
 
-// Text of the spill from the source's position at, which it holds.
+// Text of the spill from the source's position at, which it holds, never past the spill's end
+// (the temporary file may hold older bytes beyond it).
 size_t CStdioFile::ReadSpilled(uint64_t at, char* dst, size_t size, bool& atEnd, uint64_t& next) {
     SeekSpill(at - m_spillBase);
     next = at;
-    return ReadConverted(m_pSpill, dst, size, atEnd, next);
+    return ReadConverted(m_pSpill, dst, size, atEnd, next, m_spillBase + m_spillSize - at);
 }
 
 size_t CStdioFile::ReadAhead(uint64_t at, char* dst, size_t size, uint64_t& next) {
@@ -116,7 +120,7 @@ size_t CStdioFile::ReadAhead(uint64_t at, char* dst, size_t size, uint64_t& next
             std::vector<unsigned char> raw(size + 1);
             size_t got = std::fread(raw.data(), 1, size, m_pStream);
             if (m_utf16 != Utf16Order::None && got != 0) {
-                got = TakeWanted(m_pStream, raw, got);
+                got = TakeWanted(m_pStream, raw, got, UINT64_MAX);
             } else if (kTextModeConverts && got != 0 && raw[got - 1] == '\r') {
                 int c = std::getc(m_pStream);
                 if (c != EOF) raw[got++] = static_cast<unsigned char>(c);

@@ -62,9 +62,11 @@ public:
 
 private:
     // Helpers
-    size_t ReadConverted(std::FILE* stream, char* dst, size_t size, bool& atEnd, uint64_t& position);
-    size_t ReadUtf16(std::FILE* stream, char* dst, size_t size, uint64_t& position);
-    size_t TakeWanted(std::FILE* stream, std::vector<unsigned char>& raw, size_t size);
+    // room: the most bytes that may be taken from stream (the spill holds no more of the source)
+    size_t ReadConverted(std::FILE* stream, char* dst, size_t size, bool& atEnd, uint64_t& position,
+                         uint64_t room = UINT64_MAX);
+    size_t ReadUtf16(std::FILE* stream, char* dst, size_t size, uint64_t& position, uint64_t room);
+    size_t TakeWanted(std::FILE* stream, std::vector<unsigned char>& raw, size_t size, uint64_t most);
     size_t ReadSpilled(uint64_t at, char* dst, size_t size, bool& atEnd, uint64_t& next);
     void SeekSpill(uint64_t at);
     [[noreturn]] void ThrowReadError() const;

@@ -127,31 +127,6 @@ TEST_F(CommandLine, StatusOutputAndFilesFollowTheArguments) {
     EXPECT_EQ(ReadBytes(m_out + kPathSeparator + "s.txt"), Stored("<section id=\"s\">b</section>\n"));
 }
 
-// UTF-16 of a byte order (its byte order mark first) of UTF-8 text, a lone surrogate's three-byte
-// form taken as the code unit it stands for.
-CString Utf16Of(const CString& utf8, bool bigEndian) {
-    CString out;
-    auto unit = [&](uint32_t u) {
-        out += static_cast<char>(bigEndian ? u >> 8 : u & 0xFF);
-        out += static_cast<char>(bigEndian ? u & 0xFF : u >> 8);
-    };
-    unit(0xFEFF);
-    for (size_t at = 0; at < utf8.size();) {
-        const auto lead = static_cast<unsigned char>(utf8[at]);
-        const size_t length = lead < 0x80 ? 1 : lead < 0xE0 ? 2 : lead < 0xF0 ? 3 : 4;
-        uint32_t code = length == 1 ? lead : lead & (0x3F >> (length - 1));
-        for (size_t i = 1; i < length; ++i)
-            code = code << 6 | (static_cast<unsigned char>(utf8[at + i]) & 0x3F);
-        at += length;
-        if (code >= 0x10000) {
-            unit(0xD800 + ((code - 0x10000) >> 10));
-            code = 0xDC00 + ((code - 0x10000) & 0x3FF);
-        }
-        unit(code);
-    }
-    return out;
-}
-
 // A UTF-16 source of either byte order, read whole or in blocks of 3 bytes (pairs of code units
 // across them), gives the UTF-8 source's chunk files under the same names, each in UTF-16 with
 // one byte order mark, preamble and postamble included; a lone surrogate goes through unchanged.
@@ -175,7 +150,7 @@ TEST_F(CommandLine, Utf16SourceGivesTheUtf8SourcesChunksInUtf16) {
                 SCOPED_TRACE(CString(line1) + (bigEndian ? " BE" : " LE") + " block " +
                              std::to_string(block));
                 const CString wide = m_scratch / "wide.xml", out = m_scratch / "wide";
-                WriteBytes(wide, Utf16Of(text, bigEndian));
+                WriteBytes(wide, reference::ToUtf16(text, bigEndian));
                 std::filesystem::remove_all(out);
                 std::filesystem::create_directories(out);
                 CStdioFile::SetReadBlockLimit(block);
@@ -186,7 +161,7 @@ TEST_F(CommandLine, Utf16SourceGivesTheUtf8SourcesChunksInUtf16) {
                 ASSERT_EQ(ListFolder(out), names);
                 for (const CString& name : names)
                     EXPECT_EQ(ReadBytes(out + kPathSeparator + name),
-                              Utf16Of(ReadBytes(m_out + kPathSeparator + name), bigEndian))
+                              reference::ToUtf16(ReadBytes(m_out + kPathSeparator + name), bigEndian))
                         << name;
             }
         std::filesystem::remove_all(m_out);

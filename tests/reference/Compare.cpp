@@ -53,8 +53,14 @@ CString CompareWithEngine(const ChunkOptions& options, const CString& levelText,
     for (size_t start = 0, line = 0, end; (end = log.find(kLineEnd, start)) != CString::npos; start = end + step)
         if (++line > 6) engine.events.push_back(log.substr(start, end - start));
 
+    const CString bytes = FileBytes(sourcePath);
+    CString text;
+    bool bigEndian = false;
+    const bool utf16 = FromUtf16(bytes, text, bigEndian);
     Result expected = RunChunks(options, levelText, keyText, GetFullPath(sourcePath), folder,
-                                ReadAsText(FileBytes(sourcePath)));
+                                utf16 ? text : ReadAsText(bytes), utf16);
+    for (auto& file : expected.files)
+        if (utf16) file.second = ToUtf16(file.second, bigEndian);
     if (kPathSeparator == '\\') {
         // Windows drops the dots that an empty extension leaves at the end of a file name.
         std::map<CString, CString> stored;

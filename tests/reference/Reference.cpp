@@ -203,6 +203,63 @@ CString ReadAsText(const CString& bytes) {
     return text;
 }
 
+bool FromUtf16(const CString& bytes, CString& text, bool& bigEndian) {
+    const CString start = bytes.substr(0, 4);
+    bigEndian = start.rfind("\xfe\xff", 0) == 0;
+    if (!bigEndian && (start.rfind("\xff\xfe", 0) != 0 || start == CString("\xff\xfe\0\0", 4))) return false;
+    auto unit = [&](size_t i) -> uint32_t {
+        const auto first = static_cast<unsigned char>(bytes[i]), second = static_cast<unsigned char>(bytes[i + 1]);
+        return bigEndian ? first << 8 | second : second << 8 | first;
+    };
+    auto in = [](uint32_t code, uint32_t low, uint32_t high) { return code >= low && code <= high; };
+    text.clear();
+    for (size_t i = 0; i + 1 < bytes.size(); i += 2) {
+        uint32_t code = unit(i);
+        const uint32_t next = i + 3 < bytes.size() ? unit(i + 2) : 0;
+        if (kTextModeConverts && code == '\r' && next == '\n') continue;
+        if (in(code, 0xD800, 0xDBFF) && in(next, 0xDC00, 0xDFFF)) code = 0x10000 + ((code - 0xD800) << 10) + (unit(i += 2) - 0xDC00);
+        const int tail = code < 0x80 ? 0 : code < 0x800 ? 1 : code < 0x10000 ? 2 : 3;
+        text += static_cast<char>(tail == 0 ? code : (0xFF80 >> tail & 0xFF) | code >> (6 * tail));
+        for (int k = tail - 1; k >= 0; --k)
+            text += static_cast<char>(0x80 | (code >> (6 * k) & 0x3F));
+    }
+    if (bytes.size() % 2 != 0) {
+        const auto last = static_cast<unsigned char>(bytes.back());
+        text += {'\xff', static_cast<char>(0x80 | last >> 4), static_cast<char>(0x80 | (last & 0x0F))};
+    }
+    if (kTextModeConverts && !text.empty() && text.back() != '\n') text += '\n';
+    return true;
+}
+
+CString ToUtf16(const CString& text, bool bigEndian) {
+    CString out;
+    auto put = [&](uint32_t unit) {
+        out += static_cast<char>(bigEndian ? unit >> 8 : unit & 0xFF);
+        out += static_cast<char>(bigEndian ? unit & 0xFF : unit >> 8);
+    };
+    put(0xFEFF);
+    auto byte = [&](size_t i) -> uint32_t { return i < text.size() ? static_cast<unsigned char>(text[i]) : 0; };
+    for (size_t i = text.rfind("\xef\xbb\xbf", 0) == 0 ? 3 : 0; i < text.size();) {
+        const uint32_t lead = byte(i);
+        if (lead == 0xFF) { // an odd last byte of the source
+            out += static_cast<char>((byte(i + 1) & 0x0F) << 4 | (byte(i + 2) & 0x0F));
+            i += 3;
+            continue;
+        }
+        const size_t length = lead < 0x80 ? 1 : lead < 0xE0 ? 2 : lead < 0xF0 ? 3 : 4;
+        uint32_t code = length == 1 ? lead : lead & (0x3F >> (length - 1));
+        for (size_t k = 1; k < length; ++k)
+            code = code << 6 | (byte(i + k) & 0x3F);
+        i += length;
+        if (code >= 0x10000) {
+            put(0xD800 + ((code - 0x10000) >> 10));
+            code = 0xDC00 + ((code - 0x10000) & 0x3FF);
+        }
+        put(code);
+    }
+    return out;
+}
+
 CStringList SplitKeyText(const CString& text) {
     CStringList words;
     Tokens tokens{text};
@@ -234,8 +291,8 @@ CString Lower(CString name) {
 }
 
 // The events of a source that is not cut for its encoding, or of a preamble that denies it.
-CStringList EncodingEvents(const CString& text, const CString& preamble) {
-    const CString lower = Lower(Declared(text));
+CStringList EncodingEvents(const CString& text, const CString& preamble, bool utf16) {
+    const CString lower = utf16 ? CString() : Lower(Declared(text));
     CString refused;
     for (const char* name : {"utf-16", "utf-32", "ucs-2", "ucs-4", "iso-10646-ucs"})
         if (lower.rfind(name, 0) == 0) refused = Declared(text);
@@ -244,9 +301,11 @@ CStringList EncodingEvents(const CString& text, const CString& preamble) {
     else if (start == CString("\0\0\xfe\xff", 4) || start == be32) refused = "UTF-32 (big-endian)";
     else if (start.rfind("\xff\xfe", 0) == 0 || start.rfind(le32.substr(0, 2), 0) == 0) refused = "UTF-16 (little-endian)";
     else if (start.rfind("\xfe\xff", 0) == 0 || start.rfind(be32.substr(2), 0) == 0) refused = "UTF-16 (big-endian)";
-    if (!refused.empty())
+    if (!refused.empty() && !utf16)
         return {"Unsupported source encoding: " + refused + ". Save the source as UTF-8 and process it again."};
-    const CString is = text.rfind("\xef\xbb\xbf", 0) == 0 || Declared(text).empty() ? "UTF-8" : Declared(text);
+    const CString is = utf16 ? "UTF-16"
+                       : text.rfind("\xef\xbb\xbf", 0) == 0 || Declared(text).empty() ? "UTF-8"
+                                                                                     : Declared(text);
     const CString said = Declared(preamble);
     bool knownSaid = false, knownIs = false; // the names of encodings: the engine's table
     const bool sameKnown = EncodingByName(said, knownSaid) == EncodingByName(is, knownIs);
@@ -300,14 +359,15 @@ bool IsDeviceName(const CString& path) {
 }
 
 Result RunChunks(const ChunkOptions& options, const CString& levelText, const CString& keyText,
-                 const CString& sourcePath, const CString& folder, const CString& text) {
-    Run run{options, EncodingOf(text), folder, sourcePath, SplitKeyText(keyText), {}, {}, 0, {}};
+                 const CString& sourcePath, const CString& folder, const CString& text, bool utf16) {
+    const SourceEncoding wide = FileNamesTakeUnicode() ? SourceEncoding::Utf16 : SourceEncoding::AsciiOnly;
+    Run run{options, utf16 ? wide : EncodingOf(text), folder, sourcePath, SplitKeyText(keyText), {}, {}, 0, {}};
     const CStringList levelTags = SplitKeyText(levelText);
     Result& result = run.result;
     CString preamble = options.m_strPreamble;
     if (options.m_bUseLine1 && !text.empty()) preamble = text.substr(0, std::min(text.find('\n'), text.size() - 1) + 1);
     if (!options.m_bEmitPreamble) preamble.clear();
-    result.events = EncodingEvents(text, preamble);
+    result.events = EncodingEvents(text, preamble, utf16);
     if (!result.events.empty() && result.events[0].rfind("Unsupported", 0) == 0) return result;
 
     std::vector<ChunkFile> open;

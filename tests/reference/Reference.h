@@ -16,6 +16,13 @@ namespace reference {
 // The bytes of a file as a text-mode read gives them: where text mode converts, up to the first
 // Ctrl-Z, CR LF as LF, and an LF after a last line that has none; elsewhere the bytes themselves.
 CString ReadAsText(const CString& bytes);
+// A UTF-16 source (byte order mark FF FE or FE FF, not UTF-32's) read as UTF-8 into text: a
+// surrogate pair one character, a lone surrogate its three-byte form, an odd last byte FF and two
+// bytes that hold its halves; where text mode converts, CR LF as LF and an LF after a last line
+// that has none. False, and text untouched, for any other source.
+bool FromUtf16(const CString& bytes, CString& text, bool& bigEndian);
+// The UTF-16 a chunk file of such a source holds: one byte order mark, then the text's characters.
+CString ToUtf16(const CString& text, bool bigEndian);
 // The bytes a text is stored as in text mode: every LF as CR LF where text mode converts.
 CString Stored(const CString& text);
 // The words of a key text, split at spaces and commas; no word is empty.
@@ -36,9 +43,9 @@ struct Result {
 };
 
 // One run over text (already read in text mode) into folder, which starts empty; sourcePath is
-// the source's full path.
+// the source's full path; utf16: text is a UTF-16 source's, as FromUtf16 gives it.
 Result RunChunks(const ChunkOptions& options, const CString& levelText, const CString& keyText,
-                 const CString& sourcePath, const CString& folder, const CString& text);
+                 const CString& sourcePath, const CString& folder, const CString& text, bool utf16 = false);
 
 // A file's bytes ("<missing>" when it cannot be read), and every file and sub-folder below folder.
 CString FileBytes(const CString& path);
