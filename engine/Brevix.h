@@ -45,7 +45,7 @@ struct Options {
 // from the "<" of its start tag to the ">" of its closing tag, less the nested chunks cut out of
 // it. A file holds the preamble, those bytes and the postamble. The offsets count the source's
 // text as the run reads it: its bytes, or in the Windows build its text-mode text (CR LF as LF, up
-// to a Ctrl-Z, an LF after a last line without one). closed is false for a chunk still open where
+// to a Ctrl-Z, an LF after a last line without one), or a UTF-16 source's text as UTF-8. closed is false for a chunk still open where
 // the source ended: it holds what it had.
 struct ChunkWritten {
     std::string tag, name, path;
@@ -62,7 +62,7 @@ enum class FailureKind {
     BadInput,           // an empty source path or chunk level tag text
     SourceChanged,      // the source's length changed while it was read
     NoChunkFound,       // the whole source held no chunk level tag
-    UnsupportedEncoding // "Unsupported source encoding: ": the source is in UTF-16 or UTF-32
+    UnsupportedEncoding // "Unsupported source encoding: ": the source is in UTF-32 or UTF-16 without a BOM
 };
 // The stable lower-case name of a kind ("file-not-opened", ...), as brevix-cli --json writes it.
 const char* FailureKindName(FailureKind kind);

@@ -98,7 +98,7 @@ public:
         BadInput,      // an empty source path or chunk level tag text
         SourceChanged, // the source's length changed while it was read
         NoChunkFound,  // the whole source held no chunk level tag
-        UnsupportedEncoding // the source is in UTF-16 or UTF-32
+        UnsupportedEncoding // the source is in UTF-32, or UTF-16 without a byte order mark
     };
     struct FileFailures {
         FailureKind kind;
@@ -152,8 +152,8 @@ private:
     CString ReadPreamble();
     // How key values are read: the source's encoding by its byte order mark, else by its XML
     // declaration, else UTF-8; ASCII only where file names cannot take other characters. False,
-    // with the refusal logged, when the source is not 8-bit text (UTF-16 or UTF-32, by its byte
-    // order mark, its first characters or its declaration).
+    // with the refusal logged, when the source is neither 8-bit text nor UTF-16 with a byte order
+    // mark (UTF-32, or UTF-16 by its first characters or its declaration).
     bool ReadEncoding();
     // Logs, once, a preamble whose XML declaration names another encoding than the source's.
     void CheckPreamble(const CString& preamble);
