@@ -149,6 +149,17 @@ Chunker::ChunkPath Chunker::MakeChunkPath(const CString& outputFolder, const CSt
         }
     }
 
+    // A name the file system cannot take loses its end, at the start of a character, so that the
+    // file name fits with room for a number "(nnnnnn)"; a prefix and extension too long for that
+    // leave it as it is (its file then cannot be opened).
+    const size_t fixed = MakePrefix(tag).size() + 1 + m_options.GetExt().size() + 8;
+    if (fixed < kMaxFileNameBytes && name.size() > kMaxFileNameBytes - fixed) {
+        size_t cut = kMaxFileNameBytes - fixed;
+        while (cut > 0 && (static_cast<unsigned char>(name[cut]) & 0xC0) == 0x80)
+            --cut;
+        name.resize(cut);
+    }
+
     bool duplicate = false;
     if (name.empty())
         name = FormatNumber("%04d", ++m_unnamedCount);

@@ -70,6 +70,11 @@ bool GetHandleIdentity(void* handle, FileIdentity& id);
 bool FitsPlatformPath(const CString& path, size_t limit);
 #endif
 
+// The longest file name, in bytes of UTF-8, that every file system of the platform takes: NAME_MAX
+// on Linux; on Windows a name holds 255 UTF-16 code units, never fewer than its UTF-8 bytes (the
+// whole path must still be shorter than MAX_PATH there).
+constexpr size_t kMaxFileNameBytes = 255;
+
 // True when file names may hold any Unicode character, written as UTF-8: always on POSIX; on
 // Windows while the process's ANSI code page is UTF-8 (as the manifest asks; Windows before
 // version 1903 ignores that and keeps its legacy code page).

@@ -42,7 +42,9 @@ protected:
 };
 
 TEST_F(Naming, NamesFollowTheOptionsKeysNumbersAndWhatExists) {
-    const CString tooLong(300, 'n');
+    const CString tooLong(300, 'n'), cut = CString(240, 'n') + "\xc3\xa9";
+    const CString longTitle = cut + "\xc3\xa9\xc3\xa9\xc3\xa9"; // 248 bytes, 243 kept: one of them cut in half
+    const CString onWindows = kPathSeparator == '\\' ? "!" : ""; // there the whole path is too long
     const struct {
         const char* what;
         void (*setup)(TestSettings&);
@@ -75,11 +77,17 @@ TEST_F(Naming, NamesFollowTheOptionsKeysNumbersAndWhatExists) {
          "<topic>first</topic><topic><title>0001</title>second</topic>",
          {"0001.xml", "0001(1).xml"},
          {{"0001.xml", "first"}, {"0001(1).xml", "second"}}},
-        {"a name too long, twice: every failure under a path of its own",
+        {"a prefix too long, twice: every failure under a path of its own",
+         [](TestSettings& s) { s.m_bEmitPrefix = 1, s.m_strPrefix = CString(300, 'n'); },
+         {},
+         "<topic title=\"A\">a</topic><topic title=\"A\">b</topic>",
+         {"!" + tooLong + "_A.xml", "!" + tooLong + "_A(1).xml"},
+         {}},
+        {"a name too long is cut at the start of a character, with room for a number",
          nullptr,
          {},
-         "<topic title=\"" + tooLong + "\">a</topic><topic title=\"" + tooLong + "\">b</topic>",
-         {"!" + tooLong + ".xml", "!" + tooLong + "(1).xml"},
+         "<topic title=\"" + longTitle + "\">a</topic><topic title=\"" + longTitle + "\">b</topic>",
+         {onWindows + cut + ".xml", onWindows + cut + "(1).xml"},
          {}},
         {"reserved device names",
          nullptr,

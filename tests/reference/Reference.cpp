@@ -152,6 +152,14 @@ struct Run {
             CString value = region.empty() ? CString() : ReadKeyValue(region, key, encoding);
             if (!value.empty()) name += (name.empty() ? "" : "_") + value;
         }
+        // Too long a file name loses whole characters from its end (room kept for "(nnnnnn)").
+        const size_t room = 255 - std::min<size_t>(255, prefix.size() + 1 + options.m_strExt.size() + 8);
+        while (room != 0 && name.size() > room) {
+            size_t last = name.size() - 1;
+            while (last > 0 && (static_cast<unsigned char>(name[last]) & 0xC0) == 0x80)
+                --last;
+            name.erase(last);
+        }
         bool duplicate = false;
         if (!name.empty()) {
             duplicate = Contains(usedNames, name);
