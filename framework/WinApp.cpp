@@ -119,10 +119,10 @@ void AfxReportException(const CString& fallback) {
     } catch (const CArchiveException& e) {
         if (!e.m_strMessage.empty()) AfxMessageBox(e.m_strMessage);
     } catch (const std::bad_alloc&) {
-        AfxMessageBox("Out of memory.");
+        AfxMessageBox(kOutOfMemory);
     } catch (const std::length_error&) {
         // A text longer than a string can hold in this address space: memory ran out too.
-        AfxMessageBox("Out of memory.");
+        AfxMessageBox(kOutOfMemory);
     } catch (...) {
         AfxMessageBox(fallback);
     }

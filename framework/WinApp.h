@@ -152,6 +152,7 @@ constexpr const char* kPathTooLong =
     "This path is too long. Choose a shorter file name or a folder with a shorter path.";
 constexpr const char* kCommandFailed = "Command failed.";
 constexpr const char* kInternalError = "Internal application error.";
+constexpr const char* kOutOfMemory = "Out of memory.";
 constexpr const char* kUnregistered =
     "System registry entries have been removed and the INI file (if any) was deleted.";
 constexpr const char* kNotUnregistered = "Not all of the system registry entries (or INI file) were removed.";

@@ -1,5 +1,6 @@
-// Exceptions raised by the framework's file objects. The program's own code throws nothing;
-// these pass out of a command to the message dispatch, which shows what() to the user.
+// Exceptions raised by the framework's file objects. The program's own code throws nothing; the
+// engine's face turns these into a run's status, and one that escapes a command reaches the
+// message dispatch, which shows what() to the user.
 #pragma once
 
 #include <stdexcept>

@@ -2,11 +2,13 @@
 
 #include "BrevixView.h"
 #include "framework/WinApp.h"
-#include "engine/Chunker.h"
+#include "engine/Brevix.h"
 #include "process/FolderDialog.h"
 #include "process/ProcessLogDlg.h"
 #include "resources/resource.h"
 #include "settings/ChunkSettings.h"
+
+#include <utility>
 
 BOOL CBrevixDoc::OnCmdMsg(UINT nID, CmdCode code, CCmdUI* pCmdUI) {
     static const CmdMapEntry<CBrevixDoc> map[] = {
@@ -29,9 +31,9 @@ BOOL CBrevixDoc::OnNewDocument() {
 
 // The Process command: asks for the output folder, runs the engine once over the open source
 // file with the options and the toolbar's key texts as they are now, and shows its log. Cancel,
-// or a place with no file-system path, ends the command silently. A read error of the source
-// (CFileException) or a source too large for memory passes out to the command dispatch, which
-// reports it; the objects here are destroyed as it passes.
+// or a place with no file-system path, ends the command silently. A run that a read error of the
+// source or a lack of memory ended, and a source refused for its encoding, get a message box
+// instead of the log: the first two as the command dispatch reports an exception's message.
 void CBrevixDoc::OnFileProcess() {
     CFolderDialog folderDlg;
     folderDlg.SetTitle("Select Brevix Output Folder");
@@ -39,13 +41,20 @@ void CBrevixDoc::OnFileProcess() {
 
     const ChunkSettings& settings = *GetChunkSettings();
     CProcessLogDlg logDlg;
-    Chunker chunker(settings, settings.GetLevelTagText(), settings.GetNameKeyText());
-    logDlg.m_strLog = chunker.Process(GetPathName(), folderDlg.m_strFolder);
-    // A source that was not cut for its encoding is told in a message box instead of a log.
-    if (!chunker.GetRefusal().empty())
-        AfxMessageBox(chunker.GetRefusal());
-    else
+    brevix::Options options = ToPublicOptions(settings);
+    options.levelTagText = settings.GetLevelTagText();
+    options.nameKeyText = settings.GetNameKeyText();
+    brevix::Result result = brevix::Run(GetPathName(), folderDlg.m_strFolder, options);
+    if (result.status == brevix::Status::SourceUnreadable)
+        AfxMessageBox(result.message);
+    else if (result.status == brevix::Status::OutOfMemory)
+        AfxMessageBox(kOutOfMemory);
+    else if (!result.refusal.empty())
+        AfxMessageBox(result.refusal);
+    else {
+        logDlg.m_strLog = std::move(result.log);
         logDlg.DoModal();
+    }
 }
 
 void CBrevixDoc::OnUpdateFileProcess(CCmdUI* pCmdUI) {

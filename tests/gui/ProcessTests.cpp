@@ -4,7 +4,7 @@
 // large. Then the Settings dialog.
 #include "GuiHarness.h"
 
-#include "engine/Chunker.h"
+#include "engine/Brevix.h"
 #include "platform/IoFaults.h"
 #include "resources/resource.h"
 #include "settings/ChunkSettings.h"
@@ -81,8 +81,10 @@ void FromMenu() {
     // the folder's name, the same files.
     std::string refFolder = FreshFolder("menu-ref");
     const ChunkSettings& settings = *GetChunkSettings();
-    std::string refLog = Chunker(settings, settings.GetLevelTagText(), settings.GetNameKeyText())
-                             .Process(SamplePath(), refFolder);
+    brevix::Options options = ToPublicOptions(settings);
+    options.levelTagText = settings.GetLevelTagText();
+    options.nameKeyText = settings.GetNameKeyText();
+    std::string refLog = brevix::Run(SamplePath(), refFolder, options).log;
     auto comparable = [&](std::string text, const std::string& from) {
         CHECK_EQ(text.substr(0, 14), "Process Log - ");
         text.erase(0, text.find("\r\n"));
@@ -170,12 +172,13 @@ std::string SelectForMessage(int timeoutMs = 5000) {
     return text;
 }
 
-// A read error of the source, and memory running out, are reported by the command dispatch with
-// their messages and no log; a source that grew on disk past 4 GiB since it was opened is cut like
-// any other.
+// A read error of the source, and memory running out, are reported as the command dispatch
+// reports an exception, with their messages and no log; so is a source in UTF-32, refused; a
+// source that grew on disk past 4 GiB since it was opened is cut like any other.
+const char* const kSmall = "<topic><title>small</title></topic>\n";
 std::vector<std::string> Growing() {
     ForgetProfile();
-    return {g_growing = WriteFile("growing.xml", "<topic><title>small</title></topic>\n")};
+    return {g_growing = WriteFile("growing.xml", kSmall)};
 }
 void Errors() {
     std::string folder = FreshFolder("errors", true);
@@ -185,6 +188,10 @@ void Errors() {
     IoFaults::FailAt(IoOp::Grow, 1);
     CHECK_EQ(SelectForMessage(), "Out of memory.");
     IoFaults::Reset();
+    WriteFile("growing.xml", std::string("\xFF\xFE\0\0<\0\0\0t\0\0\0/\0\0\0>\0\0\0", 20));
+    CHECK_EQ(SelectForMessage(), "Unsupported source encoding: UTF-32 (little-endian). Save the source as "
+                                 "UTF-8 and process it again.");
+    WriteFile("growing.xml", kSmall);
     HANDLE h = CreateFileA(g_growing.c_str(), GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
                            OPEN_EXISTING, 0, nullptr);
     LARGE_INTEGER at;
