@@ -173,12 +173,11 @@ std::string SelectForMessage(int timeoutMs = 5000) {
 }
 
 // A read error of the source, and memory running out, are reported as the command dispatch
-// reports an exception, with their messages and no log; so is a source in UTF-32, refused; a
-// source that grew on disk past 4 GiB since it was opened is cut like any other.
-const char* const kSmall = "<topic><title>small</title></topic>\n";
+// reports an exception, with their messages and no log; a source that grew on disk past 4 GiB
+// since it was opened is cut like any other; one now in UTF-32 is refused in a message box.
 std::vector<std::string> Growing() {
     ForgetProfile();
-    return {g_growing = WriteFile("growing.xml", kSmall)};
+    return {g_growing = WriteFile("growing.xml", "<topic><title>small</title></topic>\n")};
 }
 void Errors() {
     std::string folder = FreshFolder("errors", true);
@@ -188,10 +187,6 @@ void Errors() {
     IoFaults::FailAt(IoOp::Grow, 1);
     CHECK_EQ(SelectForMessage(), "Out of memory.");
     IoFaults::Reset();
-    WriteFile("growing.xml", std::string("\xFF\xFE\0\0<\0\0\0t\0\0\0/\0\0\0>\0\0\0", 20));
-    CHECK_EQ(SelectForMessage(), "Unsupported source encoding: UTF-32 (little-endian). Save the source as "
-                                 "UTF-8 and process it again.");
-    WriteFile("growing.xml", kSmall);
     HANDLE h = CreateFileA(g_growing.c_str(), GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
                            OPEN_EXISTING, 0, nullptr);
     LARGE_INTEGER at;
@@ -204,6 +199,9 @@ void Errors() {
     CHECK(hLog != nullptr && PressButton(hLog, IDOK));
     std::string small = std::string(kDefaultPreamble).insert(38, "\r") + "<topic><title>small</title></topic>";
     CHECK(FolderFiles(folder) == (std::map<std::string, std::string>{{"small.xml", small}}));
+    WriteFile("growing.xml", std::string("\xFF\xFE\0\0<\0\0\0t\0\0\0/\0\0\0>\0\0\0", 20));
+    CHECK_EQ(SelectForMessage(), "Unsupported source encoding: UTF-32 (little-endian). Save the source as "
+                                 "UTF-8 and process it again.");
 }
 Register errors({"process.errors", Growing, Errors, nullptr});
 
