@@ -27,7 +27,7 @@ namespace {
 // Every option of the table has its member here under the same name: one missing is an error.
 ChunkOptions ToChunkOptions(const Options& options) {
     ChunkOptions chunkOptions;
-#define BREVIX_OPTION_COPY_IN(kind, member, accessor, name, stored, control, help)                           \
+#define BREVIX_OPTION_COPY_IN(kind, member, accessor, name, stored, help)                                    \
     chunkOptions.member = kind##Value(options.member);
     BREVIX_CHUNK_OPTIONS(BREVIX_OPTION_COPY_IN)
 #undef BREVIX_OPTION_COPY_IN
@@ -123,7 +123,7 @@ Result Run(const std::string& sourcePath, const std::string& outputFolder, const
 
 brevix::Options ToPublicOptions(const ChunkOptions& options) {
     brevix::Options out;
-#define BREVIX_OPTION_COPY_OUT(kind, member, accessor, name, stored, control, help)                          \
+#define BREVIX_OPTION_COPY_OUT(kind, member, accessor, name, stored, help)                                   \
     out.member = kind##Out(options.member);
     BREVIX_CHUNK_OPTIONS(BREVIX_OPTION_COPY_OUT)
 #undef BREVIX_OPTION_COPY_OUT

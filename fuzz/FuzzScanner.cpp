@@ -1,7 +1,7 @@
 // Fuzz target for the scanner with chunk naming: one Process over a generated source into a fresh
 // output folder, against the reference run: the same chunk files, bytes, sub-folders and log
-// lines; the source unchanged and nothing written beside it. The first byte picks the options and
-// the key texts, the rest is the source.
+// lines; the source unchanged and nothing written beside it. The first byte picks the key texts,
+// the last two the options (drawn from the option table), the bytes between are the source.
 #include "FuzzSupport.h"
 
 #include "../tests/reference/Reference.h"
@@ -29,9 +29,10 @@ const char* const kKeyTexts[][2] = {{"topic", "title"},
 } // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
-    if (size == 0) return 0;
+    if (size < 3) return 0;
     const unsigned choice = data[0];
-    const std::string source(reinterpret_cast<const char*>(data + 1), size - 1);
+    unsigned optionBits = data[size - 2] | data[size - 1] << 8;
+    const std::string source(reinterpret_cast<const char*>(data + 1), size - 3);
 
     FuzzSandbox box;
     const std::string sourcePath = box.Root() + "/source.xml", outFolder = box.Root() + "/out";
@@ -39,11 +40,11 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     std::filesystem::create_directory(outFolder);
 
     const auto& keyText = kKeyTexts[choice % (sizeof kKeyTexts / sizeof kKeyTexts[0])];
-    ChunkOptions options = ChunkOptions::Defaults();
-    options.m_bSubfolders = (choice >> 4) & 1;
-    options.m_bOverwrite = (choice >> 5) & 1;
-    options.m_bEmitPreamble = (choice >> 6) & 1;
-    options.m_bUseLine1 = (choice >> 7) & 1;
+    const ChunkOptions options = reference::DrawOptions([&optionBits](unsigned n) {
+        const unsigned picked = optionBits % n;
+        optionBits /= n;
+        return picked;
+    });
     // Small read blocks put every tag, key, CR LF and end across a block boundary.
     const size_t blocks[] = {1, 2, 3, 7, 64};
     CStdioFile::SetReadBlockLimit(blocks[size % 5]);

@@ -2,6 +2,8 @@
 
 #include "resources/resource.h"
 
+#include <iterator>
+
 CSettingsDlg::CSettingsDlg(CWinWnd* pParent) : CDialog(IDD_SETTINGS, pParent) {
     m_pszHelpTopic = "settings.htm";
 }
@@ -22,20 +24,66 @@ BOOL CSettingsDlg::OnCmdMsg(UINT nID, CmdCode code, CCmdUI* pCmdUI) {
     return DispatchCmdMap(this, map, nID, code, pCmdUI) || CDialog::OnCmdMsg(nID, code, pCmdUI);
 }
 
+namespace {
+
+// The control of each option of the table, by its member, in the table's order: an option
+// without its control, one too many or one out of order does not compile.
+struct OptionControl {
+    const char* member;
+    int id;
+};
+constexpr OptionControl kOptionControls[] = {
+    {"m_bOverwrite", IDC_OVERWRITE},
+    {"m_bSubfolders", IDC_SUBFOLDERS},
+    {"m_bEmitPrefix", IDC_EMIT_PREFIX},
+    {"m_bUseSource", IDC_USE_SOURCE},
+    {"m_strPrefix", IDC_PREFIX},
+    {"m_bAppendTagname", IDC_APPEND_TAGNAME},
+    {"m_strExt", IDC_EXT},
+    {"m_bEmitPreamble", IDC_EMIT_PREAMBLE},
+    {"m_bUseLine1", IDC_USE_LINE1},
+    {"m_strPreamble", IDC_PREAMBLE},
+    {"m_bEmitPostamble", IDC_EMIT_POSTAMBLE},
+    {"m_strPostamble", IDC_POSTAMBLE},
+};
+
+#define BREVIX_OPTION_MEMBER_NAME(kind, member, ...) #member,
+constexpr const char* kOptionMembers[] = {BREVIX_CHUNK_OPTIONS(BREVIX_OPTION_MEMBER_NAME)};
+#undef BREVIX_OPTION_MEMBER_NAME
+
+constexpr bool SameName(const char* a, const char* b) {
+    while (*a != '\0' && *a == *b)
+        ++a, ++b;
+    return *a == *b;
+}
+
+constexpr bool ControlsFollowTheTable() {
+    for (size_t i = 0; i < std::size(kOptionMembers); ++i)
+        if (!SameName(kOptionControls[i].member, kOptionMembers[i])) return false;
+    return true;
+}
+static_assert(std::size(kOptionControls) == std::size(kOptionMembers), "one control per option of the table");
+static_assert(ControlsFollowTheTable(), "the controls in the order of the option table");
+
+// The control of an option, by its member's name.
+constexpr int ControlOf(const char* member) {
+    for (const OptionControl& each : kOptionControls)
+        if (SameName(each.member, member)) return each.id;
+    return 0;
+}
+
+// A flag is a check box, a text an edit control.
+void DDX_Flag(CDataExchange* pDX, int nIDC, BOOL& value) {
+    DDX_Check(pDX, nIDC, value);
+}
+
+} // namespace
+
 void CSettingsDlg::DoDataExchange(CDataExchange* pDX) {
     CDialog::DoDataExchange(pDX);
-    DDX_Text(pDX, IDC_EXT, m_strExt);
-    DDX_Text(pDX, IDC_PREAMBLE, m_strPreamble);
-    DDX_Check(pDX, IDC_EMIT_PREAMBLE, m_bEmitPreamble);
-    DDX_Check(pDX, IDC_USE_LINE1, m_bUseLine1);
-    DDX_Check(pDX, IDC_EMIT_PREFIX, m_bEmitPrefix);
-    DDX_Text(pDX, IDC_PREFIX, m_strPrefix);
-    DDX_Check(pDX, IDC_USE_SOURCE, m_bUseSource);
-    DDX_Check(pDX, IDC_EMIT_POSTAMBLE, m_bEmitPostamble);
-    DDX_Text(pDX, IDC_POSTAMBLE, m_strPostamble);
-    DDX_Check(pDX, IDC_OVERWRITE, m_bOverwrite);
-    DDX_Check(pDX, IDC_SUBFOLDERS, m_bSubfolders);
-    DDX_Check(pDX, IDC_APPEND_TAGNAME, m_bAppendTagname);
+#define BREVIX_EXCHANGE_OPTION(kind, member, ...) DDX_##kind(pDX, ControlOf(#member), member);
+    BREVIX_CHUNK_OPTIONS(BREVIX_EXCHANGE_OPTION)
+#undef BREVIX_EXCHANGE_OPTION
 }
 
 // The controls are filled first, then each group's rule is applied to their states.

@@ -7,7 +7,7 @@
 void SettingsRecord::LoadSettings(const ProfileStore& profile) {
     m_strLevelTags = profile.GetProfileString(kSettingsSection, "tag", "topic");
     m_strNameKeys = profile.GetProfileString(kSettingsSection, "attrs", "title");
-#define BREVIX_LOAD_OPTION(kind, member, accessor, name, stored, control, help)                              \
+#define BREVIX_LOAD_OPTION(kind, member, accessor, name, stored, help)                                       \
     member = Decode##kind(profile.GetProfileString(kSettingsSection, name, stored));
     BREVIX_CHUNK_OPTIONS(BREVIX_LOAD_OPTION)
 #undef BREVIX_LOAD_OPTION
@@ -19,7 +19,7 @@ void SettingsRecord::SaveKeyTexts(ProfileStore& profile) const {
 }
 
 void SettingsRecord::StoreChangedOptions(const ChunkOptions& edited, ProfileStore& profile) {
-#define BREVIX_STORE_OPTION(kind, member, accessor, name, stored, control, help)                             \
+#define BREVIX_STORE_OPTION(kind, member, accessor, name, stored, help)                                      \
     if (member != edited.member) {                                                                           \
         member = edited.member;                                                                              \
         profile.WriteProfileString(kSettingsSection, name, Encode##kind(member));                            \
@@ -29,7 +29,7 @@ void SettingsRecord::StoreChangedOptions(const ChunkOptions& edited, ProfileStor
 }
 
 bool SetOptionByName(ChunkOptions& options, const CString& name, const CString& value) {
-#define BREVIX_SET_OPTION(kind, member, accessor, optionName, stored, control, help)                         \
+#define BREVIX_SET_OPTION(kind, member, accessor, optionName, stored, help)                                  \
     if (name == optionName) return options.member = Decode##kind(value), true;
     BREVIX_CHUNK_OPTIONS(BREVIX_SET_OPTION)
 #undef BREVIX_SET_OPTION
@@ -37,7 +37,7 @@ bool SetOptionByName(ChunkOptions& options, const CString& name, const CString& 
 }
 
 bool IsFlagOption(const CString& name) {
-#define BREVIX_IS_FLAG(kind, member, accessor, optionName, stored, control, help)                            \
+#define BREVIX_IS_FLAG(kind, member, accessor, optionName, stored, help)                                     \
     if (name == optionName) return CString(#kind) == "Flag";
     BREVIX_CHUNK_OPTIONS(BREVIX_IS_FLAG)
 #undef BREVIX_IS_FLAG
@@ -50,7 +50,7 @@ namespace {
 CStringList SettingNames(bool withKeyTexts) {
     CStringList names;
     if (withKeyTexts) names = {"tag", "attrs"};
-#define BREVIX_OPTION_NAME(kind, member, accessor, name, stored, control, help) names.push_back(name);
+#define BREVIX_OPTION_NAME(kind, member, accessor, name, stored, help) names.push_back(name);
     BREVIX_CHUNK_OPTIONS(BREVIX_OPTION_NAME)
 #undef BREVIX_OPTION_NAME
     return names;
@@ -104,7 +104,7 @@ CStringList CheckStoredSettings(const ProfileStore& profile) {
         messages.push_back("unknown setting '" + name + "' ignored" +
                            (closest.empty() ? CString() : " (did you mean '" + closest + "'?)"));
     }
-#define BREVIX_CHECK_FLAG(kind, member, accessor, name, stored, control, help)                               \
+#define BREVIX_CHECK_FLAG(kind, member, accessor, name, stored, help)                                        \
     if (CString(#kind) == "Flag") {                                                                          \
         CString value = profile.GetProfileString(kSettingsSection, name, stored);                            \
         if (value != "yes" && value != "no")                                                                 \
@@ -139,7 +139,7 @@ CString Fitted(const CString& help, const CString& shown, size_t width) {
 
 CString DescribeOptions(size_t indent, size_t width) {
     CString text;
-#define BREVIX_DESCRIBE_OPTION(kind, member, accessor, name, stored, control, help)                          \
+#define BREVIX_DESCRIBE_OPTION(kind, member, accessor, name, stored, help)                                   \
     text += CString(indent, ' ') + name;                                                                     \
     text += CString(width > indent + std::strlen(name) ? width - indent - std::strlen(name) : 1, ' ');       \
     text += Fitted(CString(help), "(" + ShowDefault(#kind, stored) + ")", width);

@@ -60,7 +60,6 @@ TEST(Equivalence, EngineMatchesTheReferenceRun) {
     const char* const kKeyTexts[] = {"title", "title id", "", "id,title"};
     const unsigned kSeed = 1207;
     std::mt19937 random(kSeed);
-    auto coin = [&random] { return static_cast<BOOL>(random() % 2); };
     ScratchFolder scratch;
     const CString source = scratch / "src.xml";
     const char* more = std::getenv("BREVIX_EQUIVALENCE_ROUNDS"); // longer runs by hand
@@ -75,19 +74,8 @@ TEST(Equivalence, EngineMatchesTheReferenceRun) {
         WriteBytes(source, round % 3 == 2 && text.find("<?xml") == CString::npos
                                ? reference::ToUtf16(text, round % 2 != 0)
                                : text);
-        ChunkOptions options = ChunkOptions::Defaults();
         const CString levelText = kLevelTexts[random() % 4], keyText = kKeyTexts[random() % 4];
-        options.m_bOverwrite = coin();
-        options.m_bSubfolders = coin();
-        options.m_bEmitPrefix = coin();
-        options.m_bUseSource = coin();
-        options.m_bAppendTagname = coin();
-        options.m_strPrefix = coin() ? (coin() ? "p.x" : "nul.x") : "";
-        options.m_strExt = coin() ? "xml" : "";
-        options.m_bEmitPreamble = coin();
-        options.m_bUseLine1 = coin();
-        options.m_bEmitPostamble = coin();
-        options.m_strPostamble = coin() ? "\n<!--e-->" : "";
+        const ChunkOptions options = reference::DrawOptions([&random](unsigned n) { return random() % n; });
         const CString out = scratch / ("out" + std::to_string(round));
         std::filesystem::create_directories(out);
         ASSERT_EQ(reference::CompareWithEngine(options, levelText, keyText, source, out), "")

@@ -29,6 +29,22 @@ void Collect(const CString& folder, Result& result) {
 
 namespace {
 
+// The values a drawn text option takes, by its profile value name: dots and a device name in the
+// prefix, no extension, a postamble with a line feed.
+const std::map<CString, CStringList> kTextChoices = {
+    {"prefix", {"", "p.x", "nul.x"}}, {"ext", {"xml", ""}}, {"postamble", {"", "\n<!--e-->"}}};
+
+void Draw(BOOL& flag, const char*, const char*, const std::function<unsigned(unsigned)>& pick) {
+    flag = pick(2) != 0;
+}
+
+void Draw(CString& text, const char* name, const char* stored,
+          const std::function<unsigned(unsigned)>& pick) {
+    const auto listed = kTextChoices.find(name);
+    const CStringList choices = listed != kTextChoices.end() ? listed->second : CStringList{stored, ""};
+    text = choices[pick(static_cast<unsigned>(choices.size()))];
+}
+
 CString Dump(const Result& result) {
     CString text;
     for (const CString& line : result.events)
@@ -41,6 +57,15 @@ CString Dump(const Result& result) {
 }
 
 } // namespace
+
+ChunkOptions DrawOptions(const std::function<unsigned(unsigned)>& pick) {
+    ChunkOptions options;
+#define BREVIX_DRAW_OPTION(kind, member, accessor, name, stored, help)                                       \
+    Draw(options.member, name, stored, pick);
+    BREVIX_CHUNK_OPTIONS(BREVIX_DRAW_OPTION)
+#undef BREVIX_DRAW_OPTION
+    return options;
+}
 
 CString CompareWithEngine(const ChunkOptions& options, const CString& levelText, const CString& keyText,
                           const CString& sourcePath, const CString& folder) {

@@ -8,6 +8,7 @@
 #include "engine/ChunkOptions.h"
 #include "engine/SourceEncoding.h"
 
+#include <functional>
 #include <map>
 #include <set>
 
@@ -55,5 +56,10 @@ void Collect(const CString& folder, Result& into);
 // the same text: "" when both give the same files, bytes, sub-folders and log lines, else both.
 CString CompareWithEngine(const ChunkOptions& options, const CString& levelText, const CString& keyText,
                           const CString& sourcePath, const CString& folder);
+
+// Options for a generated run, drawn option by option from the option table: a flag yes or no, a
+// text one of a few values that matter to the rules (its stored default or empty when none are
+// listed). pick(n) gives a number below n.
+ChunkOptions DrawOptions(const std::function<unsigned(unsigned)>& pick);
 
 } // namespace reference
