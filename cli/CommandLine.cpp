@@ -20,6 +20,7 @@
 #include <memory>
 #include <new>
 #include <stdexcept>
+#include <utility>
 
 namespace {
 
@@ -74,7 +75,9 @@ const char kVersion[] = "brevix-cli " BREVIX_VERSION_TEXT "\n";
 // a network share) a run then waits an eighth of the time for them.
 constexpr size_t kFinishThreads = 8;
 
-struct Options {
+// What the arguments ask for.
+struct Arguments {
+    bool help = false, version = false;
     bool tagsGiven = false, keysGiven = false, noProfile = false, quiet = false, json = false;
     int progress = -1; // 1 --progress, 0 --no-progress, whichever came last; -1 neither
     CString tags, keys;
@@ -115,17 +118,17 @@ CString HelpText() {
            kStopKeys + ".\n" + kJsonHelp;
 }
 
-// Parses args into options; on a usage error returns false with message set.
-bool ParseArguments(const CStringList& args, Options& options, CString& message, bool& help, bool& version) {
+// Reads args into arguments; on a usage error returns false with message set.
+bool ReadArguments(const CStringList& args, Arguments& arguments, CString& message) {
     bool operandsOnly = false;
     for (size_t i = 0; i < args.size(); ++i) {
         const CString& arg = args[i];
         if (!operandsOnly && kHelpSwitch[0] != '\0' && arg == kHelpSwitch) {
-            help = true;
+            arguments.help = true;
             continue;
         }
         if (operandsOnly || arg.size() < 2 || arg[0] != '-') {
-            options.operands.push_back(arg);
+            arguments.operands.push_back(arg);
             continue;
         }
         if (arg == "--") {
@@ -147,11 +150,11 @@ bool ParseArguments(const CStringList& args, Options& options, CString& message,
         }
         CString* target = nullptr;
         if (option == "-t" || option == "--tags")
-            target = &options.tags, options.tagsGiven = true;
+            target = &arguments.tags, arguments.tagsGiven = true;
         else if (option == "-k" || option == "--keys")
-            target = &options.keys, options.keysGiven = true;
+            target = &arguments.keys, arguments.keysGiven = true;
         else if (option == "-s" || option == "--set")
-            options.sets.emplace_back(), target = &options.sets.back();
+            arguments.sets.emplace_back(), target = &arguments.sets.back();
         if (target != nullptr) {
             if (!inlineValue) {
                 if (i + 1 == args.size()) {
@@ -168,17 +171,17 @@ bool ParseArguments(const CStringList& args, Options& options, CString& message,
             return false;
         }
         if (arg == "--no-profile")
-            options.noProfile = true;
+            arguments.noProfile = true;
         else if (arg == "--json")
-            options.json = true;
+            arguments.json = true;
         else if (arg == "-q" || arg == "--quiet")
-            options.quiet = true;
+            arguments.quiet = true;
         else if (arg == "--progress" || arg == "--no-progress")
-            options.progress = arg == "--progress";
+            arguments.progress = arg == "--progress";
         else if (arg == "-h" || arg == "--help")
-            help = true;
+            arguments.help = true;
         else if (arg == "--version")
-            version = true;
+            arguments.version = true;
         else {
             message = "unknown option " + arg;
             return false;
@@ -224,15 +227,30 @@ private:
     brevix::Progress m_last;
 };
 
+// How a count of files that failed in one way reads ("3 chunk files not opened"); none for a kind
+// of failure that is not counted by file.
+const char* FilesFailed(brevix::FailureKind kind, bool several) {
+    using Kind = brevix::FailureKind;
+    switch (kind) {
+    case Kind::SourceNotOpened: return "source not opened";
+    case Kind::FileNotOpened: return several ? "chunk files not opened" : "chunk file not opened";
+    case Kind::FolderNotCreated: return several ? "sub-folders not created" : "sub-folder not created";
+    case Kind::FileNotWritten: return several ? "chunk files not written" : "chunk file not written";
+    case Kind::BadInput:
+    case Kind::SourceChanged:
+    case Kind::NoChunkFound:
+    case Kind::UnsupportedEncoding: break;
+    }
+    return nullptr;
+}
+
 // Tells err what a run's log does not say by itself: how many files failed of each kind and the
 // system's reason, that it cut nothing, and why that may be.
 void ReportOutcome(const brevix::Result& result, const CString& tagText, const CString& source, std::ostream& err) {
-    static const char* const kWhat[][2] = {{"source not opened", "source not opened"},
-                                           {"chunk file not opened", "chunk files not opened"},
-                                           {"sub-folder not created", "sub-folders not created"},
-                                           {"chunk file not written", "chunk files not written"}};
     for (const brevix::FailureCount& each : result.fileFailures) {
-        err << "brevix-cli: " << each.count << " " << kWhat[static_cast<int>(each.kind)][each.count > 1 ? 1 : 0];
+        const char* const what = FilesFailed(each.kind, each.count > 1);
+        if (what == nullptr) continue;
+        err << "brevix-cli: " << each.count << " " << what;
         if (!each.reason.empty()) err << ": " << each.reason;
         err << " (" << (each.count > 1 ? "the first: " : "") << each.firstPath << ")\n";
     }
@@ -277,34 +295,34 @@ nlohmann::ordered_json SummaryRecord(const brevix::Result& result, int exitStatu
             {"message", result.message}};
 }
 
-} // namespace
-
-int RunCommandLine(const CStringList& args, const ProfileStore& profile, std::ostream& out, std::ostream& err,
-                   const CliSurroundings& surroundings) {
-    Options options;
+// The arguments as a plain struct: false after a usage error, written to err. Help and version
+// need no operands; otherwise there are two, SOURCE and OUTPUT_FOLDER.
+bool ParseCommandLine(const CStringList& args, Arguments& arguments, std::ostream& err) {
     CString message;
-    bool help = false, version = false;
-    if (!ParseArguments(args, options, message, help, version)) {
+    if (!ReadArguments(args, arguments, message)) {
         err << "brevix-cli: " << message << "\n"
             << "Try 'brevix-cli --help'.\n";
-        return kCliUsage;
+        return false;
     }
-    if (help || version) {
-        errno = 0;
-        out << (help ? HelpText() : CString(kVersion));
-        return Deliver(out, err, kCliDone);
-    }
+    if (arguments.help || arguments.version) return true;
     if (args.empty()) {
         err << kUsageLine << "Cuts SOURCE into one file per chunk in OUTPUT_FOLDER.\nTry 'brevix-cli --help'.\n";
-        return kCliUsage;
+        return false;
     }
-    if (options.operands.size() != 2) {
+    if (arguments.operands.size() != 2) {
         err << "brevix-cli: expected SOURCE and OUTPUT_FOLDER\nTry 'brevix-cli --help'.\n";
-        return kCliUsage;
+        return false;
     }
+    return true;
+}
 
+// The run's options: the stored profile's (unless --no-profile; what in it cannot be used is
+// named on err), then each -s in turn, and -t and -k over the stored key texts. False after a
+// usage error in an -s, written to err.
+bool SettleOptions(const Arguments& arguments, const ProfileStore& profile, std::ostream& err,
+                   brevix::Options& runOptions) {
     SettingsRecord settings;
-    if (options.noProfile) {
+    if (arguments.noProfile) {
         settings.LoadSettings(MemoryProfile());
     } else {
         settings.LoadSettings(profile);
@@ -314,29 +332,36 @@ int RunCommandLine(const CStringList& args, const ProfileStore& profile, std::os
         for (const CString& unusable : CheckStoredSettings(profile))
             err << "brevix-cli: " << (where.empty() ? "" : where + ": ") << unusable << "\n";
     }
-    for (const CString& assignment : options.sets) {
+    for (const CString& assignment : arguments.sets) {
+        CString message;
         if (!ApplySetting(settings, assignment, message)) {
             err << "brevix-cli: " << message << "\n"
                 << "Try 'brevix-cli --help'.\n";
-            return kCliUsage;
+            return false;
         }
     }
+    runOptions = ToPublicOptions(settings);
+    runOptions.levelTagText = arguments.tagsGiven ? arguments.tags : settings.m_strLevelTags;
+    runOptions.nameKeyText = arguments.keysGiven ? arguments.keys : settings.m_strNameKeys;
+    return true;
+}
 
-    const CString& source = options.operands[0];
-    const CString& folder = options.operands[1];
+// Runs one Process of SOURCE into OUTPUT_FOLDER (which must exist) with runOptions: the log or
+// the records on out, the status line and the messages on err; returns the exit status.
+int RunProcess(const Arguments& arguments, brevix::Options runOptions, std::ostream& out, std::ostream& err,
+               const CliSurroundings& surroundings) {
+    const CString& source = arguments.operands[0];
+    const CString& folder = arguments.operands[1];
     if (!FolderExists(folder)) {
         err << "brevix-cli: output folder " << (FindExists(folder) ? "is not a folder: " : "not found: ") << folder
             << "\n";
         return kCliUsage;
     }
 
-    brevix::Options runOptions = ToPublicOptions(settings);
-    runOptions.levelTagText = options.tagsGiven ? options.tags : settings.m_strLevelTags;
-    runOptions.nameKeyText = options.keysGiven ? options.keys : settings.m_strNameKeys;
     runOptions.finishThreads = kFinishThreads;
     runOptions.finishFromStart = surroundings.finishFromStart;
     std::unique_ptr<ProgressDisplay> progress;
-    if (options.progress == 1 || (options.progress == -1 && surroundings.errIsTerminal))
+    if (arguments.progress == 1 || (arguments.progress == -1 && surroundings.errIsTerminal))
         progress = std::make_unique<ProgressDisplay>(err, surroundings.columns);
     std::unique_ptr<StopSignals> signals;
     if (surroundings.catchSignals) signals = std::make_unique<StopSignals>();
@@ -371,13 +396,13 @@ int RunCommandLine(const CStringList& args, const ProfileStore& profile, std::os
         if (progress) progress->Report(p);
         if (surroundings.progressSeen) surroundings.progressSeen(p);
     };
-    if (options.json) {
+    if (arguments.json) {
         events.log = [](const CString&, bool) {};
         events.chunkWritten = [&](const brevix::ChunkWritten& chunk) { write(JsonLine(ChunkRecord(chunk)), false); };
         events.failure = [&](const brevix::Failure& failure) { write(JsonLine(FailureRecord(failure)), true); };
     } else {
         events.log = [&](const CString& lines, bool failure) {
-            if (options.quiet) return held.Add(lines);
+            if (arguments.quiet) return held.Add(lines);
             write(lines, failure);
         };
     }
@@ -401,10 +426,26 @@ int RunCommandLine(const CStringList& args, const ProfileStore& profile, std::os
     for (const CString& word : {result.refusal, result.encodingWarning})
         if (!word.empty()) err << "brevix-cli: " << word << "\n";
     errno = 0;
-    if (options.json)
+    if (arguments.json)
         out << JsonLine(SummaryRecord(result, status));
-    else if (options.quiet && status != kCliDone && !ended)
+    else if (arguments.quiet && status != kCliDone && !ended)
         held.WriteTo(out);
     if (!ended) ReportOutcome(result, runOptions.levelTagText, source, err);
     return Deliver(out, err, status);
+}
+
+} // namespace
+
+int RunCommandLine(const CStringList& args, const ProfileStore& profile, std::ostream& out, std::ostream& err,
+                   const CliSurroundings& surroundings) {
+    Arguments arguments;
+    if (!ParseCommandLine(args, arguments, err)) return kCliUsage;
+    if (arguments.help || arguments.version) {
+        errno = 0;
+        out << (arguments.help ? HelpText() : CString(kVersion));
+        return Deliver(out, err, kCliDone);
+    }
+    brevix::Options runOptions;
+    if (!SettleOptions(arguments, profile, err, runOptions)) return kCliUsage;
+    return RunProcess(arguments, std::move(runOptions), out, err, surroundings);
 }
