@@ -1,15 +1,17 @@
-// TextSearch: finds one pattern in a text. Where the processor has SSE2 it looks at 16 places at
-// once, keeping those where the pattern's first and last characters both match; elsewhere, and
-// for the last few places of a text, memchr finds the places that start with its first character.
+// TextSearch: finds one pattern in a text. Where it scans in blocks (platform/ByteScan.h) it looks
+// at 16 places at once, keeping those where the pattern's first and last characters both match;
+// elsewhere, and for the last few places of a text, memchr finds the places that start with its
+// first character.
 #pragma once
 
+#include "platform/ByteScan.h"
 #include "platform/StringTypes.h"
 
 #include <cstddef>
 
 class TextSearch {
 public:
-    explicit TextSearch(CString pattern);
+    explicit TextSearch(CString pattern, ScanPath path = ScanPath::Blocks);
 
     // The first occurrence of the pattern in [from, end), or null. The pattern must not be empty.
     const char* Find(const char* from, const char* end) const;
@@ -22,6 +24,7 @@ private:
 
     // Member variables
     CString m_pattern;
+    ScanPath m_path;
 };
 
 // TagStartSearch: finds the next "<" that is followed by one of given characters, so that the
@@ -30,9 +33,9 @@ private:
 // tags of other elements are passed over too. Without characters every "<" is a stop.
 class TagStartSearch {
 public:
-    explicit TagStartSearch(const CString& followers);
+    explicit TagStartSearch(const CString& followers, ScanPath path = ScanPath::Blocks);
     // The same for a set known when the program is built (not empty).
-    constexpr explicit TagStartSearch(const char* followers) {
+    constexpr explicit TagStartSearch(const char* followers, ScanPath path = ScanPath::Blocks) : m_path(path) {
         for (const char* c = followers; *c != '\0'; ++c)
             m_follows[static_cast<unsigned char>(*c)] = true;
     }
@@ -48,4 +51,5 @@ private:
 
     // Member variables
     bool m_follows[256] = {};
+    ScanPath m_path;
 };

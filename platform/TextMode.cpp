@@ -3,28 +3,27 @@
 // and a reader may look ahead and come back.
 #include "TextMode.h"
 
-#include <cstring>
+#include "ByteScan.h"
 
-#if defined(__SSE2__)
-#include <emmintrin.h>
-#endif
+#include <cstring>
 
 namespace {
 
 const char kCtrlZ = 0x1A; // ends a text-mode file
 
+// Passes over the whole blocks at p that hold no CR and no Ctrl+Z: the place of the first such
+// byte, or where fewer than a block's bytes are left.
+BYTE_SCAN_TARGET const char* SkipPlainBlocks(const char* p, const char* end) {
+    for (; static_cast<size_t>(end - p) >= kScanBlock; p += kScanBlock) {
+        const unsigned mask = BytesEqual(p, '\r') | BytesEqual(p, kCtrlZ);
+        if (mask != 0) return p + FirstPlace(mask);
+    }
+    return p;
+}
+
 // The first CR or Ctrl+Z in [p, end), or end: the bytes before it are read as they are.
 const char* FindCarriageReturnOrEnd(const char* p, const char* end) {
-#if defined(__SSE2__)
-    const __m128i cr = _mm_set1_epi8('\r');
-    const __m128i ctrlZ = _mm_set1_epi8(kCtrlZ);
-    for (; end - p >= 16; p += 16) {
-        const __m128i bytes = _mm_loadu_si128(reinterpret_cast<const __m128i*>(p));
-        const int mask =
-            _mm_movemask_epi8(_mm_or_si128(_mm_cmpeq_epi8(bytes, cr), _mm_cmpeq_epi8(bytes, ctrlZ)));
-        if (mask != 0) return p + __builtin_ctz(static_cast<unsigned>(mask));
-    }
-#endif
+    if (UseBlocks(ScanPath::Blocks)) p = SkipPlainBlocks(p, end);
     for (; p < end; ++p)
         if (*p == '\r' || *p == kCtrlZ) return p;
     return end;
