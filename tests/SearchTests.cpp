@@ -1,5 +1,5 @@
 // The text searches against plain references, in blocks and byte by byte: every string of up to
-// six characters of a small alphabet, at every offset from 0 to 31 of an aligned text (so on every
+// five characters of a small alphabet, at every offset from 0 to 31 of an aligned text (so on every
 // place of a 16- and a 32-byte step), the text ending right after it or more than a step later.
 #include "engine/TextSearch.h"
 
@@ -53,7 +53,7 @@ TEST(TextSearch, FindsWhatStringFindFindsInBlocksAndByteByByte) {
     });
     searches.emplace_back("a<b<ab", ScanPath::Blocks);
     searches.emplace_back("a<b<ab", ScanPath::Plain);
-    ForEachString("<ab", 6, [&](const std::string& s) {
+    ForEachString("<ab", 5, [&](const std::string& s) {
         ForEachPlace(s, [&](std::string_view text) {
             for (size_t i = 0; i < searches.size(); ++i)
                 ASSERT_EQ(At(searches[i].Find(text.data(), text.data() + text.size()), text),
@@ -76,7 +76,7 @@ size_t FirstStop(std::string_view text, std::string_view followers) {
 
 TEST(TagStartSearch, StopsAtTheFirstTagStartWithAFollowerInBlocksAndByteByByte) {
     const std::string followerSets[] = {"", "<", "/", "a", "</", "</a", "/a", "<a"};
-    ForEachString("</ab", 6, [&](const std::string& s) {
+    ForEachString("</ab", 5, [&](const std::string& s) {
         ForEachPlace(s, [&](std::string_view text) {
             for (const std::string& followers : followerSets)
                 for (ScanPath path : {ScanPath::Blocks, ScanPath::Plain})
