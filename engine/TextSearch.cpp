@@ -31,7 +31,7 @@ BYTE_SCAN_TARGET const char* TextSearch::FindBlocks(const char* from, const char
     const char* pattern = m_pattern.data();
     const char* p = from;
     for (; static_cast<size_t>(end - p) >= last + kScanBlock; p += kScanBlock) {
-        for (unsigned mask = BytesEqual(p, pattern[0]) & BytesEqual(p + last, pattern[last]); mask != 0;
+        for (unsigned mask = BytesEqual(p, pattern[0], p + last, pattern[last]); mask != 0;
              mask &= mask - 1) {
             const unsigned offset = FirstPlace(mask);
             if (std::memcmp(p + offset + 1, pattern + 1, last - 1) == 0) return p + offset;

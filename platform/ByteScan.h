@@ -63,6 +63,17 @@ BYTE_SCAN_TARGET inline unsigned BytesEqual(const char* p, char c) {
 #endif
 }
 
+// The places among the kScanBlock bytes at p and at q where p[i] == c and q[i] == d.
+BYTE_SCAN_TARGET inline unsigned BytesEqual(const char* p, char c, const char* q, char d) {
+#if defined(__SSE2__) || defined(__i386__)
+    const __m128i atP = _mm_cmpeq_epi8(_mm_loadu_si128(reinterpret_cast<const __m128i*>(p)), _mm_set1_epi8(c));
+    const __m128i atQ = _mm_cmpeq_epi8(_mm_loadu_si128(reinterpret_cast<const __m128i*>(q)), _mm_set1_epi8(d));
+    return static_cast<unsigned>(_mm_movemask_epi8(_mm_and_si128(atP, atQ)));
+#else
+    return BytesEqual(p, c) & BytesEqual(q, d);
+#endif
+}
+
 // The place of the lowest bit set in a mask that is not 0.
 inline unsigned FirstPlace(unsigned mask) {
     return static_cast<unsigned>(__builtin_ctz(mask));
