@@ -1,12 +1,8 @@
 // The set of names a run gives out, against std::set: each string once, whatever its bytes, its
 // length, its hash, the block it lands in and the table's growth.
+#include "TestSupport.h"
+
 #include "engine/NameSet.h"
-
-#include <gtest/gtest.h>
-
-#include <set>
-#include <string>
-#include <vector>
 
 namespace {
 
@@ -14,14 +10,7 @@ TEST(NameSet, HoldsEachStringOnceAsAStandardSetDoes) {
     // Two names of one hash, and one whose hash is 0 until it is made 1.
     std::vector<std::string> names = {"glbvs", "yacxa", "ppkttia"};
     // Every string of up to 7 bytes of four, NUL among them (the empty one first).
-    const std::string alphabet("ab\0\xff", 4);
-    for (size_t count = 1, length = 0; length <= 7; count *= alphabet.size(), ++length)
-        for (size_t n = 0; n < count; ++n) {
-            std::string name;
-            for (size_t rest = n, i = 0; i < length; rest /= alphabet.size(), ++i)
-                name += alphabet[rest % alphabet.size()];
-            names.push_back(name);
-        }
+    ForEachSequence({"a", "b", Bytes("\0"), "\xff"}, 7, [&](const CString& name) { names.push_back(name); });
     // Lengths that take one more byte to store, and names that fill or outgrow a block of 1 MB.
     for (size_t length : {127, 128, 16383, 16384, (1 << 20) - 13, (1 << 20) - 12, 3 << 20})
         for (const char* last : {"", "x"})

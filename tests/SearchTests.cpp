@@ -1,30 +1,13 @@
 // The text searches against plain references, in blocks and byte by byte: every string of up to
 // five characters of a small alphabet, at every offset from 0 to 31 of an aligned text (so on every
 // place of a 16- and a 32-byte step), the text ending right after it or more than a step later.
+#include "TestSupport.h"
+
 #include "engine/TextSearch.h"
 
-#include <gtest/gtest.h>
-
 #include <cstring>
-#include <string>
-#include <string_view>
 
 namespace {
-
-// Calls visit with every string of up to maxLength characters of alphabet.
-template <typename Visit> void ForEachString(std::string_view alphabet, size_t maxLength, Visit visit) {
-    std::string text;
-    for (size_t next = 0;;) { // text counts in base alphabet.size(), shortest first
-        visit(text);
-        for (next = 0; next < text.size() && text[next] == alphabet.back(); ++next)
-            text[next] = alphabet.front();
-        if (next == text.size() && text.size() == maxLength) return;
-        if (next == text.size())
-            text += alphabet.front();
-        else
-            text[next] = alphabet[alphabet.find(text[next]) + 1];
-    }
-}
 
 // Calls check with each text that holds s at an offset of 0 to 31 among dots, s last or followed
 // by 40 dots; every text begins 32-byte aligned.
@@ -47,13 +30,13 @@ TEST(TextSearch, FindsWhatStringFindFindsInBlocksAndByteByByte) {
     ASSERT_EQ(UseBlocks(ScanPath::Blocks), kBlockScanBuilt); // the processors that run the tests have SSE2
     ASSERT_FALSE(UseBlocks(ScanPath::Plain));
     std::vector<TextSearch> searches; // every pattern of up to 3 characters, and one longer than some texts
-    ForEachString("<ab", 3, [&](const std::string& pattern) {
+    ForEachSequence({"<", "a", "b"}, 3, [&](const std::string& pattern) {
         for (ScanPath path : {ScanPath::Blocks, ScanPath::Plain})
             if (!pattern.empty()) searches.emplace_back(pattern, path);
     });
     searches.emplace_back("a<b<ab", ScanPath::Blocks);
     searches.emplace_back("a<b<ab", ScanPath::Plain);
-    ForEachString("<ab", 5, [&](const std::string& s) {
+    ForEachSequence({"<", "a", "b"}, 5, [&](const std::string& s) {
         ForEachPlace(s, [&](std::string_view text) {
             for (size_t i = 0; i < searches.size(); ++i)
                 ASSERT_EQ(At(searches[i].Find(text.data(), text.data() + text.size()), text),
@@ -76,7 +59,7 @@ size_t FirstStop(std::string_view text, std::string_view followers) {
 
 TEST(TagStartSearch, StopsAtTheFirstTagStartWithAFollowerInBlocksAndByteByByte) {
     const std::string followerSets[] = {"", "<", "/", "a", "</", "</a", "/a", "<a"};
-    ForEachString("</ab", 5, [&](const std::string& s) {
+    ForEachSequence({"<", "/", "a", "b"}, 5, [&](const std::string& s) {
         ForEachPlace(s, [&](std::string_view text) {
             for (const std::string& followers : followerSets)
                 for (ScanPath path : {ScanPath::Blocks, ScanPath::Plain})

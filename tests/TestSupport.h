@@ -45,6 +45,16 @@ inline std::map<CString, CString> FilesBelow(const CString& folder) {
     return found.files;
 }
 std::vector<CString> ListFolder(const CString& folder); // the names, sorted
+// Calls visit with every sequence of up to most pieces, joined, shortest first.
+template <typename Visit> void ForEachSequence(const std::vector<CString>& pieces, size_t most, Visit visit) {
+    for (size_t count = 1, length = 0; length <= most; count *= pieces.size(), ++length)
+        for (size_t n = 0; n < count; ++n) {
+            CString text;
+            for (size_t rest = n, i = 0; i < length; rest /= pieces.size(), ++i)
+                text += pieces[rest % pieces.size()];
+            visit(text);
+        }
+}
 using reference::Stored;
 // The log's lines without their line ends, less the header line and its empty line.
 std::vector<CString> LogBody(const CString& log);
