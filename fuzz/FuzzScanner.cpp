@@ -4,7 +4,7 @@
 // the last two the options (drawn from the option table), the bytes between are the source.
 #include "FuzzSupport.h"
 
-#include "../tests/reference/Reference.h"
+#include "reference/Reference.h"
 #include "platform/FileException.h"
 #include "platform/StdioFile.h"
 

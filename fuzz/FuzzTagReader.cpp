@@ -4,7 +4,7 @@
 // text.
 #include "FuzzSupport.h"
 
-#include "../tests/reference/Reference.h"
+#include "reference/Reference.h"
 #include "engine/Chunker.h"
 #include "engine/TagReader.h"
 
