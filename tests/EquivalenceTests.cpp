@@ -84,4 +84,25 @@ TEST(Equivalence, EngineMatchesTheReferenceRun) {
     CStdioFile::SetReadBlockLimit(0);
 }
 
+// Every sequence of up to four of a few tokens (three under Windows, where a run costs more), with
+// the chunk level tags a and b and the name key t and the default options; those of up to three
+// also with sub-folders, tag names appended and no extension.
+TEST(Equivalence, EngineMatchesTheReferenceOnEveryShortSequence) {
+    const std::vector<CString> tokens = {"<a>", "</a>", "<b ", ">", "<t>x</t>", "<!--", "-->", "<?", "<"};
+    ChunkOptions other = ChunkOptions::Defaults();
+    other.m_bSubfolders = other.m_bAppendTagname = 1;
+    other.m_strExt = "";
+    ScratchFolder scratch;
+    const CString source = scratch / "src.xml", out = scratch / "out";
+    const size_t most = kPathSeparator == '/' ? 4 : 3;
+    for (const auto& [options, length] : {std::make_pair(ChunkOptions::Defaults(), most), {other, size_t(3)}})
+        ForEachSequence(tokens, length, [&, &options = options](const CString& text) {
+            if (::testing::Test::HasFatalFailure()) return;
+            WriteBytes(source, text);
+            std::filesystem::remove_all(out);
+            std::filesystem::create_directory(out);
+            ASSERT_EQ(reference::CompareWithEngine(options, "a b", "t", source, out), "") << "source: " << text;
+        });
+}
+
 } // namespace
