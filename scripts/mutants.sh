@@ -78,6 +78,14 @@ MUTANTS = [
     ("engine/TagReader.cpp", "if (greater != nullptr && std::memchr(from, '?', greater - from) == nullptr) return greater;",
      "if (greater != nullptr) return greater;"),
     ("engine/TagReader.cpp", "static const TagStartSearch markerStarts(\"<?!\");", "static const TagStartSearch markerStarts(\"?!\");"),
+    ("engine/TextSearch.cpp", "pattern[last]); mask != 0;\n             mask &= mask - 1)", "pattern[last]); mask != 0;\n             mask = 0)"),
+    ("engine/TextSearch.cpp", "(next != '/' || end - less == 2 ||", "(next != '/' ||"),
+    ("engine/TextSearch.cpp", "BytesEqual(p + kScanBlock, '<') << kScanBlock", "BytesEqual(p + kScanBlock, '<')"),
+    ("engine/TextSearch.cpp", "std::memchr(p, '<', end - 1 - p)", "std::memchr(p, '<', end - p)"),
+    ("engine/NameSet.cpp", "return hash != 0 ? hash : 1;", "return hash;"),
+    ("engine/NameSet.cpp", "m_slots[i].hash == hash && At(m_slots[i]) == text", "m_slots[i].hash == hash"),
+    ("engine/NameSet.cpp", "for (; length >= 0x80; length >>= 7)", "for (; length > 0x80; length >>= 7)"),
+    ("engine/NameSet.cpp", "    m_slots.clear();\n    m_count = 0;", "    m_count = 0;"),
 ]
 
 env = dict(os.environ, GTEST_FAIL_FAST="1", GTEST_BRIEF="1")
