@@ -10,8 +10,9 @@ jobs=$(nproc)
 home="$(mktemp -d)"
 export HOME="$home"
 
+# Warnings are errors here (BREVIX_WERROR), in the native and the Windows build.
 echo "== native"
-cmake --preset native >/dev/null
+cmake --preset native -DBREVIX_WERROR=ON >/dev/null
 cmake --build --preset native -j "$jobs"
 ctest --preset native -j "$jobs"
 
@@ -21,7 +22,7 @@ cmake --build --preset sanitize -j "$jobs"
 ctest --preset sanitize -j "$jobs"
 
 echo "== win32 (under Wine)"
-cmake --preset win32 >/dev/null
+cmake --preset win32 -DBREVIX_WERROR=ON >/dev/null
 cmake --build --preset win32 -j "$jobs"
 ctest --preset win32
 
