@@ -12,47 +12,14 @@
 namespace {
 
 TEST(Equivalence, EngineMatchesTheReferenceRun) {
-    static const char* const kPieces[] = {"<topic>",
-                                          "<Topic>",
-                                          "</topic>",
-                                          "<topic ",
-                                          "<section>",
-                                          "</section>",
-                                          "<section ",
-                                          "<topic/>",
-                                          "<title>",
-                                          "</title>",
-                                          "title=\"T\"",
-                                          " id=\"7\"",
-                                          "Hi",
-                                          "x",
-                                          " ",
-                                          "\n",
-                                          "<",
-                                          ">",
-                                          "/",
-                                          "<!--c-->",
-                                          "<?p?>",
-                                          "<b>",
-                                          "</b>",
-                                          "\t",
-                                          "=",
-                                          "\"",
-                                          "0001",
-                                          "CON",
-                                          "<title>A</title>",
-                                          "<title>a</title>",
-                                          "<id>9</id>",
-                                          "top",
-                                          "ic",
-                                          "<c>",
-                                          "</c>",
-                                          "<<?",
-                                          "\r\n",
-                                          "\r",
-                                          "\x1a",
-                                          "\xc3\xa9\xe6\x97\xa5\xcc\x81",
-                                          "\xf0\x9f\x98\x9c\xbd"};
+    // clang-format off
+    static const char* const kPieces[] = {
+        "<topic>", "<Topic>", "</topic>", "<topic ", "<section>", "</section>", "<section ", "<topic/>",
+        "<title>", "</title>", "title=\"T\"", " id=\"7\"", "Hi", "x", " ", "\n", "<", ">", "/", "<!--c-->",
+        "<?p?>", "<b>", "</b>", "\t", "=", "\"", "0001", "CON", "<title>A</title>", "<title>a</title>",
+        "<id>9</id>", "top", "ic", "<c>", "</c>", "<<?", "\r\n", "\r", "\x1a",
+        "\xc3\xa9\xe6\x97\xa5\xcc\x81", "\xf0\x9f\x98\x9c\xbd"};
+    // clang-format on
     // The source's first line: none, a byte order mark, or a declaration of each kind of encoding.
     const char* const kStarts[] = {"", "\xef\xbb\xbf", "<?xml version=\"1.0\" encoding=\"ISO-8859-15\"?>\n",
                                    "<?xml encoding='windows-1252'?>", "<?xml version=\"1.0\" encoding=\"x\"?>"};
@@ -101,7 +68,8 @@ TEST(Equivalence, EngineMatchesTheReferenceOnEveryShortSequence) {
             WriteBytes(source, text);
             std::filesystem::remove_all(out);
             std::filesystem::create_directory(out);
-            ASSERT_EQ(reference::CompareWithEngine(options, "a b", "t", source, out), "") << "source: " << text;
+            ASSERT_EQ(reference::CompareWithEngine(options, "a b", "t", source, out), "")
+                << "source: " << text;
         });
 }
 
