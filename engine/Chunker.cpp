@@ -1,6 +1,7 @@
 // The chunk run: its order of steps, its input checks and the process log.
 #include "Chunker.h"
 
+#include "TagReader.h"
 #include "platform/LocalTime.h"
 #include "platform/TextMode.h"
 
@@ -20,11 +21,6 @@ CString Chunker::Process(const CString& sourcePath, const CString& outputFolder)
     m_progress = ChunkProgress();
     LogLine("Process Log - " + FormatLocalTime("%x %X"));
     LogLine();
-    m_usedNames.Clear();
-    m_unnamedCount = 0;
-    m_givenPaths.Clear();
-    m_nextNumber.clear();
-    m_folderLength = outputFolder.size() + 1;
 
     SetChunkLevelTags(m_strLevelTagText);
     SetChunkNameKeys(m_strNameKeyText);
@@ -93,7 +89,7 @@ void Chunker::LogRunFailure(FailureKind kind, const CString& text, const CString
     if (m_failureReport) m_failureReport(kind, path, reason);
 }
 
-Chunker::ChunkRecord Chunker::RecordOf(const ChunkFile& chunk, uint64_t end, bool closed) {
+Chunker::ChunkRecord Chunker::RecordOf(const ChunkWriter::ChunkFile& chunk, uint64_t end, bool closed) {
     return {chunk.tag, chunk.name, chunk.path, chunk.begin, end, closed};
 }
 
@@ -108,12 +104,11 @@ void Chunker::LogFailure(const CString& text) {
 // Logs the lines that waited for files in the pool, in order, as far as the files are finished;
 // waits for the oldest file while more than most are in hand. A file's line is its path, or a
 // failure as when it is finished in turn.
-void Chunker::LogFinished(size_t most) {
+void Chunker::LogFinished(FinishPool& pool, size_t most) {
     while (!m_waiting.empty()) {
         bool ok = true;
         CString reason;
-        if (m_waiting.front().what == WaitingLine::Finished &&
-            !m_pool->TakeOldest(m_pool->InHand() > most, ok, reason))
+        if (m_waiting.front().what == WaitingLine::Finished && !pool.TakeOldest(pool.InHand() > most, ok, reason))
             return;
         WaitingLine line = std::move(m_waiting.front());
         m_waiting.pop_front();
@@ -174,7 +169,32 @@ bool Chunker::OpenSource(const CString& path) {
     return true;
 }
 
-// The window lives for the scan only; the source stays open until Process closes it.
+namespace {
+// Files handed to the pool and not finished that a run lets wait before it waits for the oldest:
+// enough to keep the pool's threads busy, few enough for their streams' buffers. Together with
+// the chunks open the run holds no more streams than this, so that where the system's limit
+// of open files decides which chunk files open, the pool does not change it.
+constexpr size_t kFilesInHand = 32;
+} // namespace
+
+// The stages of one run's scan. The source's text goes one way through them: the scanner hands
+// out text and tags, the namer names a chunk from its region, the writer writes the chunk files.
+class Chunker::Stages {
+public:
+    Stages(CStdioFile& source, const CStringList& levelTags, const std::atomic<bool>* stop,
+           const ChunkOptions& options, const CString& outputFolder, const FileIdentity* sourceIdentity,
+           size_t finishThreads, bool fromStart)
+        : scanner(source, levelTags, stop), namer(options, source.GetFilePath(), source.GetFileName()),
+          writer(outputFolder, sourceIdentity, finishThreads, fromStart), folder(outputFolder) {}
+
+    SourceScanner scanner;
+    ChunkNamer namer;
+    ChunkWriter writer;
+    const CString& folder;
+    CString preamble;
+};
+
+// The stages live for the scan only; the source stays open until Process closes it.
 void Chunker::ReadSource(const CString& outputFolder) {
     if (!m_source.IsOpen()) return;
     m_progress.sourceBytes = m_source.GetLength();
@@ -188,40 +208,31 @@ void Chunker::ReadSource(const CString& outputFolder) {
               : std::memcmp(head, "\xFE\xFF", 2) == 0 ? Utf16Order::BigEndian
                                                      : Utf16Order::None;
     if (m_utf16 != Utf16Order::None) m_source.DecodeUtf16(m_utf16);
-    SourceWindow window(m_source);
-    m_window = &window;
     m_waiting.clear();
-    m_slowFinishes = 0;
-    if (m_finishThreads > 0 && m_bFinishFromStart) m_pool = std::make_unique<FinishPool>(m_finishThreads);
+    Stages stages(m_source, m_levelTags, m_stop, m_options, outputFolder,
+                  m_bSourceIdentity ? &m_sourceIdentity : nullptr, m_finishThreads, m_bFinishFromStart);
     try {
-        if (ReadEncoding()) {
-            const CString preamble = ReadPreamble();
-            if (m_options.GetEmitPreamble()) CheckPreamble(preamble);
-            ScanText(outputFolder, preamble);
+        if (ReadEncoding(stages.scanner)) {
+            stages.preamble = ReadPreamble(stages.scanner);
+            if (m_options.GetEmitPreamble()) CheckPreamble(stages.preamble);
+            ScanText(stages);
         }
     } catch (...) {
-        // The flag, a read error or a signal that cut a read short stopped the run: the files in
-        // the pool are finished first, and the chunks still open are incomplete, so they go.
-        // Only an error goes on to the caller.
-        const bool stopped = StopRequested();
-        if (m_pool) LogFinished(0);
-        RemoveUnfinished();
-        m_pool.reset();
-        m_window = nullptr;
-        if (!stopped) throw;
+        // A read error, or a signal that cut a read short, ended the run: the files in the pool
+        // are finished first, and the chunks still open are incomplete, so they go. Only an error
+        // goes on to the caller.
+        m_bInterrupted = m_bInterrupted || StopIsSet();
+        RemoveUnfinished(stages);
+        if (!m_bInterrupted) throw;
+        return;
     }
-    m_pool.reset();
-    m_window = nullptr;
+    if (m_bInterrupted) RemoveUnfinished(stages);
 }
 
-bool Chunker::ReadEncoding() {
-    SourceWindow& window = *m_window;
-    // The declaration ends at the first ">"; a source without one is looked at up to a block.
-    while (!window.Complete() && window.End() < SourceWindow::kBlock &&
-           std::memchr(window.At(0), '>', static_cast<size_t>(window.End())) == nullptr)
-        ReadMore(0);
-    const char* const begin = window.At(0);
-    const char* const end = window.At(window.End());
+bool Chunker::ReadEncoding(SourceScanner& scanner) {
+    const std::string_view head = scanner.Head();
+    const char* const begin = head.data();
+    const char* const end = begin + head.size();
     auto starts = [&](const char* bytes, size_t size) {
         return static_cast<size_t>(end - begin) >= size && std::memcmp(begin, bytes, size) == 0;
     };
@@ -287,15 +298,150 @@ void Chunker::CheckPreamble(const CString& preamble) {
 
 // "Use line 1" takes the text's first line with its LF (all of a text without one); an empty text
 // keeps the stored preamble.
-CString Chunker::ReadPreamble() {
-    if (!m_options.GetUseLine1()) return m_options.GetPreamble();
-    SourceWindow& window = *m_window;
-    for (uint64_t from = 0;;) {
-        const void* lf = std::memchr(window.At(from), '\n', static_cast<size_t>(window.End() - from));
-        if (lf != nullptr) return CString(window.At(0), static_cast<const char*>(lf) + 1);
-        if (window.Complete())
-            return window.End() != 0 ? CString(window.At(0), window.At(window.End())) : m_options.GetPreamble();
-        from = window.End();
-        ReadMore(0);
+CString Chunker::ReadPreamble(SourceScanner& scanner) {
+    CString line;
+    if (!m_options.GetUseLine1() || !scanner.FirstLine(line)) return m_options.GetPreamble();
+    return line;
+}
+
+CString Chunker::ReadKeyValue(const CString& text, const CString& key, SourceEncoding encoding) {
+    return ReadKeyValue(text.data(), text.data() + text.size(), key, encoding);
+}
+
+CString Chunker::ReadKeyValue(const char* begin, const char* end, const CString& key, SourceEncoding encoding) {
+    HeldText text(begin, end);
+    return ::ReadKeyValue(text, 0, static_cast<uint64_t>(end - begin), key, encoding);
+}
+
+// Each event as the scanner hands it out: text goes to the innermost open chunk (none: it is
+// dropped), a start tag opens a chunk inside it, an end tag ends it. After each block of the
+// source, the files the pool finished are logged and the progress reported.
+void Chunker::ScanText(Stages& stages) {
+    SourceScanner::Event event;
+    while (!m_bInterrupted && stages.scanner.Next(event)) {
+        switch (event.kind) {
+        case SourceScanner::Event::Text: stages.writer.Write(event.data, event.size); break;
+        case SourceScanner::Event::StartTag: StartChunk(stages, event); break;
+        case SourceScanner::Event::EndTag: EndChunk(stages, event); break;
+        case SourceScanner::Event::Stopped: m_bInterrupted = true; break;
+        case SourceScanner::Event::Block:
+            if (FinishPool* pool = stages.writer.Pool()) {
+                pool->Wake(); // files need not wait longer than a block for the next chunk's end
+                LogFinished(*pool, kFilesInHand);
+            }
+            m_progress.bytesRead = m_source.GetPosition();
+            if (m_report) m_report(m_progress);
+            break;
+        }
     }
+    m_strCaseVariant = stages.scanner.CaseVariant();
+    if (m_bInterrupted) return;
+    FinishStillOpen(stages);
+    if (m_report) m_report(m_progress);
+}
+
+// Chunks still open at the end keep what they hold: no closing tag, postamble or log line.
+void Chunker::FinishStillOpen(Stages& stages) {
+    if (FinishPool* pool = stages.writer.Pool()) LogFinished(*pool, 0);
+    ChunkWriter& writer = stages.writer;
+    while (writer.HasOpen()) {
+        ChunkWriter::ChunkFile& chunk = writer.Innermost();
+        if (chunk.stream.IsOpen()) {
+            if (!chunk.stream.Finish())
+                LogFileFailure(FailureKind::FileNotWritten, chunk.path, chunk.stream.GetErrorText());
+            else if (m_chunkReport)
+                m_chunkReport(RecordOf(chunk, stages.scanner.TextEnd(), false));
+        }
+        writer.Pop();
+    }
+}
+
+CStringList Chunker::ReadKeyValues(SourceScanner& scanner, const CString& tag, uint64_t position) {
+    CStringList values;
+    const uint64_t end = scanner.RegionEnd(tag, position);
+    if (end != position)
+        for (const CString& key : m_nameKeys)
+            values.push_back(::ReadKeyValue(scanner, position, end, key, m_nameEncoding));
+    return values;
+}
+
+// Opens a chunk at its start tag: its file, its sub-folder when asked, and the preamble and start
+// tag written into it.
+void Chunker::StartChunk(Stages& stages, const SourceScanner::Event& tag) {
+    m_bChunkFound = true;
+    const CStringList values = ReadKeyValues(stages.scanner, tag.name, tag.nameEnd);
+    if (stages.scanner.StopSeen()) {
+        m_bInterrupted = true;
+        return;
+    }
+    const ChunkPath chunkPath = stages.namer.MakeChunkPath(stages.folder, tag.name, values);
+    ChunkWriter& writer = stages.writer;
+    if (m_options.GetSubfolders()) {
+        const CString subfolder = FolderOf(chunkPath.path, false);
+        CString reason;
+        switch (writer.MakeFolder(subfolder, reason)) {
+        case ChunkWriter::FolderResult::There: break;
+        case ChunkWriter::FolderResult::Made:
+            LogLine("Created sub-folder: " + subfolder);
+            LogLine();
+            break;
+        case ChunkWriter::FolderResult::Failed:
+            LogFileFailure(FailureKind::FolderNotCreated, subfolder, reason);
+            LogLine();
+            break;
+        }
+    }
+    if (FinishPool* pool = writer.Pool()) LogFinished(*pool, kFilesInHand - std::min(kFilesInHand, writer.OpenCount() + 1));
+    ChunkWriter::ChunkFile& chunk = writer.Open(chunkPath);
+    chunk.tag = tag.name;
+    chunk.name = chunkPath.name;
+    chunk.begin = tag.begin;
+    if (!chunk.stream.IsOpen()) {
+        LogFileFailure(FailureKind::FileNotOpened, chunk.path, chunk.stream.GetErrorText());
+        return;
+    }
+    if (m_utf16 != Utf16Order::None) chunk.stream.EncodeAsUtf16(m_utf16);
+    if (m_options.GetEmitPreamble() && !stages.preamble.empty()) chunk.stream.Write(stages.preamble);
+    chunk.stream.Write(tag.data, tag.size);
+}
+
+// Ends the innermost open chunk with its closing tag and the postamble, and logs its path. A
+// closing tag while no chunk is open is dropped like other text outside chunks.
+void Chunker::EndChunk(Stages& stages, const SourceScanner::Event& tag) {
+    ChunkWriter& writer = stages.writer;
+    if (!writer.HasOpen()) return;
+    ChunkWriter::ChunkFile& chunk = writer.Innermost();
+    if (chunk.stream.IsOpen()) {
+        const uint64_t tagEnd = tag.begin + tag.size;
+        chunk.stream.Write(tag.data, tag.size);
+        if (m_options.GetEmitPostamble()) {
+            const CString& postamble = m_options.GetPostamble();
+            if (!postamble.empty()) chunk.stream.Write(postamble);
+        }
+        if (writer.Pool() != nullptr) {
+            ChunkRecord record{};
+            if (m_chunkReport) record = RecordOf(chunk, tagEnd, true);
+            writer.Hand();
+            m_waiting.push_back({WaitingLine::Finished, std::move(chunk.path)});
+            m_waiting.back().record = std::move(record);
+            LogFinished(*writer.Pool(), kFilesInHand);
+        } else if (writer.Finish()) {
+            LogLine(chunk.path);
+            ++m_progress.filesWritten;
+            if (m_chunkReport) m_chunkReport(RecordOf(chunk, tagEnd, true));
+        } else {
+            LogFileFailure(FailureKind::FileNotWritten, chunk.path, chunk.stream.GetErrorText());
+        }
+    }
+    writer.Pop();
+}
+
+// Removes the files of the chunks still open, which are incomplete, once the files in the pool
+// are finished (a replace's own file: the entry it was to replace stays as it was); after an
+// interrupt the log then ends with "Process interrupted.".
+void Chunker::RemoveUnfinished(Stages& stages) {
+    if (FinishPool* pool = stages.writer.Pool()) LogFinished(*pool, 0);
+    for (const CString& path : stages.writer.RemoveUnfinished())
+        LogLine("Removed unfinished file: " + path);
+    if (m_bInterrupted) LogLine("Process interrupted.");
 }

@@ -5,11 +5,9 @@
 #pragma once
 
 #include "ChunkOptions.h"
-#include "FinishPool.h"
-#include "NameSet.h"
+#include "ChunkWriter.h"
 #include "SourceEncoding.h"
-#include "SourceWindow.h"
-#include "TextSearch.h"
+#include "SourceScanner.h"
 #include "platform/FileSystem.h"
 #include "platform/StdioFile.h"
 #include "platform/StringTypes.h"
@@ -21,7 +19,6 @@
 #include <deque>
 #include <functional>
 #include <memory>
-#include <unordered_map>
 #include <vector>
 
 // How far a run has come.
@@ -135,12 +132,13 @@ public:
     }
 
     const CStringList& GetLevelTags() const { return m_levelTags; }
-    const CStringList& GetNameKeys() const { return m_nameKeys; }
 
     Chunker(const Chunker&) = delete;
     Chunker& operator=(const Chunker&) = delete;
 
 private:
+    class Stages; // the scanner, namer and writer of a run
+
     // Opens the source; on failure logs "Unable to open file: " and the path.
     bool OpenSource(const CString& path);
     // Closes the source; a close error throws CFileException.
@@ -149,94 +147,37 @@ private:
     // Reads the whole source as a stream and writes every chunk into its file.
     void ReadSource(const CString& outputFolder);
     // The chunks' preamble: the stored one, or the first line of the text.
-    CString ReadPreamble();
+    CString ReadPreamble(SourceScanner& scanner);
     // How key values are read: the source's encoding by its byte order mark, else by its XML
     // declaration, else UTF-8; ASCII only where file names cannot take other characters. False,
     // with the refusal logged, when the source is neither 8-bit text nor UTF-16 with a byte order
     // mark (UTF-32, or UTF-16 by its first characters or its declaration).
-    bool ReadEncoding();
+    bool ReadEncoding(SourceScanner& scanner);
     // Logs, once, a preamble whose XML declaration names another encoding than the source's.
     void CheckPreamble(const CString& preamble);
 
-    // Where the file of a chunk goes, as naming decides it before anything is created: the plain
-    // path, and what its numbered variants are built from.
-    struct ChunkPath {
-        CString path;    // the plain form: folder part, prefix part, name part, ".", extension
-        CString base;    // the plain form without "." and the extension
-        CString ext;     // the extension
-        size_t numberAt; // where in base a number goes: its end, or the end of a reserved stem
-        bool numbered;   // a numbered variant is needed whatever the plain form holds
-        CString name;    // the chunk's name: its key values, or its number
-    };
-    // The path for a chunk of tag whose start-tag name ended at position (the space or ">" after
-    // the name). Asks nothing of the file system.
-    ChunkPath MakeChunkPath(const CString& outputFolder, const CString& tag, uint64_t position);
-    // Creates the chunk's file and opens stream on it, in one step with the choice of its name:
-    // the plain path replaces only a regular file other than the source, or a link, and only when
-    // the chunk is complete; a numbered variant is only ever created new. Returns the path, also
-    // when the open failed.
-    CString OpenChunkFile(const ChunkPath& chunkPath, TextOutStream& stream);
-    void OpenReplacement(const CString& path, TextOutStream& stream);
+    // The scan: what the scanner finds goes to the writer, by way of the namer for a chunk's start.
+    void ScanText(Stages& stages);
+    void StartChunk(Stages& stages, const SourceScanner::Event& tag);
+    void EndChunk(Stages& stages, const SourceScanner::Event& tag);
+    // The chunk name keys' values in the naming region of a chunk of tag whose start tag's name
+    // ended at position: none when the region is empty.
+    CStringList ReadKeyValues(SourceScanner& scanner, const CString& tag, uint64_t position);
+    void FinishStillOpen(Stages& stages);
+    void RemoveUnfinished(Stages& stages);
+    bool StopIsSet() const { return m_stop != nullptr && m_stop->load(std::memory_order_relaxed); }
 
-    // A chunk open now: its file's path, and its stream (closed when the file did not open).
-    struct ChunkFile {
-        CString path;
-        TextOutStream stream;
-        CString tag, name;  // for the chunk report
-        uint64_t begin = 0; // of the start tag in the source
-        ChunkFile(CString p) : path(std::move(p)) {}
-    };
-
-    // A pattern, and its last search to the end of the text during a scan.
-    struct PatternSearch {
-        explicit PatternSearch(CString text) : search(std::move(text)) {}
-        TextSearch search;
-        uint64_t from = SourceWindow::kNone;  // where the last search to the end began (none yet)
-        uint64_t found = SourceWindow::kNone; // what it found
-    };
-    // The two patterns that bound the region of a chunk of one tag.
-    struct TagSearches {
-        explicit TagSearches(const CString& tag) : name(tag), close("</" + tag + ">") {}
-        TextSearch name;     // the tag's name, which both a nested start and the end hold
-        PatternSearch close; // the chunk's end
-    };
-    // Thrown inside a run when the stop flag is seen.
-    struct Interrupted {};
-
-    // Helpers
+    // The log
     static void SplitKeyText(const CString& text, CStringList& list);
     void LogFailure(const CString& text);
     void AddLine(const CString& text, bool failure);
     // Logs the failure of kind at path ("Unable to open file: " and the path, ...) and counts it.
     void LogFileFailure(FailureKind kind, const CString& path, const CString& reason);
     void AddFileFailure(FailureKind kind, const CString& path, const CString& reason);
-    void LogFinished(size_t most);
+    void LogFinished(FinishPool& pool, size_t most);
     // Logs text as a failure and tells the failure report of it.
     void LogRunFailure(FailureKind kind, const CString& text, const CString& path, const CString& reason);
-    static ChunkRecord RecordOf(const ChunkFile& chunk, uint64_t end, bool closed);
-    bool FinishTimed(TextOutStream& stream);
-    bool IsLevelTag(const CString& name) const;
-    void NoteCaseVariant(const CString& name);
-    bool ReadLevelTagName(const char* begin, const char* end, CString& name) const;
-    void ScanText(const CString& outputFolder, const CString& preamble);
-    void StartChunk(const CString& folder, const CString& preamble, const CString& name, uint64_t tagBegin,
-                    uint64_t nameEnd);
-    void EndChunk(uint64_t tagBegin, uint64_t tagEnd);
-    void GiveText(uint64_t to);
-    void ReadMore(uint64_t keepFrom);
-    void RemoveUnfinished();
-    bool StopRequested() {
-        if (m_stop != nullptr && m_stop->load(std::memory_order_relaxed)) m_bInterrupted = true;
-        return m_bInterrupted;
-    }
-    uint64_t FindToEnd(PatternSearch& search, uint64_t from);
-    static constexpr uint64_t kNotYet = SourceWindow::kNone - 1;
-    uint64_t FindHeld(const TextSearch& search, uint64_t& from, int reads);
-    uint64_t FindRegion(const CString& tag, uint64_t position);
-    CString MakePrefix(const CString& tag) const;
-    CString NumberedVariant(const ChunkPath& chunkPath, int number) const;
-    CString CreateFreeVariant(const ChunkPath& chunkPath, TextOutStream& stream);
-    bool GivePath(const CString& path);
+    static ChunkRecord RecordOf(const ChunkWriter::ChunkFile& chunk, uint64_t end, bool closed);
 
     // Member variables
     const ChunkOptions m_options;    // the options of every run
@@ -245,14 +186,14 @@ private:
     CString m_strProcessLog;         // lines, each ended by kLineEnd
     CStringList m_levelTags;         // element names at which a chunk begins
     CStringList m_nameKeys;          // element and attribute names that name a chunk file
-    NameSet m_usedNames;             // chunk names given out in this run
-    int m_unnamedCount = 0;          // chunks of this run that found no name
     SourceEncoding m_nameEncoding = SourceEncoding::Utf8; // how this run reads key values
     Utf16Order m_utf16 = Utf16Order::None; // a UTF-16 source's byte order: read and written as such
     CString m_strSourceEncoding;  // the source's encoding as declared ("UTF-8" when it declares none)
     CString m_strRefusal;         // see GetRefusal
     CString m_strEncodingWarning; // see GetEncodingWarning
-    CStdioFile m_source;             // the source file, open during a run
+    CStdioFile m_source;          // the source file, open during a run
+    bool m_bSourceIdentity = false; // m_sourceIdentity holds the open source's identity
+    FileIdentity m_sourceIdentity;
 
     bool m_bFailed = false;                             // this run logged a failure
     bool m_bInterrupted = false;                        // this run was stopped by the flag
@@ -266,20 +207,8 @@ private:
     ChunkProgress m_progress;                           // of the current run
     std::function<void(const ChunkRecord&)> m_chunkReport;                         // when one is given
     std::function<void(FailureKind, const CString&, const CString&)> m_failureReport; // when one is given
-    NameSet m_givenPaths; // compare keys of the paths given out, below the folder
-    // A plain form (below the folder) that needed a number -> the number to probe first.
-    std::unordered_map<CString, int> m_nextNumber;
-    size_t m_folderLength = 0;      // of the output folder and the separator after it
-    bool m_bSourceIdentity = false; // m_sourceIdentity holds the open source's identity
-    FileIdentity m_sourceIdentity;
-    SourceWindow* m_window = nullptr;                    // the source's text, during a scan
-    std::vector<ChunkFile> m_open;                       // chunks open now, the innermost (current) last
-    uint64_t m_run = 0;                                  // the text from here on is not given to a chunk yet
-    std::unordered_map<CString, TagSearches> m_searches; // per chunk level tag, during a scan
-    size_t m_finishThreads = 0;                          // 0: files are finished in turn
-    bool m_bFinishFromStart = false;                     // the pool from a run's first file on
-    int m_slowFinishes = 0;                              // slow finishes in a row, in turn
-    std::unique_ptr<FinishPool> m_pool;                  // during a run with finish threads
+    size_t m_finishThreads = 0;      // 0: files are finished in turn
+    bool m_bFinishFromStart = false; // the pool from a run's first file on
     // Log lines that wait for a file in the pool: a finished file's path, whose line its result
     // decides, or a line made after it.
     struct WaitingLine {
@@ -293,12 +222,3 @@ private:
     };
     std::deque<WaitingLine> m_waiting;
 };
-
-// The folder part of path: the text before its last separator (with it when keepSeparator is
-// set), or the whole path when it holds none.
-CString FolderOf(const CString& path, bool keepSeparator);
-
-// True when the file-name stem of path (its last component up to the first ".") is a device
-// name that Windows reserves: CON, PRN, AUX, NUL, COM1 to COM9, LPT1 to LPT9, and COM and LPT
-// with a superscript 1, 2 or 3 (one byte of the Windows code page, or UTF-8), in any case.
-bool IsReservedDeviceName(const CString& path);

@@ -42,35 +42,58 @@ void SourceWindow::Extend(uint64_t keepFrom) {
     if (kTextModeConverts && m_last != '\n') m_data.get()[m_size++] = m_last = '\n';
 }
 
-// The search goes on in blocks read ahead, each after the last characters of the one before it
-// that may begin an occurrence.
-uint64_t SourceWindow::FindToEnd(const TextSearch& search, uint64_t from) {
-    const char* found = search.Find(At(from), At(End()));
-    if (found != nullptr) return OffsetOf(found);
-    if (m_bComplete) return kNone;
-    const size_t overlap = search.Pattern().size() - 1;
-    if (m_ahead.size() < overlap + kBlock + 1) m_ahead.resize(overlap + kBlock + 1);
-    char* const ahead = m_ahead.data();
-    size_t have = static_cast<size_t>(std::min<uint64_t>(overlap, End() - from));
-    std::memcpy(ahead, At(End() - have), have);
-    uint64_t aheadBase = End() - have; // the offset of ahead[0]
-    uint64_t position = m_source.GetPosition();
-    char last = m_last;
-    for (bool ended = false; !ended;) {
-        size_t got = m_source.ReadAhead(position, ahead + have, kBlock, position);
-        if (got != 0) {
-            last = ahead[have + got - 1];
-        } else {
-            ended = true;
-            if (kTextModeConverts && last != '\n') ahead[have + got++] = '\n';
-        }
-        have += got;
-        found = search.Find(ahead, ahead + have);
-        if (found != nullptr) return aheadBase + static_cast<uint64_t>(found - ahead);
-        const size_t keep = std::min(overlap, have);
-        aheadBase += have - keep;
-        std::memmove(ahead, ahead + have - keep, keep);
-        have = keep;
+size_t SourceWindow::Piece(uint64_t offset, const char*& data) {
+    if (offset < End()) {
+        data = At(offset);
+        return static_cast<size_t>(End() - offset);
     }
-    return kNone;
+    if (m_bComplete || m_bStopSeen) return 0;
+    if (m_aheadFrom != End()) { // the window moved: what was read ahead is its own now
+        m_aheadFrom = End();
+        m_aheadBlocks.assign(1, {End(), m_source.GetPosition()});
+        m_aheadLast = m_last;
+        m_textEnd = kNone;
+        m_aheadBegin = m_aheadEnd = 0;
+    }
+    if (offset >= m_textEnd) return 0;
+    if (offset < m_aheadBegin || offset >= m_aheadEnd) {
+        // The block that holds offset: a known one, else the ones after the last known, in turn.
+        size_t block = static_cast<size_t>(
+            std::upper_bound(m_aheadBlocks.begin(), m_aheadBlocks.end(), offset,
+                             [](uint64_t at, const AheadBlock& each) { return at < each.offset; }) -
+            m_aheadBlocks.begin() - 1);
+        for (;; ++block)
+            if (ReadAhead(block) == 0 || offset < m_aheadEnd || m_textEnd != kNone) break;
+        if (offset >= m_aheadEnd) return 0;
+    }
+    data = m_ahead.data() + (offset - m_aheadBegin);
+    return static_cast<size_t>(m_aheadEnd - offset);
+}
+
+// Reads the block read ahead at index block (the last one known: the one after it becomes known)
+// into m_ahead; 0 at the text's end or when the stop flag is set.
+size_t SourceWindow::ReadAhead(size_t block) {
+    if (m_stop != nullptr && m_stop->load(std::memory_order_relaxed)) {
+        m_bStopSeen = true;
+        return 0;
+    }
+    if (m_ahead.size() < kBlock + 1) m_ahead.resize(kBlock + 1);
+    const AheadBlock at = m_aheadBlocks[block];
+    const bool last = block + 1 == m_aheadBlocks.size();
+    uint64_t next = 0;
+    size_t got = m_source.ReadAhead(at.position, m_ahead.data(), kBlock, next);
+    m_aheadBegin = at.offset;
+    if (got == 0) {
+        // The end, with the LF text mode adds after a last line without one.
+        if (kTextModeConverts && m_aheadLast != '\n') m_ahead[got++] = '\n';
+        m_aheadEnd = at.offset + got;
+        m_textEnd = m_aheadEnd;
+        return got;
+    }
+    m_aheadEnd = at.offset + got;
+    if (last) {
+        m_aheadBlocks.push_back({m_aheadEnd, next});
+        m_aheadLast = m_ahead[got - 1];
+    }
+    return got;
 }

@@ -1,6 +1,5 @@
 #include "TagReader.h"
 
-#include "Chunker.h"
 #include "TextSearch.h"
 
 #include <algorithm>
@@ -8,7 +7,8 @@
 #include <string_view>
 
 int StripMarkup(CString& text) {
-    MarkupStripper stripper(text.data(), text.data() + text.size());
+    HeldText held(text.data(), text.data() + text.size());
+    MarkupStripper stripper(held, 0, text.size());
     CString stripped;
     stripped.reserve(text.size());
     for (int c = stripper.Next(); c >= 0; c = stripper.Next())
@@ -17,37 +17,58 @@ int StripMarkup(CString& text) {
     return stripper.Removed();
 }
 
-// The first ">" at or after from, or null. Once a search fails, later ones from further on
-// fail at once, so that the searches of one text cost at most one pass over it.
-const char* MarkupStripper::FindGreater(const char* from) {
-    const char* limit = m_noGreaterFrom != nullptr ? m_noGreaterFrom : m_end;
-    if (from < limit) {
-        const void* found = std::memchr(from, '>', limit - from);
-        if (found != nullptr) return static_cast<const char*>(found);
+// Makes the piece at offset (before m_end) the one read last, cut at m_end.
+void MarkupStripper::Fetch(uint64_t offset) {
+    const size_t size = m_text.Piece(offset, m_piece);
+    m_pieceBegin = offset;
+    m_pieceEnd = offset + std::min<uint64_t>(size, m_end - offset);
+}
+
+// The first c in [from, limit), or kNone.
+uint64_t MarkupStripper::FindByte(char c, uint64_t from, uint64_t limit) {
+    while (from < limit) {
+        Fetch(from);
+        if (m_pieceEnd == from) break; // the text ended early
+        const uint64_t stop = std::min(limit, m_pieceEnd);
+        const char* piece = m_piece + (from - m_pieceBegin);
+        const void* found = std::memchr(piece, c, static_cast<size_t>(stop - from));
+        if (found != nullptr) return from + static_cast<uint64_t>(static_cast<const char*>(found) - piece);
+        from = stop;
     }
-    if (m_noGreaterFrom == nullptr || from < m_noGreaterFrom) m_noGreaterFrom = from;
-    return nullptr;
+    return kNone;
+}
+
+// The first ">" at or after from, or kNone. Once a search fails, later ones from further on
+// fail at once, so that the searches of one text cost at most one pass over it.
+uint64_t MarkupStripper::FindGreater(uint64_t from) {
+    const uint64_t limit = std::min(m_noGreaterFrom, m_end);
+    if (from < limit) {
+        const uint64_t found = FindByte('>', from, limit);
+        if (found != kNone) return found;
+    }
+    if (from < m_noGreaterFrom) m_noGreaterFrom = from;
+    return kNone;
 }
 
 // The first ">" at or after from that no "<?" removal from there on takes: where a "<!"
-// construct whose content starts at from ends. Null when there is none.
-const char* MarkupStripper::FindSurvivingGreater(const char* from) {
+// construct whose content starts at from ends. kNone when there is none.
+uint64_t MarkupStripper::FindSurvivingGreater(uint64_t from) {
     // Most constructs hold no "?" before their first ">": that ">" is then the end.
-    const char* greater = FindGreater(from);
-    if (greater != nullptr && std::memchr(from, '?', greater - from) == nullptr) return greater;
+    const uint64_t greater = FindGreater(from);
+    if (greater != kNone && FindByte('?', from, greater) == kNone) return greater;
     size_t held = 0; // "<" characters at the end of the construct's text so far
     int removed = 0;
-    for (const char* r = from; r < m_end;) {
-        char c = *r;
+    for (uint64_t r = from; r < m_end;) {
+        const unsigned char c = At(r);
         if (c == '<') {
             ++held;
             ++r;
         } else if (c == '?' && held > 0) {
-            const char* greater = FindGreater(r + 1);
-            if (greater == nullptr) return nullptr;
+            const uint64_t end = FindGreater(r + 1);
+            if (end == kNone) return kNone;
             --held;
             ++removed;
-            r = greater + 1;
+            r = end + 1;
         } else if (c == '>') {
             m_removed += removed;
             return r;
@@ -56,7 +77,7 @@ const char* MarkupStripper::FindSurvivingGreater(const char* from) {
             ++r;
         }
     }
-    return nullptr;
+    return kNone;
 }
 
 int MarkupStripper::Next() {
@@ -76,19 +97,19 @@ int MarkupStripper::Next() {
             m_heldLess = 0;
             continue;
         }
-        unsigned char c = static_cast<unsigned char>(*m_p++);
+        const unsigned char c = At(m_p++);
         if (c == '<') {
             ++m_heldLess;
             continue;
         }
-        const char* greater = nullptr;
-        bool bang = c == '!';
+        uint64_t greater = kNone;
+        const bool bang = c == '!';
         if (m_heldLess > 0 && (c == '?' || (bang && !m_bangDead))) {
-            bool acrossBang = m_heldLess <= m_heldBeforeBang;
+            const bool acrossBang = m_heldLess <= m_heldBeforeBang;
             greater = (bang || acrossBang) ? FindSurvivingGreater(m_p) : FindGreater(m_p);
-            if (greater == nullptr && (bang || acrossBang)) m_bangDead = true;
+            if (greater == kNone && (bang || acrossBang)) m_bangDead = true;
         }
-        if (greater != nullptr) {
+        if (greater != kNone) {
             --m_heldLess;
             m_heldBeforeBang = bang ? m_heldLess : std::min(m_heldBeforeBang, m_heldLess);
             ++m_removed;
@@ -105,17 +126,24 @@ int MarkupStripper::Next() {
 bool MarkupStripper::NextRun(const char*& begin, const char*& end) {
     if (m_flushLess == 0 && m_pending < 0 && m_heldLess == 0 && m_p != m_end) {
         // A marker may begin at a "<" followed by "<", "?" or "!"; the text before it comes out
-        // as it stands.
+        // as it stands. A "<" that ends a piece may begin one with the next piece's first character.
+        // A run is kept short, as a reader may need only the first few tokens of a long text.
         static constexpr TagStartSearch markerStarts("<?!");
-        const char* marker = markerStarts.Find(m_p, m_end);
-        if (marker == nullptr) marker = m_end;
-        if (marker != m_p) {
-            begin = m_p;
-            end = m_p = marker;
+        constexpr uint64_t kRun = 512;
+        if (m_p < m_pieceBegin || m_p >= m_pieceEnd) Fetch(m_p);
+        const uint64_t stop = std::min(m_pieceEnd, m_p + kRun);
+        const char* const from = m_piece + (m_p - m_pieceBegin);
+        const char* const to = from + (stop - m_p);
+        const char* marker = markerStarts.Find(from, to);
+        if (marker == nullptr) marker = stop < m_end && to[-1] == '<' ? to - 1 : to;
+        if (marker != from) {
+            begin = from;
+            end = marker;
+            m_p += static_cast<uint64_t>(marker - from);
             return true;
         }
     }
-    int c = Next();
+    const int c = Next();
     if (c < 0) return false;
     m_single = static_cast<char>(c);
     begin = &m_single;
@@ -125,211 +153,190 @@ bool MarkupStripper::NextRun(const char*& begin, const char*& end) {
 
 namespace {
 
-// Tokens of a stripped text by the rules of strtok: runs of delimiters are skipped, a token is
-// never empty, and the delimiter that ends a token is consumed with it. The stripped text comes
-// in runs, and a token is appended a run at a time.
+bool IsWhiteSpace(char c) {
+    return c == ' ' || (c >= '\t' && c <= '\r');
+}
+
+// The token without white space at either end.
+std::string_view Trimmed(std::string_view token) {
+    static constexpr char kWhite[] = " \t\n\v\f\r";
+    const size_t first = token.find_first_not_of(kWhite);
+    if (first == std::string_view::npos) return std::string_view();
+    return token.substr(first, token.find_last_not_of(kWhite) + 1 - first);
+}
+
+// A delimiter set as a table of the 256 byte values.
+struct Delimiters {
+    constexpr explicit Delimiters(const char* set) {
+        for (const char* d = set; *d != '\0'; ++d)
+            is[static_cast<unsigned char>(*d)] = true;
+    }
+    bool is[256] = {};
+};
+constexpr Delimiters kTokenDelimiters("<=\">");
+constexpr Delimiters kGreater(">");
+
+// One token, gathered from the runs of the stripped text. Only its first kKept characters are
+// kept (far more than any file name takes); of the rest it is only known whether it holds the key
+// and anything but white space.
+class Token {
+public:
+    static constexpr size_t kKept = size_t(1) << 16;
+
+    explicit Token(const CString& key) : m_key(key) {}
+
+    void Clear() {
+        m_text.clear();
+        m_bCut = m_bMoreText = m_bHasKey = false;
+    }
+
+    // Adds a part. White space that would lead the token is left out: it is trimmed anyway.
+    void Append(const char* begin, const char* end) {
+        if (m_text.empty())
+            while (begin != end && IsWhiteSpace(*begin))
+                ++begin;
+        if (!m_bCut) {
+            const size_t room = kKept - m_text.size();
+            if (static_cast<size_t>(end - begin) <= room) {
+                m_text.append(begin, end);
+                return;
+            }
+            m_text.append(begin, room);
+            begin += room;
+            m_bCut = true;
+            m_bHasKey = m_text.find(m_key) != CString::npos;
+            m_tail.assign(m_text, m_text.size() - std::min(m_text.size(), m_key.size()), CString::npos);
+        }
+        m_bMoreText = m_bMoreText || std::find_if_not(begin, end, IsWhiteSpace) != end;
+        if (!m_bHasKey) { // an occurrence may begin in the part seen before this one
+            m_tail.append(begin, end);
+            m_bHasKey = m_tail.find(m_key) != CString::npos;
+            m_tail.erase(0, m_tail.size() - std::min(m_tail.size(), m_key.size()));
+        }
+    }
+
+    // The token as trimmed (its kept part, when it was cut).
+    std::string_view Text() const {
+        if (m_bCut && m_bMoreText) return m_text;
+        return Trimmed(m_text);
+    }
+    bool HasKey() const { return m_bCut ? m_bHasKey : Text().find(m_key) != std::string_view::npos; }
+
+private:
+    const CString& m_key;
+    CString m_text;
+    CString m_tail;          // the last characters of a cut token, as long as the key
+    bool m_bCut = false;     // characters beyond kKept were not kept
+    bool m_bMoreText = false; // ... and some were not white space
+    bool m_bHasKey = false;  // a cut token holds the key
+};
+
+// Tokens of the stripped text by the rules of strtok: runs of delimiters are skipped, a token is
+// never empty, and the delimiter that ends a token is consumed with it.
 class Tokenizer {
 public:
-    // A delimiter set as a table of the 256 byte values.
-    struct Delimiters {
-        constexpr explicit Delimiters(const char* set) {
-            for (const char* d = set; *d != '\0'; ++d)
-                is[static_cast<unsigned char>(*d)] = true;
-        }
-        bool is[256] = {};
-    };
+    explicit Tokenizer(MarkupStripper& stripper) : m_stripper(stripper) {}
 
-    // Tokens of the stripped form of the text [begin, end).
-    Tokenizer(MarkupStripper& stripper, const char* begin, const char* end)
-        : m_stripper(stripper), m_textBegin(begin), m_textEnd(end) {}
-
-    // The next token, as a view into the text where it lies within one run of the stripped text,
-    // else into a copy that lives until the next call.
-    bool Next(const Delimiters& delimiters, std::string_view& token) {
+    bool Next(const Delimiters& delimiters, Token& token) {
         for (;;) { // skip delimiters
             while (m_begin != m_end && delimiters.is[static_cast<unsigned char>(*m_begin)])
                 ++m_begin;
             if (m_begin != m_end) break;
             if (!m_stripper.NextRun(m_begin, m_end)) return false;
         }
-        const char* start = m_begin;
-        const char* stop = Scan(delimiters);
-        if (stop != m_end) {
-            token = std::string_view(start, stop - start);
-            m_begin = stop + 1;
-            return true;
-        }
-        // The token reaches the end of its run. Usually the next run begins with a delimiter (runs
-        // end before a "<" that may open a marker), and the token can still be seen where it lies
-        // in the text.
-        bool inText = start >= m_textBegin && start < m_textEnd;
-        m_copy.clear();
-        if (!inText) AppendPart(start, stop); // a single character the next run may replace
-        if (!m_stripper.NextRun(m_begin, m_end)) {
-            m_begin = m_end = nullptr;
-        } else if (inText && delimiters.is[static_cast<unsigned char>(*m_begin)]) {
-            token = std::string_view(start, stop - start);
-            ++m_begin;
-            return true;
-        }
-        if (inText) AppendPart(start, stop);
-        while (m_begin != nullptr) {
-            stop = Scan(delimiters);
-            AppendPart(m_begin, stop);
-            if (stop != m_end) {
-                m_begin = stop + 1;
-                break;
-            }
-            if (!m_stripper.NextRun(m_begin, m_end)) m_begin = m_end = nullptr;
-        }
-        token = m_copy;
+        token.Clear();
+        Gather(delimiters, token);
         return true;
     }
 
-    // Skips every token that does not hold key and gives the first one that does, consumed as
-    // Next would have consumed it; false when no token holds key. key must hold neither a
-    // delimiter nor white space: each occurrence then lies inside one token, the first one inside
-    // the first token that holds key, and the tokens before it need not be made. The key is looked
-    // for in each run where it lies, and across the joint with the text kept from the runs before
-    // it: what followed their last delimiter, the start of the token the joint is in.
-    bool SkipToKey(const Delimiters& delimiters, const TextSearch& key, std::string_view& token) {
+    // Skips every token that does not hold key and gives the first one that does, as Next would
+    // have given it; false when no token holds key. key holds neither a delimiter nor white space:
+    // each occurrence then lies inside one token, and the first one inside the first token that
+    // holds key, so the tokens before it need not be made. The key is looked for in each run, and
+    // across the joint with the runs before it.
+    bool SkipToKey(const TextSearch& key, Token& token) {
         const size_t size = key.Pattern().size();
-        CString& seen = m_copy;
-        seen.clear();
-        CString joint;
+        CString tail; // the last characters since the last delimiter, fewer than the key's
+        token.Clear();
         for (;;) {
             if (m_begin == m_end && !m_stripper.NextRun(m_begin, m_end)) return false;
-            const char* run = m_begin;
-            const char* runEnd = m_end;
-            m_begin = m_end;
-            if (!seen.empty() && size > 1) {
-                // An occurrence that begins in the kept text and ends in this run.
-                size_t kept = std::min(seen.size(), size - 1);
-                joint.assign(seen, seen.size() - kept, kept);
-                joint.append(run, std::min(static_cast<size_t>(runEnd - run), size - 1));
+            const char* const run = m_begin;
+            if (!tail.empty()) {
+                CString joint = tail;
+                joint.append(run, std::min(static_cast<size_t>(m_end - run), size - 1));
                 const char* at = key.Find(joint.data(), joint.data() + joint.size());
-                if (at != nullptr && static_cast<size_t>(at - joint.data()) < kept) {
-                    size_t offset = seen.size() - kept + (at - joint.data());
-                    seen.append(run, runEnd);
-                    return TakeToken(delimiters, offset, size, token);
+                if (at != nullptr && static_cast<size_t>(at - joint.data()) < tail.size()) {
+                    Gather(kTokenDelimiters, token); // the token goes on in this run
+                    return true;
                 }
             }
-            const char* at = key.Find(run, runEnd);
-            const char* start = at != nullptr ? at : runEnd; // back to the last delimiter before it
-            while (start != run && !delimiters.is[static_cast<unsigned char>(start[-1])])
+            const char* at = key.Find(run, m_end);
+            const char* start = at != nullptr ? at : m_end; // back to the last delimiter before it
+            while (start != run && !kTokenDelimiters.is[static_cast<unsigned char>(start[-1])])
                 --start;
-            if (start != run) seen.clear();
-            size_t offset = seen.size() + (at != nullptr ? at - start : 0);
-            seen.append(start, runEnd);
-            if (at != nullptr) return TakeToken(delimiters, offset, size, token);
+            if (start != run) {
+                token.Clear();
+                tail.clear();
+            }
+            if (at != nullptr) {
+                token.Append(start, at);
+                m_begin = at;
+                Gather(kTokenDelimiters, token);
+                return true;
+            }
+            token.Append(start, m_end);
+            tail.append(start, m_end);
+            tail.erase(0, tail.size() - std::min(tail.size(), size - 1));
+            m_begin = m_end;
         }
     }
 
 private:
-    // The token of m_copy that holds [at, at + size): from the last delimiter before it, up to the
-    // next delimiter, which lies in the current run or later ones.
-    bool TakeToken(const Delimiters& delimiters, size_t at, size_t size, std::string_view& token) {
-        CString& seen = m_copy;
-        size_t start = at;
-        while (start > 0 && !delimiters.is[static_cast<unsigned char>(seen[start - 1])])
-            --start;
-        size_t stop = at + size;
-        while (stop < seen.size() && !delimiters.is[static_cast<unsigned char>(seen[stop])])
-            ++stop;
-        // m_copy ends where the current run ends, at m_end in the text's terms.
-        size_t unread = seen.size() - stop; // what follows the token in the current run
-        seen.erase(stop);
-        seen.erase(0, start);
-        if (unread != 0) {
-            m_begin = m_end - unread + 1; // just after the delimiter
-        } else {
-            for (;;) {
-                if (!m_stripper.NextRun(m_begin, m_end)) {
-                    m_begin = m_end = nullptr;
-                    break;
-                }
-                const char* end = Scan(delimiters);
-                seen.append(m_begin, end);
-                if (end != m_end) {
-                    m_begin = end + 1;
-                    break;
-                }
+    // Adds to token up to the next delimiter, which is consumed, or the end of the text.
+    void Gather(const Delimiters& delimiters, Token& token) {
+        for (;;) {
+            const char* stop = m_begin;
+            while (stop != m_end && !delimiters.is[static_cast<unsigned char>(*stop)])
+                ++stop;
+            token.Append(m_begin, stop);
+            if (stop != m_end) {
+                m_begin = stop + 1;
+                return;
+            }
+            if (!m_stripper.NextRun(m_begin, m_end)) {
+                m_begin = m_end = nullptr;
+                return;
             }
         }
-        token = seen;
-        return true;
-    }
-
-    // Adds a part of a token that spans runs. White space that would lead the token is left out:
-    // every use of a token trims it first.
-    void AppendPart(const char* begin, const char* end) {
-        if (m_copy.empty())
-            while (begin != end && IsWhiteSpace(*begin))
-                ++begin;
-        m_copy.append(begin, end);
-    }
-
-    static bool IsWhiteSpace(char c) { return c == ' ' || (c >= '\t' && c <= '\r'); }
-
-    // The first delimiter in the rest of the current run, or its end.
-    const char* Scan(const Delimiters& delimiters) const {
-        const char* stop = m_begin;
-        while (stop != m_end && !delimiters.is[static_cast<unsigned char>(*stop)])
-            ++stop;
-        return stop;
     }
 
     MarkupStripper& m_stripper;
-    const char* m_textBegin; // the text, which outlives every token seen in it
-    const char* m_textEnd;
     const char* m_begin = nullptr; // the part of the current run not read yet
     const char* m_end = nullptr;
-    CString m_copy; // a token that spans runs
 };
-
-// The token without white space at either end.
-std::string_view Trimmed(std::string_view token) {
-    static const char kWhite[] = " \t\n\v\f\r";
-    size_t first = token.find_first_not_of(kWhite);
-    if (first == std::string_view::npos) return std::string_view();
-    return token.substr(first, token.find_last_not_of(kWhite) + 1 - first);
-}
-
-constexpr Tokenizer::Delimiters kTokenDelimiters("<=\">");
-constexpr Tokenizer::Delimiters kGreater(">");
 
 } // namespace
 
-CString Chunker::ReadKeyValue(const CString& text, const CString& key, SourceEncoding encoding) {
-    return ReadKeyValue(text.data(), text.data() + text.size(), key, encoding);
-}
-
-// Token walk:
-//   token   := trimmed text between delimiters; empty ones are skipped
-//   found   := a token began with key and a space (the rest of that start tag, up to its ">",
-//              is then consumed as one token), or a token contains key
-//   value   := the first non-empty token after found
-CString Chunker::ReadKeyValue(const char* begin, const char* end, const CString& key, SourceEncoding encoding) {
-    MarkupStripper stripper(begin, end);
-    Tokenizer tokens(stripper, begin, end);
-    std::string_view token;
+CString ReadKeyValue(TextPieces& text, uint64_t begin, uint64_t end, const CString& key, SourceEncoding encoding) {
+    MarkupStripper stripper(text, begin, end);
+    Tokenizer tokens(stripper);
+    Token token(key);
     bool found = false;
     // A key of plain characters lets the tokens before the first one that holds it go unmade.
-    bool plain = !key.empty() && key.find_first_of(" \t\n\v\f\r<=\">") == CString::npos;
-    bool more = plain ? tokens.SkipToKey(kTokenDelimiters, TextSearch(key), token)
-                      : tokens.Next(kTokenDelimiters, token);
-    for (; more; more = tokens.Next(kTokenDelimiters, token)) {
-        token = Trimmed(token);
-        if (token.empty()) continue;
+    const bool plain = !key.empty() && key.find_first_of(" \t\n\v\f\r<=\">") == CString::npos;
+    for (bool more = plain ? tokens.SkipToKey(TextSearch(key), token) : tokens.Next(kTokenDelimiters, token); more;
+         more = tokens.Next(kTokenDelimiters, token)) {
+        const std::string_view trimmed = token.Text();
+        if (trimmed.empty()) continue;
         if (found) {
-            CString value(token);
+            CString value(trimmed);
             SanitiseKeyValue(value, encoding);
             return value;
         }
-        if (token.size() > key.size() && token.compare(0, key.size(), key) == 0 && token[key.size()] == ' ') {
+        if (trimmed.size() > key.size() && trimmed.compare(0, key.size(), key) == 0 && trimmed[key.size()] == ' ') {
             tokens.Next(kGreater, token); // the rest of that start tag
             found = true;
-        } else if (token.find(key) != std::string_view::npos) {
+        } else if (token.HasKey()) {
             found = true;
         }
     }

@@ -83,3 +83,9 @@ bool FileNamesTakeUnicode();
 // The form in which two paths compare equal exactly when the file system takes them for the same
 // name: the path itself where names are case-sensitive, ASCII lower case on Windows.
 CString PathCompareKey(const CString& path);
+// True where PathCompareKey changes a path (names are compared without regard to letter case).
+#if defined(_WIN32)
+constexpr bool kNamesIgnoreCase = true;
+#else
+constexpr bool kNamesIgnoreCase = false;
+#endif
