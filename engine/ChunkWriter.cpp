@@ -38,6 +38,10 @@ ChunkWriter::ChunkFile& ChunkWriter::Open(const ChunkPath& chunkPath) {
     TextOutStream& stream = chunk.stream;
     const CString& path = chunkPath.path;
     chunk.path = path;
+    if (OpenStreams() >= MaxTextWriteStreams()) {
+        stream.Refuse("too many open files");
+        return chunk;
+    }
     if (chunkPath.numbered || !GivePath(path)) {
         chunk.path = CreateFreeVariant(chunkPath, stream);
         return chunk;
@@ -115,4 +119,11 @@ CStringList ChunkWriter::RemoveUnfinished() {
         if (chunk.stream.IsOpen() && chunk.stream.CloseAndRemove()) removed.push_back(chunk.stream.WrittenPath());
     m_open.clear();
     return removed;
+}
+
+size_t ChunkWriter::OpenStreams() const {
+    size_t open = m_pool ? m_pool->InHand() : 0;
+    for (const ChunkFile& chunk : m_open)
+        open += chunk.stream.IsOpen();
+    return open;
 }

@@ -69,6 +69,8 @@ private:
     void OpenReplacement(const CString& path, TextOutStream& stream);
     CString CreateFreeVariant(const ChunkPath& chunkPath, TextOutStream& stream);
     bool GivePath(const CString& path);
+    // The streams of this run open now: the open chunks', and those in the pool.
+    size_t OpenStreams() const;
 
     // Member variables
     const size_t m_folderLength;     // of the output folder and the separator after it

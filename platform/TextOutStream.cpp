@@ -3,18 +3,15 @@
 #include "IoFaults.h"
 #include "TextMode.h"
 
-#include <atomic>
 #include <utility>
 
 namespace {
-std::atomic<size_t> g_openStreams{0}; // write streams open now, in the whole process (closed on any thread)
 constexpr size_t kBufferSize = 8192; // most chunks then reach the disk in one write
 } // namespace
 
 TextOutStream::~TextOutStream() {
     if (m_pStream != nullptr) {
         std::fclose(m_pStream);
-        --g_openStreams;
     }
 }
 
@@ -27,7 +24,6 @@ TextOutStream& TextOutStream::operator=(TextOutStream&& other) noexcept {
     if (this != &other) {
         if (m_pStream != nullptr) {
             std::fclose(m_pStream);
-            --g_openStreams;
         }
         m_pStream = std::exchange(other.m_pStream, nullptr);
         m_encoder = std::move(other.m_encoder);
@@ -47,10 +43,6 @@ OpenResult TextOutStream::Open(const CString& path) {
     m_strTarget.clear();
     m_strError.clear();
     if (IoFaults::ShouldFail(IoOp::Open)) return OpenResult::Failed;
-    if (g_openStreams >= MaxTextWriteStreams()) {
-        m_strError = "too many open files";
-        return OpenResult::Failed;
-    }
     OpenResult result = OpenResult::Failed;
     ClearSystemError();
     m_pStream = OpenForTextWrite(path, result);
@@ -58,7 +50,6 @@ OpenResult TextOutStream::Open(const CString& path) {
         if (result == OpenResult::Failed) m_strError = SystemErrorText();
         return result;
     }
-    ++g_openStreams;
     m_strPath = path;
     if (!m_buffer) m_buffer.reset(new char[kBufferSize]);
     std::setvbuf(m_pStream, m_buffer.get(), _IOFBF, kBufferSize);
@@ -111,7 +102,6 @@ bool TextOutStream::Close() {
     bool failed = IoFaults::ShouldFail(IoOp::Close);
     if (std::fclose(m_pStream) != 0) Failed();
     m_pStream = nullptr;
-    --g_openStreams;
     return !(failed || m_bFailed);
 }
 
@@ -136,7 +126,6 @@ bool TextOutStream::CloseAndRemove() {
     if (m_pStream == nullptr) return false;
     bool removed = CloseAndRemoveTextFile(m_pStream, m_strPath);
     m_pStream = nullptr;
-    --g_openStreams;
     m_strTarget.clear();
     return removed;
 }

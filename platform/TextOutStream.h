@@ -16,9 +16,12 @@ public:
     TextOutStream() = default;
     ~TextOutStream();
 
-    // Creates path as a new file, exclusively, and opens it for writing. A stream beyond the
-    // platform's limit, or a failure injected by a test, is Failed before the file system is touched.
+    // Creates path as a new file, exclusively, and opens it for writing. A failure injected by a
+    // test is Failed before the file system is touched.
     OpenResult Open(const CString& path);
+    // Leaves the stream closed, with reason as its error text, without touching the file system:
+    // for a writer that has as many streams open as the platform allows (MaxTextWriteStreams).
+    void Refuse(const CString& reason) { m_strError = reason; }
     // Opens a new file at temporary (created exclusively, as Open does) that Finish moves over
     // the entry at target: until then target keeps what it holds.
     OpenResult OpenReplacing(const CString& target, const CString& temporary);
