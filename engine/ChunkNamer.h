@@ -36,7 +36,7 @@ public:
     CString MakePrefix(const CString& tag) const;
 
 private:
-    const ChunkOptions& m_options;
+    const ChunkOptions m_options;
     const CString m_strSourcePath;
     const CString m_strSourceFileName;
     NameSet m_usedNames;  // chunk names given out in this run
