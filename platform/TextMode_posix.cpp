@@ -32,18 +32,12 @@ bool SeekTextRead(std::FILE* stream, uint64_t position) {
 
 std::FILE* OpenForTextWrite(const CString& path, OpenResult& result) {
     result = OpenResult::Failed;
-    // Non-blocking and exclusive: an existing entry of any kind, a FIFO too, is never opened.
-    int fd = open(path.c_str(), O_RDWR | O_NONBLOCK | O_NOCTTY | O_CLOEXEC | O_CREAT | O_EXCL, 0666);
-    if (fd < 0) {
-        if (errno == EEXIST) result = OpenResult::Exists;
-        return nullptr;
-    }
-    std::FILE* stream = fdopen(fd, "w+");
-    if (stream == nullptr) {
-        close(fd);
-        return nullptr;
-    }
-    result = OpenResult::Opened;
+    // Exclusive ("x": O_CREAT with O_EXCL): an existing entry of any kind, a FIFO or a link too,
+    // is never opened. One system call, where opening the descriptor and then a stream on it
+    // takes two.
+    std::FILE* stream = std::fopen(path.c_str(), "w+xe");
+    if (stream == nullptr && errno == EEXIST) result = OpenResult::Exists;
+    else if (stream != nullptr) result = OpenResult::Opened;
     return stream;
 }
 
