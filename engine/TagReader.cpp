@@ -6,6 +6,14 @@
 #include <cstring>
 #include <string_view>
 
+bool RemoveConstruct(CString& text, const char* marker) {
+    const size_t at = text.find(marker);
+    const size_t greater = at == CString::npos ? CString::npos : text.find('>', at);
+    if (greater == CString::npos) return false;
+    text.erase(at, greater + 1 - at);
+    return true;
+}
+
 int StripMarkup(CString& text) {
     HeldText held(text.data(), text.data() + text.size());
     MarkupStripper stripper(held, 0, text.size());

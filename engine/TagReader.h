@@ -10,6 +10,11 @@
 #include <cstddef>
 #include <cstdint>
 
+// Removes the first construct that begins with marker, through the first ">" after the marker's
+// start: true; false, with text unchanged, when there is no such construct. StripMarkup gives what
+// repeating it gives, in one pass.
+bool RemoveConstruct(CString& text, const char* marker);
+
 // Removes every construct that begins with "<?" or "<!" (a "<?" always before any "<!", and a
 // removal may join the text around it into a new marker); returns the number removed.
 int StripMarkup(CString& text);

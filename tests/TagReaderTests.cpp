@@ -53,7 +53,12 @@ TEST(TagReader, StripMarkupRemovesProcessingInstructionsFirst) {
         {"<<<!a>?b><?<?c>d>e", "<d>e", 3}, // a "<?" joined after a "<?" removal ends at the first ">"
     };
     for (const auto& c : cases) {
-        CString text = c.text, literal = c.text;
+        CString text = c.text, literal = c.text, repeated = c.text;
+        int removals = 0;
+        while (RemoveConstruct(repeated, "<?") || RemoveConstruct(repeated, "<!"))
+            ++removals;
+        EXPECT_EQ(repeated, c.stripped) << c.text;
+        EXPECT_EQ(removals, c.removed) << c.text;
         EXPECT_EQ(StripMarkup(text), c.removed) << c.text;
         EXPECT_EQ(text, c.stripped) << c.text;
         EXPECT_EQ(reference::StripMarkup(literal), c.removed) << c.text;
