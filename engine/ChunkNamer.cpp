@@ -73,16 +73,8 @@ CString ChunkNamer::MakePrefix(const CString& tag) const {
 }
 
 ChunkPath ChunkNamer::MakeChunkPath(const CString& outputFolder, const CString& tag, const CStringList& values) {
-    CString folderPart = outputFolder + kPathSeparator;
-    if (m_options.GetSubfolders()) {
-        // A tag that is a device name gets the folder of its first numbered form, as a file stem
-        // would ("nul(1)"), the same for every chunk of the tag.
-        CString folder = tag;
-        if (IsReservedDeviceName(folder)) folder.insert(std::min(folder.find('.'), folder.size()), "(1)");
-        folderPart += folder + kPathSeparator;
-    }
-
-    CString name;
+    ChunkPath chunkPath;
+    CString& name = chunkPath.name;
     for (const CString& value : values) {
         if (value.empty()) continue;
         if (!name.empty()) name += '_';
@@ -93,7 +85,8 @@ ChunkPath ChunkNamer::MakeChunkPath(const CString& outputFolder, const CString& 
     // file name fits with room for a number "(nnnnnn)"; a prefix and extension too long for that
     // leave it as it is (its file then cannot be opened).
     const CString prefix = MakePrefix(tag);
-    const size_t fixed = prefix.size() + 1 + m_options.GetExt().size() + 8;
+    const CString& ext = m_options.GetExt();
+    const size_t fixed = prefix.size() + 1 + ext.size() + 8;
     if (fixed < kMaxFileNameBytes && name.size() > kMaxFileNameBytes - fixed) {
         size_t cut = kMaxFileNameBytes - fixed;
         while (cut > 0 && (static_cast<unsigned char>(name[cut]) & 0xC0) == 0x80)
@@ -107,18 +100,30 @@ ChunkPath ChunkNamer::MakeChunkPath(const CString& outputFolder, const CString& 
     else
         duplicate = !m_usedNames.Insert(name);
 
-    ChunkPath chunkPath;
-    chunkPath.base = folderPart + prefix + name;
-    chunkPath.ext = m_options.GetExt();
-    chunkPath.path = chunkPath.base + "." + chunkPath.ext;
-    chunkPath.numberAt = chunkPath.base.size();
-    chunkPath.name = name;
+    CString& path = chunkPath.path;
+    path.reserve(outputFolder.size() + tag.size() + prefix.size() + name.size() + ext.size() + 16);
+    path = outputFolder;
+    path += kPathSeparator;
+    if (m_options.GetSubfolders()) {
+        // A tag that is a device name gets the folder of its first numbered form, as a file stem
+        // would ("nul(1)"), the same for every chunk of the tag.
+        const size_t folder = path.size();
+        path += tag;
+        if (IsReservedDeviceName(tag)) path.insert(folder + std::min(tag.find('.'), tag.size()), "(1)");
+        path += kPathSeparator;
+    }
+    path += prefix;
+    path += name;
+    chunkPath.numberAt = path.size();
+    chunkPath.base = path;
+    path += '.';
+    path += ext;
+    chunkPath.ext = ext;
     // A device name before the first "." of the file name stays one whatever number follows the
     // name: there the number goes right after the device name instead ("nul(1).v2_A.xml").
-    const bool device = IsReservedDeviceName(chunkPath.path);
-    const size_t nameAt = chunkPath.base.rfind(kPathSeparator) + 1;
-    const size_t dot = chunkPath.base.find('.', nameAt);
+    const bool device = IsReservedDeviceName(path);
+    const size_t dot = chunkPath.base.find('.', chunkPath.base.rfind(kPathSeparator) + 1);
     if (device && dot != CString::npos) chunkPath.numberAt = dot;
-    chunkPath.numbered = chunkPath.path == m_strSourcePath || duplicate || !m_options.GetOverwrite() || device;
+    chunkPath.numbered = path == m_strSourcePath || duplicate || !m_options.GetOverwrite() || device;
     return chunkPath;
 }

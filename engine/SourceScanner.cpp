@@ -69,7 +69,12 @@ bool SourceScanner::Next(Event& event) {
     for (;;) {
         if (m_bEventWaits) {
             m_bEventWaits = false;
-            std::swap(event, m_waiting);
+            event.kind = m_waiting.kind;
+            event.data = m_waiting.data;
+            event.size = m_waiting.size;
+            event.begin = m_waiting.begin;
+            event.nameEnd = m_waiting.nameEnd;
+            event.name.swap(m_waiting.name);
             return true;
         }
         if (m_readFrom != kNone) {
