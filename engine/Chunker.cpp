@@ -200,8 +200,12 @@ void Chunker::ReadSource(const CString& outputFolder) {
     m_progress.sourceBytes = m_source.GetLength();
     // A UTF-16 byte order mark (and not UTF-32's): the scan reads the text as UTF-8.
     char head[4];
-    uint64_t next = 0;
-    const size_t got = m_source.ReadAhead(0, head, sizeof head, next);
+    size_t got = 0; // a read may give fewer bytes than asked for (a pipe, say)
+    for (uint64_t at = 0, next = 0; got < sizeof head; at = next) {
+        const size_t more = m_source.ReadAhead(at, head + got, sizeof head - got, next);
+        if (more == 0) break;
+        got += more;
+    }
     const bool utf32 = got == 4 && head[2] == 0 && head[3] == 0;
     m_utf16 = got < 2 || utf32                     ? Utf16Order::None
               : std::memcmp(head, "\xFF\xFE", 2) == 0 ? Utf16Order::LittleEndian
@@ -402,7 +406,9 @@ void Chunker::StartChunk(Stages& stages, const SourceScanner::Event& tag) {
     }
     if (m_utf16 != Utf16Order::None) chunk.stream.EncodeAsUtf16(m_utf16);
     if (m_options.GetEmitPreamble() && !stages.preamble.empty()) chunk.stream.Write(stages.preamble);
-    chunk.stream.Write(tag.data, tag.size);
+    const char* startTag; // still held, but perhaps moved by the naming
+    stages.scanner.Piece(tag.begin, startTag);
+    chunk.stream.Write(startTag, tag.size);
 }
 
 // Ends the innermost open chunk with its closing tag and the postamble, and logs its path. A

@@ -35,7 +35,7 @@ public:
             Block,    // the next block of the source was read
             Stopped   // the stop flag was seen
         } kind = Text;
-        const char* data = nullptr; // valid until the next call of Next
+        const char* data = nullptr; // valid until the next call of Next, or of Piece or RegionEnd
         size_t size = 0;
         uint64_t begin = 0;   // the offset of data in the text
         uint64_t nameEnd = 0; // of a start tag: where its name ends (its end character), the region's start

@@ -48,6 +48,14 @@ size_t SourceWindow::Piece(uint64_t offset, const char*& data) {
         return static_cast<size_t>(End() - offset);
     }
     if (m_bComplete || m_bStopSeen) return 0;
+    if (!m_source.CanReadAhead()) {
+        // A pipe with no room for its text elsewhere: the window holds what is read ahead.
+        while (offset >= End() && !m_bComplete)
+            Extend(m_base);
+        if (offset >= End()) return 0;
+        data = At(offset);
+        return static_cast<size_t>(End() - offset);
+    }
     if (m_aheadFrom != End()) { // the window moved: what was read ahead is its own now
         m_aheadFrom = End();
         m_aheadBlocks.assign(1, {End(), m_source.GetPosition()});

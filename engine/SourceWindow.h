@@ -44,8 +44,9 @@ public:
     void Extend(uint64_t keepFrom);
 
     // The text from offset (at or after Begin()): in the window, its held part; beyond it, the
-    // rest of a block read ahead. A read error throws CFileException. A read ahead that sees the
-    // stop flag gives nothing, and StopSeen() tells so.
+    // rest of a block read ahead (where the source cannot be read ahead, the window grows to hold
+    // it instead, so pointers into the window are then stale). A read error throws CFileException;
+    // a read ahead that sees the stop flag gives nothing, and StopSeen() tells so.
     size_t Piece(uint64_t offset, const char*& data) override;
     bool StopSeen() const { return m_bStopSeen; }
 

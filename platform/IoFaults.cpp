@@ -5,7 +5,7 @@
 // Files may be closed on other threads than the one that runs the engine, so the counts are
 // atomic: each operation gets a number of its own. Arming and resetting happen between runs.
 namespace {
-constexpr int kKinds = static_cast<int>(IoOp::Rename) + 1;
+constexpr int kKinds = static_cast<int>(IoOp::Spill) + 1; // the last kind
 constexpr long kEvery = -1; // fail every operation of the kind
 std::atomic<bool> g_armed{false};
 std::atomic<long> g_counts[kKinds] = {};

@@ -4,7 +4,8 @@
 #pragma once
 
 // Grow: a buffer of the source's text grows; it fails as growing past the address space does.
-enum class IoOp { Open, Write, Close, CreateFolder, Read, Grow, Find, Rename };
+// Spill: the temporary file that holds what is read ahead of a pipe is made.
+enum class IoOp { Open, Write, Close, CreateFolder, Read, Grow, Find, Rename, Spill }; // Spill last (see IoFaults.cpp)
 
 namespace IoFaults {
 // From now on, the n-th operation of kind op fails (n counts from 1). Resets every count.

@@ -22,7 +22,7 @@ bool CStdioFile::Open(const CString& path) {
     m_bEnd = m_bMoved = false;
     m_bSeekable = IsRegularStream(m_pStream) && SeekTextRead(m_pStream, 0);
     // Without a spill (no temporary file here) a look-ahead must hold what it reads.
-    if (!m_bSeekable) m_pSpill = std::tmpfile();
+    if (!m_bSeekable && !IoFaults::ShouldFail(IoOp::Spill)) m_pSpill = std::tmpfile();
     m_spillBase = m_spillSize = 0;
     return true;
 }
@@ -109,7 +109,7 @@ size_t CStdioFile::ReadSpilled(uint64_t at, char* dst, size_t size, bool& atEnd,
 
 size_t CStdioFile::ReadAhead(uint64_t at, char* dst, size_t size, uint64_t& next) {
     next = at;
-    if (m_pStream == nullptr || size == 0) return 0;
+    if (m_pStream == nullptr || size == 0 || !CanReadAhead()) return 0;
     bool atEnd = false;
     if (!m_bSeekable) {
         // What the pipe gives from here on is added to the spill first; a CR at its end brings

@@ -33,7 +33,8 @@ public:
     uint64_t GetPosition() const { return m_position; }
     // Reads converted text as Read would from the stored position at, which must be where a Read
     // began or ended, without moving where the next Read begins; next becomes the position after
-    // what was read. 0 only at the end of the text. A read error throws CFileException.
+    // what was read. 0 only at the end of the text, or always where CanReadAhead() is false. A
+    // read error throws CFileException.
     size_t ReadAhead(uint64_t at, char* dst, size_t size, uint64_t& next);
     // True when the file can be read ahead: a regular file, or a pipe or a device whose text read
     // ahead goes to a temporary file (the spill), from which the following Reads take it again.
