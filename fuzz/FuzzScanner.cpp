@@ -7,6 +7,7 @@
 #include "reference/Reference.h"
 #include "platform/FileException.h"
 #include "platform/StdioFile.h"
+#include "platform/IoFaults.h"
 
 #include <cstdint>
 #include <filesystem>
@@ -47,7 +48,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     });
     // Small read blocks put every tag, key, CR LF and end across a block boundary.
     const size_t blocks[] = {1, 2, 3, 7, 64};
-    CStdioFile::SetReadBlockLimit(blocks[size % 5]);
+    IoFaults::SetReadBlockLimit(blocks[size % 5]);
     try {
         std::string differences =
             reference::CompareWithEngine(options, keyText[0], keyText[1], sourcePath, outFolder);

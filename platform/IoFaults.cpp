@@ -10,6 +10,7 @@ constexpr long kEvery = -1; // fail every operation of the kind
 std::atomic<bool> g_armed{false};
 std::atomic<long> g_counts[kKinds] = {};
 std::atomic<long> g_failAt[kKinds] = {};
+std::atomic<size_t> g_readBlockLimit{0};
 } // namespace
 
 namespace IoFaults {
@@ -28,6 +29,14 @@ void Reset() {
     g_armed = false;
     for (int i = 0; i < kKinds; ++i)
         g_counts[i] = g_failAt[i] = 0;
+}
+
+void SetReadBlockLimit(size_t bytes) {
+    g_readBlockLimit = bytes;
+}
+
+size_t ReadBlockLimit() {
+    return g_readBlockLimit.load(std::memory_order_relaxed);
 }
 
 long Count(IoOp op) {

@@ -3,6 +3,8 @@
 // fail, or every existence test. Inactive unless a test arms it.
 #pragma once
 
+#include <cstddef>
+
 // Grow: a buffer of the source's text grows; it fails as growing past the address space does.
 // Spill: the temporary file that holds what is read ahead of a pipe is made.
 enum class IoOp { Open, Write, Close, CreateFolder, Read, Grow, Find, Rename, Spill }; // Spill last (see IoFaults.cpp)
@@ -14,6 +16,10 @@ void FailAt(IoOp op, long n);
 void FailEvery(IoOp op);
 // Disarms every fault and resets the counts.
 void Reset();
+// Caps every read of a source at bytes (0: no cap), so that a test can put block boundaries
+// anywhere in a small file. Not changed by Reset.
+void SetReadBlockLimit(size_t bytes);
+size_t ReadBlockLimit();
 // How many operations of kind op ran since the last FailAt or Reset.
 long Count(IoOp op);
 // Counts one operation of kind op; true when it is the one to fail.

@@ -39,7 +39,7 @@ void CStdioFile::ThrowReadError() const {
 size_t CStdioFile::ReadConverted(std::FILE* stream, char* dst, size_t size, bool& atEnd, uint64_t& position,
                                  uint64_t room) {
     if (m_utf16 != Utf16Order::None) return ReadUtf16(stream, dst, size, position, room);
-    if (s_readBlockLimit != 0 && size > s_readBlockLimit) size = s_readBlockLimit;
+    if (const size_t cap = IoFaults::ReadBlockLimit(); cap != 0 && size > cap) size = cap;
     if (size > room) size = static_cast<size_t>(room);
     if (IoFaults::ShouldFail(IoOp::Read)) ThrowReadError();
     bool error = false;
@@ -72,7 +72,7 @@ size_t CStdioFile::TakeWanted(std::FILE* stream, std::vector<unsigned char>& raw
 size_t CStdioFile::ReadUtf16(std::FILE* stream, char* dst, size_t size, uint64_t& position, uint64_t room) {
     if (IoFaults::ShouldFail(IoOp::Read)) ThrowReadError();
     size_t want = size > 96 ? (size - 64) / 3 * 2 : 2;
-    if (s_readBlockLimit != 0 && want > s_readBlockLimit) want = s_readBlockLimit;
+    if (const size_t cap = IoFaults::ReadBlockLimit(); cap != 0 && want > cap) want = cap;
     if (want > room) want = static_cast<size_t>(room);
     if (m_raw.size() < want) m_raw.resize(want);
     size_t got = std::fread(m_raw.data(), 1, want, stream);
@@ -116,7 +116,7 @@ size_t CStdioFile::ReadAhead(uint64_t at, char* dst, size_t size, uint64_t& next
         // the next byte with it, so that a CR LF pair is never split between the spill and the pipe.
         if (m_spillSize == 0) m_spillBase = m_position;
         if (at == m_spillBase + m_spillSize) {
-            if (s_readBlockLimit != 0 && size > s_readBlockLimit) size = s_readBlockLimit;
+            if (const size_t cap = IoFaults::ReadBlockLimit(); cap != 0 && size > cap) size = cap;
             std::vector<unsigned char> raw(size + 1);
             size_t got = std::fread(raw.data(), 1, size, m_pStream);
             if (m_utf16 != Utf16Order::None && got != 0) {

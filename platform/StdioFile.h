@@ -54,10 +54,6 @@ public:
     // The identity of the open file, asked through its handle; false when closed or unknown.
     bool GetIdentity(FileIdentity& id) const;
 
-    // Caps every read of the file at bytes (0: no cap), so that tests can put block boundaries
-    // anywhere in a small file.
-    static void SetReadBlockLimit(size_t bytes) { s_readBlockLimit = bytes; }
-
     CStdioFile(const CStdioFile&) = delete;
     CStdioFile& operator=(const CStdioFile&) = delete;
 
@@ -86,5 +82,4 @@ private:
     uint64_t m_spillSize = 0;
     Utf16Order m_utf16 = Utf16Order::None;
     std::vector<unsigned char> m_raw; // the stored bytes of a UTF-16 read
-    static inline size_t s_readBlockLimit = 0;
 };

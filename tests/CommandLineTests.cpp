@@ -31,7 +31,7 @@ protected:
         std::filesystem::create_directories(m_out);
         WriteBytes(m_source, "<topic title=\"A\">a</topic><section id=\"s\">b</section>");
     }
-    void TearDown() override { IoFaults::Reset(), CStdioFile::SetReadBlockLimit(0); }
+    void TearDown() override { IoFaults::Reset(), IoFaults::SetReadBlockLimit(0); }
     int Cli(CStringList args, const ProfileStore* profile = nullptr, const CliSurroundings& around = {}) {
         m_stdout.str("");
         m_stderr.str("");
@@ -153,11 +153,11 @@ TEST_F(CommandLine, Utf16SourceGivesTheUtf8SourcesChunksInUtf16) {
                 WriteBytes(wide, reference::ToUtf16(text, bigEndian));
                 std::filesystem::remove_all(out);
                 std::filesystem::create_directories(out);
-                CStdioFile::SetReadBlockLimit(block);
+                IoFaults::SetReadBlockLimit(block);
                 args = settings;
                 args.insert(args.end(), {wide, out});
                 EXPECT_EQ(Cli(args), 0);
-                CStdioFile::SetReadBlockLimit(0);
+                IoFaults::SetReadBlockLimit(0);
                 ASSERT_EQ(ListFolder(out), names);
                 for (const CString& name : names)
                     EXPECT_EQ(ReadBytes(out + kPathSeparator + name),
@@ -293,7 +293,7 @@ TEST_F(CommandLine, StoppedRunKeepsWholeFilesOnly) {
     for (int i = 0; i < 40000; ++i)
         text += chunk(i);
     WriteBytes(m_source, text + "</topic>");
-    CStdioFile::SetReadBlockLimit(4096);
+    IoFaults::SetReadBlockLimit(4096);
     const CString E = kLineEnd;
     for (bool closing : {false, true}) {
         SCOPED_TRACE(closing ? "output closed" : "stop flag");

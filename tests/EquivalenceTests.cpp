@@ -5,6 +5,7 @@
 #include "TestSupport.h"
 
 #include "reference/Reference.h"
+#include "platform/IoFaults.h"
 
 #include <cstdlib>
 #include <random>
@@ -33,7 +34,7 @@ TEST(Equivalence, EngineMatchesTheReferenceRun) {
     const int rounds = more != nullptr ? std::atoi(more) : 400;
     const size_t blocks[] = {1, 2, 3, 7, 64, 0};
     for (int round = 0; round < rounds; ++round) {
-        CStdioFile::SetReadBlockLimit(blocks[round % 6]);
+        IoFaults::SetReadBlockLimit(blocks[round % 6]);
         CString text = kStarts[random() % 5];
         for (int i = random() % 40; i > 0; --i)
             text += kPieces[random() % (sizeof kPieces / sizeof kPieces[0])];
@@ -48,7 +49,7 @@ TEST(Equivalence, EngineMatchesTheReferenceRun) {
         ASSERT_EQ(reference::CompareWithEngine(options, levelText, keyText, source, out), "")
             << "seed " << kSeed << " round " << round << " source: " << text;
     }
-    CStdioFile::SetReadBlockLimit(0);
+    IoFaults::SetReadBlockLimit(0);
 }
 
 // Every sequence of up to four of a few tokens (three under Windows, where a run costs more), with

@@ -285,12 +285,12 @@ TEST_F(Naming, ReplacedEntriesAreWholeAfterAnInterruptAndLinksAreNeverWrittenThr
         std::atomic<bool> stop{false};
         Chunker chunker = NewChunker();
         chunker.SetStopFlag(&stop);
-        CStdioFile::SetReadBlockLimit(4096);
+        IoFaults::SetReadBlockLimit(4096);
         chunker.SetProgressReport([&](const ChunkProgress& p) { stop = interrupt && p.bytesRead > 100000; });
         if (how[0] == 'm') IoFaults::FailEvery(IoOp::Rename);
         const CString log = chunker.Process(m_source, m_out);
         IoFaults::Reset();
-        CStdioFile::SetReadBlockLimit(0);
+        IoFaults::SetReadBlockLimit(0);
         EXPECT_EQ(chunker.WasInterrupted(), interrupt);
         EXPECT_EQ(chunker.HadFailure(), !interrupt && !replaced);
         EXPECT_EQ(ReadBytes(victim), "victim");

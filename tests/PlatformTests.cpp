@@ -1,6 +1,7 @@
 // The platform services: text-mode files, chunk streams and the profile.
 #include "TestSupport.h"
 
+#include "platform/IoFaults.h"
 #include "platform/ProfileStore.h"
 #include "platform/StdioFile.h"
 #include "platform/TextOutStream.h"
@@ -37,7 +38,7 @@ TEST(StdioFile, ReadsWithTheTextModeRulesAcrossBlockBoundaries) {
     ScratchFolder scratch;
     const CString path = scratch / "t.txt";
     for (size_t block : {1, 2, 3, 4, 0}) {
-        CStdioFile::SetReadBlockLimit(block);
+        IoFaults::SetReadBlockLimit(block);
         for (const auto& c : cases) {
             WriteBytes(path, c.bytes);
             CStdioFile file;
@@ -54,7 +55,7 @@ TEST(StdioFile, ReadsWithTheTextModeRulesAcrossBlockBoundaries) {
             EXPECT_EQ(ahead, rest) << "block " << block << ": " << c.bytes;
         }
     }
-    CStdioFile::SetReadBlockLimit(0);
+    IoFaults::SetReadBlockLimit(0);
 }
 
 TEST(Profile, ValuesSurviveAWriteAndAReadUpToTheirFirstNul) {

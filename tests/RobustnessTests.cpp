@@ -43,7 +43,7 @@ protected:
     }
     void TearDown() override {
         IoFaults::Reset();
-        CStdioFile::SetReadBlockLimit(0);
+        IoFaults::SetReadBlockLimit(0);
     }
 
     RunResult RunInto(const CString& out) {
@@ -66,7 +66,7 @@ protected:
 
 TEST_F(Robustness, EveryInjectedFailureIsLoggedAndNothingIncompleteIsReported) {
     IoFaults::Reset();
-    CStdioFile::SetReadBlockLimit(32); // read failures in the middle of the source
+    IoFaults::SetReadBlockLimit(32); // read failures in the middle of the source
     RunResult clean = RunInto(m_scratch / "clean");
     ASSERT_FALSE(clean.raised);
     const IoOp ops[] = {IoOp::Open, IoOp::Write, IoOp::Close, IoOp::CreateFolder, IoOp::Read};
@@ -154,7 +154,7 @@ TEST_F(Robustness, LimitsOfTheSystemAreLoggedFailures) {
 // there (or, with no temporary file to be had, is held), so the run makes the same files as from a
 // file, whatever the block boundaries.
 TEST_F(Robustness, PipeSourceMakesTheFilesOfTheFile) {
-    CStdioFile::SetReadBlockLimit(16);
+    IoFaults::SetReadBlockLimit(16);
     std::map<CString, CString> fromFile;
     for (const auto& [path, bytes] : RunInto(m_scratch / "file").files)
         fromFile[path.substr(m_scratch.Path().size() + 5)] = bytes;
@@ -179,7 +179,7 @@ TEST_F(Robustness, SourceThatChangesLengthDuringTheRunIsAFailure) {
     const CString kept = "<topic><title>A</title><topic>", text = kept + CString(10000, 'x') + "</topic></topic>";
     for (size_t length : {kept.size(), text.size() + 100}) {
         WriteBytes(m_source, text); // beyond the stream's buffer
-        CStdioFile::SetReadBlockLimit(16);
+        IoFaults::SetReadBlockLimit(16);
         Chunker chunker = NewChunker();
         chunker.SetProgressReport([&](const ChunkProgress& progress) {
             if (progress.bytesRead == 48) fs::resize_file(m_source, length);
