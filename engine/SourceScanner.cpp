@@ -105,12 +105,23 @@ bool SourceScanner::Next(Event& event) {
             const uint64_t length = q - tagBegin - 1 - m_slashes;
             if (length < m_shortest || length > m_longest) continue;
             Event& tag = m_waiting;
-            tag.name.clear();
-            for (const char* p = window.At(tagBegin + 1); p < c; ++p)
-                if (*p != '/') tag.name += *p;
-            if (!IsLevelTag(tag.name)) {
-                if (!m_bChunkFound && m_strCaseVariant.empty()) NoteCaseVariant(tag.name);
-                continue;
+            // Most tags hold no "/" but a closing tag's first: their name lies in the text whole.
+            const char* name = window.At(tagBegin + 1);
+            if (m_slashes == 1 && *name == '/') ++name;
+            if (m_slashes <= 1 && name + length == c) {
+                if (!IsLevelTag(std::string_view(name, static_cast<size_t>(length)))) {
+                    if (!m_bChunkFound && m_strCaseVariant.empty()) NoteCaseVariant(CString(name, c));
+                    continue;
+                }
+                tag.name.assign(name, c);
+            } else {
+                tag.name.clear();
+                for (const char* p = window.At(tagBegin + 1); p < c; ++p)
+                    if (*p != '/') tag.name += *p;
+                if (!IsLevelTag(tag.name)) {
+                    if (!m_bChunkFound && m_strCaseVariant.empty()) NoteCaseVariant(tag.name);
+                    continue;
+                }
             }
             tag.kind = m_slashes == 0 ? Event::StartTag : Event::EndTag;
             tag.data = window.At(tagBegin);
@@ -186,7 +197,7 @@ bool SourceScanner::TakeText(uint64_t to, Event& event) {
     return true;
 }
 
-bool SourceScanner::IsLevelTag(const CString& name) const {
+bool SourceScanner::IsLevelTag(std::string_view name) const {
     for (const CString& tag : m_levelTags)
         if (tag == name) return true;
     return false;

@@ -93,7 +93,7 @@ private:
     bool Stopping() const { return m_stop != nullptr && m_stop->load(std::memory_order_relaxed); }
     bool Read(uint64_t keepFrom, Event& event);
     bool TakeText(uint64_t to, Event& event);
-    bool IsLevelTag(const CString& name) const;
+    bool IsLevelTag(std::string_view name) const;
     void NoteCaseVariant(const CString& name);
     bool TextIs(uint64_t offset, std::string_view text);
     uint64_t FindAhead(PatternSearch& search, uint64_t from);
