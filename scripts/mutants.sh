@@ -12,7 +12,9 @@ exec python3 - "$build" "$@" <<'PY'
 import os, subprocess, sys
 
 build, chosen = sys.argv[1], [int(a) for a in sys.argv[2:]]
-# (file, exact text, replacement): each a real fault the suite must notice.
+# (file, exact text, replacement): each a real fault the suite must notice. Faults in the Windows
+# text mode (platform/TextMode.cpp's CR LF and Ctrl-Z rules) are not listed: a native build never
+# runs that code; the win32 suite's StdioFile and Equivalence tests do.
 MUTANTS = [
     ("engine/ChunkNaming.cpp", "return at - 2;", "return at;"),
     ("engine/ChunkNaming.cpp", "(*after == '>' || *after == ' '))", "*after == '>')"),
@@ -48,10 +50,6 @@ MUTANTS = [
     ("engine/ChunkOptions.h", "return text == \"yes\" ? 1 : 0;",
      "return (text == \"yes\" || text == \"Yes\" || text == \"YES\") ? 1 : 0;"),
     ("engine/SourceEncoding.cpp", "|| c == '_';", "|| c == '_' || c == '-';"),
-    ("platform/TextMode.cpp", "} else if (!atEnd) {", "} else if (false) {"),
-    ("platform/TextMode.cpp", "const char kCtrlZ = 0x1A;", "const char kCtrlZ = 0x1B;"),
-    ("platform/TextMode.cpp", "consumed -= raw - in;", ""),
-    ("platform/TextMode.cpp", "                ++consumed;", ""),
     ("platform/TextMode_posix.cpp", "if (!S_ISREG(entry.st_mode) && !S_ISLNK(entry.st_mode)) return EntryKind::Other;", ""),
     ("platform/TextMode_posix.cpp", "O_CLOEXEC | O_CREAT | O_EXCL, 0666);", "O_CLOEXEC | O_CREAT | O_TRUNC, 0666);"),
     ("platform/TextMode_posix.cpp", "if (spare != nullptr && stat(", "if (spare == nullptr && stat("),
