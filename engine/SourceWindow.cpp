@@ -85,11 +85,14 @@ size_t SourceWindow::ReadAhead(size_t block) {
         m_bStopSeen = true;
         return 0;
     }
-    if (m_ahead.size() < kBlock + 1) m_ahead.resize(kBlock + 1);
+    // Most regions end a little after the window, and the window reads the same text again when
+    // it gets there: the first blocks ahead are small (16 KB, then twice as large each).
+    const size_t size = std::min(kBlock, kFirstAhead << std::min<size_t>(block, 8));
+    if (m_ahead.size() < size + 1) m_ahead.resize(kBlock + 1);
     const AheadBlock at = m_aheadBlocks[block];
     const bool last = block + 1 == m_aheadBlocks.size();
     uint64_t next = 0;
-    size_t got = m_source.ReadAhead(at.position, m_ahead.data(), kBlock, next);
+    size_t got = m_source.ReadAhead(at.position, m_ahead.data(), size, next);
     m_aheadBegin = at.offset;
     if (got == 0) {
         // The end, with the LF text mode adds after a last line without one.

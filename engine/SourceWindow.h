@@ -22,6 +22,7 @@ class SourceWindow final : public TextPieces {
 public:
     static constexpr uint64_t kNone = UINT64_MAX; // no offset: nothing found
     static constexpr size_t kBlock = size_t(1) << 19;
+    static constexpr size_t kFirstAhead = size_t(1) << 14; // the first block read ahead
 
     // A window on the text of source, which is open and not read yet, and which outlives it.
     // stop, when given, ends a read ahead (as if the text ended there) once set.
