@@ -293,7 +293,8 @@ public:
                 return true;
             }
             token.Append(start, m_end);
-            tail.append(start, m_end);
+            if (static_cast<size_t>(m_end - start) >= size - 1) tail.clear();
+            tail.append(m_end - std::min(static_cast<size_t>(m_end - start), size - 1), m_end);
             tail.erase(0, tail.size() - std::min(tail.size(), size - 1));
             m_begin = m_end;
         }
