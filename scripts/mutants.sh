@@ -32,7 +32,7 @@ MUTANTS = [
     ('engine/SourceScanner.cpp', "if (q == window.End() || *c == '<') continue;", 'if (q == window.End()) continue;'),
     ('engine/SourceScanner.cpp', "*c != '>' && *c != ' ' && *c != '<'", "*c != '>' && *c != '<'"),
     ('engine/Chunker.cpp', 'if (m_options.GetEmitPreamble() && !stages.preamble.empty())', 'if (!stages.preamble.empty())'),
-    ('engine/ChunkWriter.cpp', 'return IsFolder(folder) ? FolderResult::There : FolderResult::Failed;', 'return FolderResult::Failed;'),
+    ('engine/Chunker.cpp', '            LogFileFailure(FailureKind::FolderNotCreated, subfolder, reason);\n', ''),
     ('engine/Chunker.cpp', 'if (!chunk.stream.Finish())\n                LogFileFailure(FailureKind::FileNotWritten, chunk.path, chunk.stream.GetErrorText());', 'if (!chunk.stream.Finish())\n                LogLine(chunk.path);'),
     ('engine/Chunker.cpp', '            LogLine(chunk.path);', '            LogFailure(chunk.path);'),
     ('engine/Chunker.cpp', 'if (!writer.HasOpen()) return;', 'if (writer.OpenCount() < 2) return;'),
