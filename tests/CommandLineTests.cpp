@@ -284,7 +284,8 @@ struct ClosingBuffer : std::stringbuf {
 // standard output closing, while closes of other files are in flight beside it (on the finish
 // threads from the first file): the files it finished stay whole, the one still open is removed; the
 // flag's log is printed even with --quiet, names the removed file and ends so, with exit status
-// 130; a closed output is a message on standard error and exit status 1.
+// 130; a closed output is a message on standard error and exit status 1, also when it is found
+// closed only by the last flush.
 TEST_F(CommandLine, StoppedRunKeepsWholeFilesOnly) {
     auto chunk = [](int i) {
         return "<topic title=\"c" + std::to_string(i) + "\">" + CString(60, 'a' + i % 26) + "</topic>";
@@ -328,6 +329,12 @@ TEST_F(CommandLine, StoppedRunKeepsWholeFilesOnly) {
             EXPECT_TRUE(closing || log.find(m_out + kPathSeparator + name + E) != CString::npos) << name;
         }
     }
+    // With --quiet nothing is written until the end, where the output's last flush fails.
+    ClosingBuffer closed;
+    closed.closed = true;
+    std::ostream out(&closed);
+    std::filesystem::create_directories(m_scratch / "late");
+    EXPECT_EQ(RunCommandLine({"-q", m_source, m_scratch / "late"}, m_profile, out, m_stderr, {}), 1);
 }
 
 // With --json, standard output holds only records: each chunk file's holds the preamble, the
