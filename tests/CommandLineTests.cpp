@@ -334,6 +334,7 @@ TEST_F(CommandLine, StoppedRunKeepsWholeFilesOnly) {
     closed.closed = true;
     std::ostream out(&closed);
     std::filesystem::create_directories(m_scratch / "late");
+    WriteBytes(m_source, chunk(0));
     EXPECT_EQ(RunCommandLine({"-q", m_source, m_scratch / "late"}, m_profile, out, m_stderr, {}), 1);
 }
 
