@@ -424,12 +424,9 @@ void Chunker::EndChunk(Stages& stages, const SourceScanner::Event& tag) {
             const CString& postamble = m_options.GetPostamble();
             if (!postamble.empty()) chunk.stream.Write(postamble);
         }
-        if (writer.Pool() != nullptr) {
-            ChunkRecord record{};
-            if (m_chunkReport) record = RecordOf(chunk, tagEnd, true);
-            writer.Hand();
-            m_waiting.push_back({WaitingLine::Finished, std::move(chunk.path)});
-            m_waiting.back().record = std::move(record);
+        if (writer.Hand()) {
+            m_waiting.push_back({WaitingLine::Finished, chunk.path});
+            if (m_chunkReport) m_waiting.back().record = RecordOf(chunk, tagEnd, true);
             LogFinished(*writer.Pool(), kFilesInHand);
         } else if (writer.Finish()) {
             LogLine(chunk.path);

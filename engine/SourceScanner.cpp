@@ -105,24 +105,22 @@ bool SourceScanner::Next(Event& event) {
             const uint64_t length = q - tagBegin - 1 - m_slashes;
             if (length < m_shortest || length > m_longest) continue;
             Event& tag = m_waiting;
-            // Most tags hold no "/" but a closing tag's first: their name lies in the text whole.
-            const char* name = window.At(tagBegin + 1);
-            if (m_slashes == 1 && *name == '/') ++name;
-            if (m_slashes <= 1 && name + length == c) {
-                if (!IsLevelTag(std::string_view(name, static_cast<size_t>(length)))) {
-                    if (!m_bChunkFound && m_strCaseVariant.empty()) NoteCaseVariant(CString(name, c));
-                    continue;
-                }
-                tag.name.assign(name, c);
-            } else {
+            // Most tags hold no "/" but a closing tag's first: their name lies in the text whole,
+            // and is copied only for a chunk level tag.
+            const char* first = window.At(tagBegin + 1);
+            if (m_slashes == 1 && *first == '/') ++first;
+            const bool whole = m_slashes <= 1 && first + length == c;
+            if (!whole) {
                 tag.name.clear();
                 for (const char* p = window.At(tagBegin + 1); p < c; ++p)
                     if (*p != '/') tag.name += *p;
-                if (!IsLevelTag(tag.name)) {
-                    if (!m_bChunkFound && m_strCaseVariant.empty()) NoteCaseVariant(tag.name);
-                    continue;
-                }
             }
+            const std::string_view name = whole ? std::string_view(first, static_cast<size_t>(length)) : tag.name;
+            if (!IsLevelTag(name)) {
+                if (!m_bChunkFound && m_strCaseVariant.empty()) NoteCaseVariant(name);
+                continue;
+            }
+            if (whole) tag.name.assign(name);
             tag.kind = m_slashes == 0 ? Event::StartTag : Event::EndTag;
             tag.data = window.At(tagBegin);
             tag.size = static_cast<size_t>(q + 1 - tagBegin);
@@ -204,7 +202,7 @@ bool SourceScanner::IsLevelTag(std::string_view name) const {
 }
 
 // Keeps name when it is a chunk level tag in other letters' case (ASCII letters only).
-void SourceScanner::NoteCaseVariant(const CString& name) {
+void SourceScanner::NoteCaseVariant(std::string_view name) {
     auto lower = [](char c) { return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c; };
     for (const CString& tag : m_levelTags)
         if (tag.size() == name.size() &&

@@ -82,11 +82,9 @@ private:
     };
     // What the region of a chunk of one tag is looked for with.
     struct TagSearches {
-        explicit TagSearches(const CString& tag)
-            : starts(tag.substr(0, 1) + "/"), start("<" + tag), close("</" + tag + ">") {}
-        TagStartSearch starts; // where the tag's start or end may begin
-        CString start;         // a nested start, when a ">" or " " follows
-        PatternSearch close;   // the chunk's end
+        explicit TagSearches(const CString& tag) : start("<" + tag), close("</" + tag + ">") {}
+        CString start;       // a nested start, when a ">" or " " follows
+        PatternSearch close; // the chunk's end
     };
 
     // Helpers
@@ -94,7 +92,7 @@ private:
     bool Read(uint64_t keepFrom, Event& event);
     bool TakeText(uint64_t to, Event& event);
     bool IsLevelTag(std::string_view name) const;
-    void NoteCaseVariant(const CString& name);
+    void NoteCaseVariant(std::string_view name);
     bool TextIs(uint64_t offset, std::string_view text);
     uint64_t FindAhead(PatternSearch& search, uint64_t from);
 

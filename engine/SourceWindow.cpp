@@ -88,7 +88,7 @@ size_t SourceWindow::ReadAhead(size_t block) {
     // Most regions end a little after the window, and the window reads the same text again when
     // it gets there: the first blocks ahead are small (16 KB, then twice as large each).
     const size_t size = std::min(kBlock, kFirstAhead << std::min<size_t>(block, 8));
-    if (m_ahead.size() < size + 1) m_ahead.resize(kBlock + 1);
+    if (m_ahead.empty()) m_ahead.resize(kBlock + 1); // room for the largest block and a LF
     const AheadBlock at = m_aheadBlocks[block];
     const bool last = block + 1 == m_aheadBlocks.size();
     uint64_t next = 0;
