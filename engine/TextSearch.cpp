@@ -40,14 +40,6 @@ BYTE_SCAN_TARGET const char* TextSearch::FindBlocks(const char* from, const char
     return FindEach(p, end);
 }
 
-TagStartSearch::TagStartSearch(const CString& followers, ScanPath path) : m_path(path) {
-    for (char c : followers)
-        m_follows[static_cast<unsigned char>(c)] = true;
-    if (followers.empty())
-        for (bool& follows : m_follows)
-            follows = true;
-}
-
 const char* TagStartSearch::Find(const char* from, const char* end) const {
     if (end - from < 2) return nullptr;
     if (UseBlocks(m_path)) return FindBlocks(from, end);
@@ -71,9 +63,44 @@ const char* TagStartSearch::FindEach(const char* from, const char* end) const {
     return nullptr;
 }
 
-// Each step finds the "<" among 32 places; only those are looked at one by one. Most text has a
-// "<" every few dozen characters, few of which are stops.
+namespace {
+
+// Each step finds the stops among 16 places at once: a "<" with one of the N followers after it,
+// or (where "/" is a follower) with a "/" and then a follower or "/". followers holds N of them.
+template <size_t N, bool kSlash>
+BYTE_SCAN_TARGET const char* FindStops(const char* p, const char* end, const char* followers) {
+    char set[N], afterSlash[N + 1];
+    for (size_t i = 0; i < N; ++i)
+        set[i] = afterSlash[i] = followers[i];
+    afterSlash[N] = '/';
+    auto stops = [&](const char* at) {
+        unsigned follows = BytesAmong(at + 1, set);
+        if (kSlash) follows |= BytesEqual(at + 1, '/') & BytesAmong(at + 2, afterSlash);
+        return BytesEqual(at, '<') & follows;
+    };
+    for (; static_cast<size_t>(end - p) >= 2 * kScanBlock + 2; p += 2 * kScanBlock) {
+        const unsigned mask = stops(p) | stops(p + kScanBlock) << kScanBlock;
+        if (mask != 0) return p + FirstPlace(mask);
+    }
+    return p;
+}
+
+} // namespace
+
+// The block scan for up to kBlockFollowers followers besides "/"; with more, FindBlocksEachLess.
 BYTE_SCAN_TARGET const char* TagStartSearch::FindBlocks(const char* from, const char* end) const {
+    if (m_bManyFollowers || m_bEvery || m_blockCount == 0) return FindBlocksEachLess(from, end);
+    using Scan = const char* (*)(const char*, const char*, const char*);
+    static constexpr Scan kScans[2][kBlockFollowers] = {
+        {FindStops<1, false>, FindStops<2, false>, FindStops<3, false>, FindStops<4, false>},
+        {FindStops<1, true>, FindStops<2, true>, FindStops<3, true>, FindStops<4, true>}};
+    const char* p = kScans[m_bSlash][m_blockCount - 1](from, end, m_blockFollowers);
+    return static_cast<size_t>(end - p) >= 2 * kScanBlock + 2 ? p : FindEach(p, end);
+}
+
+// With many followers: each step finds the "<" among 32 places; only those are looked at one by
+// one.
+BYTE_SCAN_TARGET const char* TagStartSearch::FindBlocksEachLess(const char* from, const char* end) const {
     const char* p = from;
     for (; static_cast<size_t>(end - p) >= 2 * kScanBlock + 2; p += 2 * kScanBlock) {
         for (unsigned mask = BytesEqual(p, '<') | BytesEqual(p + kScanBlock, '<') << kScanBlock; mask != 0;

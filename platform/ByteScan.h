@@ -74,6 +74,22 @@ BYTE_SCAN_TARGET inline unsigned BytesEqual(const char* p, char c, const char* q
 #endif
 }
 
+// The places among the kScanBlock bytes at p that hold one of the N characters of set.
+template <size_t N> BYTE_SCAN_TARGET inline unsigned BytesAmong(const char* p, const char (&set)[N]) {
+#if defined(__SSE2__) || defined(__i386__)
+    const __m128i bytes = _mm_loadu_si128(reinterpret_cast<const __m128i*>(p));
+    __m128i among = _mm_cmpeq_epi8(bytes, _mm_set1_epi8(set[0]));
+    for (size_t i = 1; i < N; ++i)
+        among = _mm_or_si128(among, _mm_cmpeq_epi8(bytes, _mm_set1_epi8(set[i])));
+    return static_cast<unsigned>(_mm_movemask_epi8(among));
+#else
+    unsigned mask = 0;
+    for (size_t i = 0; i < N; ++i)
+        mask |= BytesEqual(p, set[i]);
+    return mask;
+#endif
+}
+
 // The place of the lowest bit set in a mask that is not 0.
 inline unsigned FirstPlace(unsigned mask) {
     return static_cast<unsigned>(__builtin_ctz(mask));

@@ -73,6 +73,8 @@ MUTANTS = [
     ("engine/TextSearch.cpp", "(next != '/' || end - less == 2 ||", "(next != '/' ||"),
     ("engine/TextSearch.cpp", "BytesEqual(p + kScanBlock, '<') << kScanBlock", "BytesEqual(p + kScanBlock, '<')"),
     ("engine/TextSearch.cpp", "std::memchr(p, '<', end - 1 - p)", "std::memchr(p, '<', end - p)"),
+    ("engine/TextSearch.cpp", "stops(p) | stops(p + kScanBlock) << kScanBlock", "stops(p)"),
+    ("engine/TextSearch.cpp", "BytesAmong(at + 2, afterSlash)", "BytesAmong(at + 2, set)"),
     ("engine/NameSet.cpp", "return hash != 0 ? hash : 1;", "return hash;"),
     ("engine/NameSet.cpp", "m_slots[i].hash == hash && At(m_slots[i]) == text", "m_slots[i].hash == hash"),
     ("engine/NameSet.cpp", "for (; length >= 0x80; length >>= 7)", "for (; length > 0x80; length >>= 7)"),

@@ -58,7 +58,8 @@ size_t FirstStop(std::string_view text, std::string_view followers) {
 }
 
 TEST(TagStartSearch, StopsAtTheFirstTagStartWithAFollowerInBlocksAndByteByByte) {
-    const std::string followerSets[] = {"", "<", "/", "a", "</", "</a", "/a", "<a"};
+    // Up to four followers besides "/" are tested 16 places at once ("/abcd"); "/abcde" has more.
+    const std::string followerSets[] = {"", "<", "/", "a", "</", "</a", "/a", "<a", "/ab", "ab<", "/abcd", "/abcde"};
     ForEachSequence({"<", "/", "a", "b"}, 5, [&](const std::string& s) {
         ForEachPlace(s, [&](std::string_view text) {
             for (const std::string& followers : followerSets)
