@@ -48,7 +48,7 @@ public:
         if (!m_open.empty()) m_open.back().stream.Write(data, size);
     }
     // Finishes the innermost chunk's open stream in turn: false when it failed (see the stream's
-    // error text). Times it when finishing may move to threads.
+    // error text). Times every few when finishing may move to threads.
     bool Finish();
     // Hands the innermost chunk's open stream to the finish threads, when they run (false else).
     bool Hand();
@@ -76,7 +76,8 @@ private:
     const size_t m_folderLength;     // of the output folder and the separator after it
     const FileIdentity* m_source;
     const size_t m_finishThreads;    // 0: files are finished in turn
-    int m_slowFinishes = 0;          // slow finishes in a row, in turn
+    unsigned m_finishes = 0;         // finishes in turn
+    int m_slowFinishes = 0;          // of those timed, the slow ones in a row
     std::unique_ptr<FinishPool> m_pool;
     std::vector<ChunkFile> m_open; // the innermost (current) last
     NameSet m_givenPaths;          // paths given out in this run (their compare keys), below the output folder

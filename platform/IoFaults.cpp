@@ -3,10 +3,12 @@
 #include <atomic>
 
 // Files may be closed on other threads than the one that runs the engine, so the counts are
-// atomic: each operation gets a number of its own. Arming and resetting happen between runs.
+// atomic: each operation gets a number of its own. Arming and resetting happen between runs. A
+// program that never arms the seam counts nothing: its operations only read one flag.
 namespace {
 constexpr int kKinds = static_cast<int>(IoOp::Spill) + 1; // the last kind
 constexpr long kEvery = -1; // fail every operation of the kind
+std::atomic<bool> g_counting{false}; // since the first Reset or FailAt
 std::atomic<bool> g_armed{false};
 std::atomic<long> g_counts[kKinds] = {};
 std::atomic<long> g_failAt[kKinds] = {};
@@ -26,6 +28,7 @@ void FailEvery(IoOp op) {
 }
 
 void Reset() {
+    g_counting = true;
     g_armed = false;
     for (int i = 0; i < kKinds; ++i)
         g_counts[i] = g_failAt[i] = 0;
@@ -44,6 +47,7 @@ long Count(IoOp op) {
 }
 
 bool ShouldFail(IoOp op) {
+    if (!g_counting.load(std::memory_order_relaxed)) return false;
     int kind = static_cast<int>(op);
     const long count = ++g_counts[kind];
     return g_armed && (count == g_failAt[kind] || g_failAt[kind] == kEvery);

@@ -1,6 +1,7 @@
 // A seam for tests: the platform's file operations ask here before they run, so that a test can
 // make the N-th open, write, close, folder creation, read, read buffer growth or replacing move
-// fail, or every existence test. Inactive unless a test arms it.
+// fail, or every existence test. Inactive unless a test arms it; nothing is counted before the
+// first Reset or FailAt.
 #pragma once
 
 #include <cstddef>
