@@ -3,7 +3,14 @@
 // with fopen/fwrite/fclose: no scanning, no naming, no text-mode conversion, and the same small
 // memory at any source size.
 //
-//   brevix-floor SOURCE OUTPUT_FOLDER COUNT
+// Equal slices of a documentation corpus are each a little under 4 KB, so each fills one page of
+// the file system's cache, where chunks of the same mean size need half as many pages again (the
+// kernel's work for a write grows with its pages). Given SIZES, a file of byte counts (one a
+// line, as many as COUNT), the files get exactly those sizes instead: the sizes of a run's chunk
+// files. Where their sum is more than the source (a preamble in every chunk), the source is read
+// again from its start.
+//
+//   brevix-floor SOURCE OUTPUT_FOLDER COUNT [SIZES]
 #include <algorithm>
 #include <cstdint>
 #include <cstdio>
@@ -24,8 +31,8 @@ int Fail(const std::string& what) {
 } // namespace
 
 int main(int argc, char** argv) {
-    if (argc != 4) {
-        std::fputs("usage: brevix-floor SOURCE OUTPUT_FOLDER COUNT\n", stderr);
+    if (argc != 4 && argc != 5) {
+        std::fputs("usage: brevix-floor SOURCE OUTPUT_FOLDER COUNT [SIZES]\n", stderr);
         return 2;
     }
     const std::string source = argv[1];
@@ -38,12 +45,22 @@ int main(int argc, char** argv) {
     if (count == 0) return 0;
     const uint64_t total = static_cast<uint64_t>(info.st_size);
     const uint64_t slice = total / count;
+    std::vector<uint64_t> sizes;
+    if (argc == 5) {
+        std::FILE* list = std::fopen(argv[4], "r");
+        if (list == nullptr) return Fail(argv[4]);
+        unsigned long long size;
+        while (std::fscanf(list, "%llu", &size) == 1)
+            sizes.push_back(size);
+        std::fclose(list);
+        if (sizes.size() != count) return Fail(std::string(argv[4]) + ": not COUNT sizes");
+    }
 
     std::vector<char> block(kBlock);
     size_t have = 0, used = 0; // bytes in the block, bytes of them written
     char name[32];
     for (uint64_t i = 0; i < count; ++i) {
-        uint64_t left = (i + 1 == count) ? total - i * slice : slice;
+        uint64_t left = !sizes.empty() ? sizes[i] : (i + 1 == count) ? total - i * slice : slice;
         std::snprintf(name, sizeof name, "/f%07llu.xml", static_cast<unsigned long long>(i));
         const std::string path = folder + name;
         std::FILE* out = std::fopen(path.c_str(), "wb");
@@ -53,6 +70,10 @@ int main(int argc, char** argv) {
             if (used == have) {
                 have = std::fread(block.data(), 1, block.size(), in);
                 used = 0;
+                if (have == 0 && !sizes.empty()) { // more to write than the source holds
+                    std::rewind(in);
+                    have = std::fread(block.data(), 1, block.size(), in);
+                }
                 if (have == 0) return Fail(source + ": shorter than it was");
             }
             size_t part = static_cast<size_t>(std::min<uint64_t>(left, have - used));

@@ -38,6 +38,7 @@ ChunkWriter::ChunkFile& ChunkWriter::Open(const ChunkPath& chunkPath) {
     m_open.emplace_back();
     ChunkFile& chunk = m_open.back();
     TextOutStream& stream = chunk.stream;
+    stream.UseBuffer(std::move(m_spareBuffer));
     const CString& path = chunkPath.path;
     chunk.path = path;
     if (OpenStreams() >= MaxTextWriteStreams()) {

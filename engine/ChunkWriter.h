@@ -52,8 +52,11 @@ public:
     bool Finish();
     // Hands the innermost chunk's open stream to the finish threads, when they run (false else).
     bool Hand();
-    // Forgets the innermost chunk.
-    void Pop() { m_open.pop_back(); }
+    // Forgets the innermost chunk (its stream's buffer is kept for the next).
+    void Pop() {
+        if (std::unique_ptr<char[]> buffer = m_open.back().stream.TakeBuffer()) m_spareBuffer = std::move(buffer);
+        m_open.pop_back();
+    }
     // Removes the files of the chunks open, which are incomplete, outermost first; the paths
     // removed (of a replace: its own file; the entry it was to replace stays as it was).
     CStringList RemoveUnfinished();
@@ -80,6 +83,7 @@ private:
     int m_slowFinishes = 0;          // of those timed, the slow ones in a row
     std::unique_ptr<FinishPool> m_pool;
     std::vector<ChunkFile> m_open; // the innermost (current) last
+    std::unique_ptr<char[]> m_spareBuffer; // of a stream finished in turn, for the next one
     NameSet m_givenPaths;          // paths given out in this run (their compare keys), below the output folder
     std::unordered_map<CString, int> m_nextNumber; // per path that needed a number: the next to try
 };

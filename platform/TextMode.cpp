@@ -78,10 +78,10 @@ size_t ReadTextMode(std::FILE* stream, char* dst, size_t size, bool& atEnd, bool
 }
 
 // Removed while still open, so that the name is checked and removed as close together as the
-// system allows; the buffered text then goes nowhere.
-bool CloseAndRemoveTextFile(std::FILE* stream, const CString& path) {
+// system allows.
+bool CloseAndRemoveTextFile(TextFile file, const CString& path) {
     FileIdentity written;
-    bool removed = GetStreamIdentity(stream, written) && RemoveIfSameFile(path, written);
-    std::fclose(stream);
+    bool removed = GetTextFileIdentity(file, written) && RemoveIfSameFile(path, written);
+    CloseTextFile(file);
     return removed;
 }

@@ -43,9 +43,20 @@ enum class OpenResult {
     Failed, // cannot be created: no such folder, no access, a name the platform cannot take
 };
 
+// A file open for writing chunk text, unbuffered: on Windows an ISO C stream, whose text mode
+// stores each LF as CR LF; elsewhere its descriptor, since the text goes as it is. Its writer
+// (TextOutStream) buffers.
+#if defined(_WIN32)
+using TextFile = std::FILE*;
+constexpr TextFile kNoTextFile = nullptr;
+#else
+using TextFile = int;
+constexpr TextFile kNoTextFile = -1;
+#endif
+
 // Creates path as a new file, exclusively, and opens it with the effect of mode "w+" for writing
-// chunk text. Null unless the result is Opened.
-std::FILE* OpenForTextWrite(const CString& path, OpenResult& result);
+// chunk text. kNoTextFile unless the result is Opened.
+TextFile OpenForTextWrite(const CString& path, OpenResult& result);
 
 // What an entry found under a name is, asked of the entry itself (a link there is not followed,
 // except to ask whether it leads to the file to spare).
@@ -67,16 +78,23 @@ bool ReplaceEntry(const CString& from, const CString& to);
 // an entry put in its place meanwhile stays). True when it is gone.
 bool RemoveIfSameFile(const CString& path, const FileIdentity& id);
 
-// Closes a stream that OpenForTextWrite opened on path and removes its file, but only while path
-// still names that file. True when the file is gone.
-bool CloseAndRemoveTextFile(std::FILE* stream, const CString& path);
+// The identity of an open file (see FileIdentity); false when the system cannot tell.
+bool GetTextFileIdentity(TextFile file, FileIdentity& id);
 
-// Writes size bytes of text (each LF stored as CR LF where text mode converts); false on a write error.
-bool WriteTextMode(std::FILE* stream, const char* data, size_t size);
+// Writes size bytes of text, all of them (each LF stored as CR LF where text mode converts);
+// false on a write error.
+bool WriteTextFile(TextFile file, const char* data, size_t size);
 
-// Puts a stream opened by OpenForTextWrite into binary mode (where text mode converts), before
+// Closes a file that OpenForTextWrite opened; false when the system reports a failure.
+bool CloseTextFile(TextFile file);
+
+// Closes a file that OpenForTextWrite opened on path and removes it, but only while path still
+// names that file. True when the file is gone.
+bool CloseAndRemoveTextFile(TextFile file, const CString& path);
+
+// Puts a file opened by OpenForTextWrite into binary mode (where text mode converts), before
 // anything is written to it: its bytes are then stored as they are.
-void SetStreamBinary(std::FILE* stream);
+void SetTextFileBinary(TextFile file);
 
 // Puts standard output into binary mode, so that text written there arrives byte for byte.
 void SetStdoutBinary();

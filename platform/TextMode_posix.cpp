@@ -30,15 +30,35 @@ bool SeekTextRead(std::FILE* stream, uint64_t position) {
            fseeko(stream, static_cast<off_t>(position), SEEK_SET) == 0;
 }
 
-std::FILE* OpenForTextWrite(const CString& path, OpenResult& result) {
-    result = OpenResult::Failed;
-    // Exclusive ("x": O_CREAT with O_EXCL): an existing entry of any kind, a FIFO or a link too,
-    // is never opened. One system call, where opening the descriptor and then a stream on it
-    // takes two.
-    std::FILE* stream = std::fopen(path.c_str(), "w+xe");
-    if (stream == nullptr && errno == EEXIST) result = OpenResult::Exists;
-    else if (stream != nullptr) result = OpenResult::Opened;
-    return stream;
+// Exclusive (O_CREAT with O_EXCL): an existing entry of any kind, a FIFO or a link too, is never
+// opened. One system call.
+TextFile OpenForTextWrite(const CString& path, OpenResult& result) {
+    const int fd = open(path.c_str(), O_RDWR | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
+    result = fd >= 0 ? OpenResult::Opened : errno == EEXIST ? OpenResult::Exists : OpenResult::Failed;
+    return fd;
+}
+
+bool GetTextFileIdentity(TextFile file, FileIdentity& id) {
+    struct stat info;
+    if (file < 0 || fstat(file, &info) != 0) return false;
+    id = {static_cast<uint64_t>(info.st_dev), static_cast<uint64_t>(info.st_ino)};
+    return true;
+}
+
+// A write may take part of the text, or be interrupted before it takes any: it goes on.
+bool WriteTextFile(TextFile file, const char* data, size_t size) {
+    while (size > 0) {
+        const ssize_t written = write(file, data, size);
+        if (written < 0 && errno == EINTR) continue;
+        if (written <= 0) return false;
+        data += written;
+        size -= static_cast<size_t>(written);
+    }
+    return true;
+}
+
+bool CloseTextFile(TextFile file) {
+    return close(file) == 0;
 }
 
 EntryKind InspectEntry(const CString& path, const FileIdentity* spare) {
@@ -62,11 +82,6 @@ bool RemoveIfSameFile(const CString& path, const FileIdentity& id) {
            unlink(path.c_str()) == 0;
 }
 
-// The C library's text mode here stores text as it is.
-bool WriteTextMode(std::FILE* stream, const char* data, size_t size) {
-    return std::fwrite(data, 1, size, stream) == size;
-}
-
-void SetStreamBinary(std::FILE*) {}
+void SetTextFileBinary(TextFile) {}
 
 void SetStdoutBinary() {}

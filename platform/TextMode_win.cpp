@@ -25,7 +25,7 @@ size_t MaxTextWriteStreams() {
     return streams > 16 ? static_cast<size_t>(streams - 16) : 0;
 }
 
-std::FILE* OpenForTextWrite(const CString& path, OpenResult& result) {
+TextFile OpenForTextWrite(const CString& path, OpenResult& result) {
     result = OpenResult::Failed;
     // A path the ANSI file functions cannot take is refused here, not left to a layer that may
     // take it in one call and not in the next.
@@ -52,6 +52,8 @@ std::FILE* OpenForTextWrite(const CString& path, OpenResult& result) {
         _close(fd);
         return nullptr;
     }
+    // Its writer buffers: the runtime converts each write as it comes and stores it at once.
+    std::setvbuf(stream, nullptr, _IONBF, 0);
     result = OpenResult::Opened;
     return stream;
 }
@@ -97,12 +99,20 @@ bool RemoveIfSameFile(const CString& path, const FileIdentity& id) {
     return removed;
 }
 
-bool WriteTextMode(std::FILE* stream, const char* data, size_t size) {
-    return std::fwrite(data, 1, size, stream) == size;
+bool GetTextFileIdentity(TextFile file, FileIdentity& id) {
+    return GetStreamIdentity(file, id);
 }
 
-void SetStreamBinary(std::FILE* stream) {
-    _setmode(_fileno(stream), _O_BINARY);
+bool WriteTextFile(TextFile file, const char* data, size_t size) {
+    return std::fwrite(data, 1, size, file) == size;
+}
+
+bool CloseTextFile(TextFile file) {
+    return std::fclose(file) == 0;
+}
+
+void SetTextFileBinary(TextFile file) {
+    _setmode(_fileno(file), _O_BINARY);
 }
 
 void SetStdoutBinary() {
