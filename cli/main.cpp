@@ -4,6 +4,7 @@
 #include "settings/SettingsRecord.h"
 
 #include <iostream>
+#include <thread>
 
 int main(int argc, char** argv) {
     SetStdoutBinary();
@@ -15,6 +16,10 @@ int main(int argc, char** argv) {
     surroundings.outIsTerminal = StandardOutputIsTerminal();
     surroundings.catchSignals = true;
     surroundings.columns = StandardErrorColumns;
+    // With a second processor the finish threads overlap the file system's work for each file
+    // with the scan of the next chunks from the first file on; with one, only once closing
+    // turns out slow.
+    surroundings.finishFromStart = std::thread::hardware_concurrency() > 1;
     Utf8Console console;
     return RunCommandLine(args, profile, std::cout, std::cerr, surroundings);
 }

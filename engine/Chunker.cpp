@@ -174,7 +174,7 @@ namespace {
 // enough to keep the pool's threads busy, few enough for their streams' buffers. Together with
 // the chunks open the run holds no more streams than this, so that where the system's limit
 // of open files decides which chunk files open, the pool does not change it.
-constexpr size_t kFilesInHand = 32;
+constexpr size_t kFilesInHand = 64;
 } // namespace
 
 // The stages of one run's scan. The source's text goes one way through them: the scanner hands

@@ -2,10 +2,9 @@
 
 #include "platform/WorkerThread.h"
 
-FinishPool::FinishPool(size_t threads) {
-    m_threads.reserve(threads);
-    for (size_t i = 0; i < threads || i == 0; ++i)
-        m_threads.push_back(StartWorkerThread([this] { Work(); }));
+FinishPool::FinishPool(size_t threads) : m_maxThreads(threads > 0 ? threads : 1) {
+    m_threads.reserve(m_maxThreads);
+    m_threads.push_back(StartWorkerThread([this] { Work(); }));
 }
 
 FinishPool::~FinishPool() {
@@ -19,34 +18,40 @@ FinishPool::~FinishPool() {
 }
 
 namespace {
-// Files that wait before a thread is woken for them. Where closing is quick, a woken thread then
-// finishes several files for one wake-up instead of one; where it is slow, the first files wait
-// a few chunks longer.
-constexpr size_t kBatch = 8;
+// Files that wait before a thread is woken for them: a thread then finishes a batch of them for
+// one wake-up (where closing is quick, a wake-up of another processor's thread costs about what a
+// file does). Where kBacklog files wait while every thread is busy, closing is slow, and another
+// thread is woken or started.
+constexpr size_t kBatch = 32;
+constexpr size_t kBacklog = 48;
 } // namespace
 
 void FinishPool::Add(TextOutStream stream) {
-    auto job = std::make_unique<Job>();
-    job->stream = std::move(stream);
-    bool wake;
+    bool wake = false, start = false;
     {
         std::lock_guard<std::mutex> lock(m_mutex);
-        m_jobs.push_back(std::move(job));
+        m_jobs.push_back(std::make_unique<Job>());
+        m_jobs.back()->stream = std::move(stream);
         m_inHand = m_jobs.size();
-        wake = m_jobs.size() - m_started >= kBatch;
+        const size_t waiting = m_jobs.size() - m_started;
+        if (waiting >= kBacklog || (waiting >= kBatch && m_busy == 0)) {
+            wake = m_idle > 0;
+            start = !wake && m_threads.size() < m_maxThreads;
+        }
     }
     if (wake) m_wake.notify_one();
+    if (start) m_threads.push_back(StartWorkerThread([this] { Work(); }));
 }
 
 void FinishPool::Wake() {
-    m_wake.notify_all();
+    m_wake.notify_one();
 }
 
 bool FinishPool::TakeOldest(bool wait, bool& ok, CString& reason) {
     std::unique_lock<std::mutex> lock(m_mutex);
     Job& oldest = *m_jobs.front();
     if (!oldest.done && !wait) return false;
-    if (!oldest.done) m_wake.notify_all(); // it may not be started yet
+    if (!oldest.done) m_wake.notify_one(); // it may not be started yet
     m_done.wait(lock, [&oldest] { return oldest.done; });
     ok = oldest.ok;
     reason = oldest.stream.GetErrorText();
@@ -60,12 +65,16 @@ bool FinishPool::TakeOldest(bool wait, bool& ok, CString& reason) {
 void FinishPool::Work() {
     std::unique_lock<std::mutex> lock(m_mutex);
     for (;;) {
+        ++m_idle;
         m_wake.wait(lock, [this] { return m_started < m_jobs.size() || m_bStop; });
+        --m_idle;
         if (m_started == m_jobs.size()) return; // stopping, and nothing left to take
         Job& job = *m_jobs[m_started++];
+        ++m_busy;
         lock.unlock();
         const bool ok = job.stream.Finish();
         lock.lock();
+        --m_busy;
         job.ok = ok;
         job.done = true;
         m_done.notify_all();

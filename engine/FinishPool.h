@@ -1,7 +1,9 @@
-// FinishPool: finishes chunk files (closes them, and moves a replacing file into place) on a few
-// threads of its own, so that a slow close, as under an on-access scanner or on a network share,
-// overlaps with the next chunks instead of holding the run. The results are taken in the order
-// the files were handed over.
+// FinishPool: finishes chunk files (writes what their streams hold, closes them, and moves a
+// replacing file into place) on threads of their own, so that the work of the file system, and a
+// slow close above all (an on-access scanner, a network share), overlaps with the next chunks
+// instead of holding the run. One thread keeps up where files finish quickly; more join, up to a
+// bound, while files wait and every thread is busy. The results are taken in the order the files
+// were handed over.
 #pragma once
 
 #include "platform/TextOutStream.h"
@@ -16,7 +18,7 @@
 
 class FinishPool {
 public:
-    // A pool of threads threads (at least one), started here.
+    // A pool of up to threads threads (at least one); the first starts here.
     explicit FinishPool(size_t threads);
     // Waits for every file in hand to be finished and stops the threads.
     ~FinishPool();
@@ -26,6 +28,8 @@ public:
     void Add(TextOutStream stream);
     // Has every file handed over started.
     void Wake();
+    // The threads started so far.
+    size_t Threads() const { return m_threads.size(); }
     // Files handed over whose results have not been taken.
     size_t InHand() const { return m_inHand; }
     // Takes the result of the oldest file in hand: true once it is finished (ok: Finish's result,
@@ -51,6 +55,9 @@ private:
     std::condition_variable m_done; // a job was finished
     std::deque<std::unique_ptr<Job>> m_jobs; // in hand, oldest first
     size_t m_started = 0;                    // of m_jobs, how many a thread has taken
+    size_t m_busy = 0;                       // threads finishing a file now
+    size_t m_idle = 0;                       // threads waiting for one
+    const size_t m_maxThreads;
     size_t m_inHand = 0;                     // m_jobs.size(), read without the lock by its one user
     bool m_bStop = false;
     std::vector<std::thread> m_threads;

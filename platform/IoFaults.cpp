@@ -1,6 +1,8 @@
 #include "IoFaults.h"
 
 #include <atomic>
+#include <chrono>
+#include <thread>
 
 // Files may be closed on other threads than the one that runs the engine, so the counts are
 // atomic: each operation gets a number of its own. Arming and resetting happen between runs. A
@@ -13,6 +15,7 @@ std::atomic<bool> g_armed{false};
 std::atomic<long> g_counts[kKinds] = {};
 std::atomic<long> g_failAt[kKinds] = {};
 std::atomic<size_t> g_readBlockLimit{0};
+std::atomic<unsigned> g_closeDelay{0};
 } // namespace
 
 namespace IoFaults {
@@ -40,6 +43,15 @@ void SetReadBlockLimit(size_t bytes) {
 
 size_t ReadBlockLimit() {
     return g_readBlockLimit.load(std::memory_order_relaxed);
+}
+
+void SetCloseDelay(unsigned milliseconds) {
+    g_closeDelay = milliseconds;
+}
+
+void DelayClose() {
+    if (const unsigned delay = g_closeDelay.load(std::memory_order_relaxed); delay != 0)
+        std::this_thread::sleep_for(std::chrono::milliseconds(delay));
 }
 
 long Count(IoOp op) {

@@ -21,6 +21,11 @@ void Reset();
 // anywhere in a small file. Not changed by Reset.
 void SetReadBlockLimit(size_t bytes);
 size_t ReadBlockLimit();
+// Makes every close of a written file wait milliseconds first (0: none), as a slow file system
+// does. Not changed by Reset.
+void SetCloseDelay(unsigned milliseconds);
+// Waits as SetCloseDelay asks, before a close.
+void DelayClose();
 // How many operations of kind op ran since the last FailAt or Reset.
 long Count(IoOp op);
 // Counts one operation of kind op; true when it is the one to fail.

@@ -119,6 +119,7 @@ bool TextOutStream::Close() {
     }
     Flush();
     bool failed = IoFaults::ShouldFail(IoOp::Close);
+    IoFaults::DelayClose();
     ClearSystemError();
     if (!CloseTextFile(m_file)) Failed();
     m_file = kNoTextFile;

@@ -75,6 +75,7 @@ MUTANTS = [
     ("engine/TextSearch.cpp", "std::memchr(p, '<', end - 1 - p)", "std::memchr(p, '<', end - p)"),
     ("engine/TextSearch.cpp", "stops(p) | stops(p + kScanBlock) << kScanBlock", "stops(p)"),
     ("engine/TextSearch.cpp", "BytesAmong(at + 2, afterSlash)", "BytesAmong(at + 2, set)"),
+    ("engine/FinishPool.cpp", "start = !wake && m_threads.size() < m_maxThreads;", "start = false;"),
     ("engine/NameSet.cpp", "return hash != 0 ? hash : 1;", "return hash;"),
     ("engine/NameSet.cpp", "m_slots[i].hash == hash && At(m_slots[i]) == text", "m_slots[i].hash == hash"),
     ("engine/NameSet.cpp", "for (; length >= 0x80; length >>= 7)", "for (; length > 0x80; length >>= 7)"),

@@ -2,6 +2,7 @@
 // a log line, and no chunk file reported as written unless it is complete.
 #include "TestSupport.h"
 
+#include "engine/FinishPool.h"
 #include "platform/FileException.h"
 #include "platform/IoFaults.h"
 
@@ -44,6 +45,7 @@ protected:
     void TearDown() override {
         IoFaults::Reset();
         IoFaults::SetReadBlockLimit(0);
+        IoFaults::SetCloseDelay(0);
     }
 
     RunResult RunInto(const CString& out) {
@@ -116,6 +118,41 @@ TEST_F(Robustness, EveryInjectedFailureIsLoggedAndNothingIncompleteIsReported) {
 
 // More open chunks than streams (fewer descriptors here, as the Windows runtime has fewer
 // streams), and a long chunk.
+// Closes that take a while: files wait while the first thread is busy, so more threads join.
+// Whatever order they finish in, the results come in the order the files were handed over, and
+// a failure (a replace whose target is a folder) is the failing file's own.
+TEST_F(Robustness, SlowClosesBringMoreFinishThreadsAndResultsStayInOrder) {
+    ScratchFolder folder;
+    const CString taken = folder / "taken";
+    fs::create_directories(taken);
+    IoFaults::SetCloseDelay(1);
+    {
+        FinishPool pool(4);
+        for (int i = 0; i < 120; ++i) {
+            TextOutStream stream;
+            const CString path = folder / ("f" + std::to_string(i));
+            ASSERT_EQ(i == 60 ? stream.OpenReplacing(taken, path) : stream.Open(path), OpenResult::Opened);
+            stream.Write("text " + std::to_string(i));
+            pool.Add(std::move(stream));
+        }
+        for (int i = 0; i < 120; ++i) {
+            bool ok = false;
+            CString reason;
+            ASSERT_TRUE(pool.TakeOldest(true, ok, reason));
+            EXPECT_EQ(ok, i != 60) << i;
+            EXPECT_EQ(reason.empty(), i != 60) << i;
+            if (i != 60) {
+                EXPECT_EQ(ReadBytes(folder / ("f" + std::to_string(i))), "text " + std::to_string(i));
+            }
+        }
+        EXPECT_EQ(pool.InHand(), 0u);
+        EXPECT_GT(pool.Threads(), 1u);
+    }
+    IoFaults::SetCloseDelay(0);
+    EXPECT_FALSE(fs::exists(folder / "f60")); // the failed replace's own file is gone
+    EXPECT_TRUE(fs::is_directory(taken));
+}
+
 TEST_F(Robustness, LimitsOfTheSystemAreLoggedFailures) {
     const int kLevels = 10000;
     CString deep;
