@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # Times brevix-cli against the floor program (brevix-floor: reads in 1 MB blocks, writes the same
-# bytes into as many files) and against `xml_split -c topic` (Debian's xml-twig-tools), side by
-# side in the same rounds, on documentation corpora of several sizes and on the pathological
+# bytes into as many files; as "floor-sized", into files of the sizes of brevix's chunk files) and
+# against `xml_split -c topic` (Debian's xml-twig-tools), side by side in the same rounds, on documentation corpora of several sizes and on the pathological
 # variants, with each run's peak memory. Prints a table (bench/summarize.py) and writes a plot of
 # time and of peak memory against size.
 #
@@ -144,6 +144,7 @@ run_tool() { # tool case kind corpus chunks round
                 [ "$kind" = dupes ] && cmd+=(-s overwrite=no)
                 cmd+=("$corpus" "$dir") ;;
         floor) cmd=("$floor" "$corpus" "$dir" "$chunks") ;;
+        floor-sized) cmd=("$floor" "$corpus" "$dir" "$chunks" "$sizes") ;;
         xml_split) cmd=(xml_split -c topic -b "$dir/part" "$corpus") ;;
     esac
     slow=""
@@ -195,6 +196,13 @@ run_case() { # case kind size_mb medium
     local chunks
     chunks=$(find "$warm" -type f | wc -l)
     [ "$kind" = dupes ] && chunks=$((chunks - PREFILL))
+    # The sizes of the chunk files, for the floor that writes files of those sizes (not where the
+    # output folder was filled before).
+    sizes=""
+    if [ "$kind" != dupes ] && [ "$kind" != slowclose ]; then
+        sizes=$work/sizes-$name.txt
+        find "$warm" -type f -printf '%s\n' >"$sizes"
+    fi
     if [ "$big" = 1 ]; then
         rm -rf "$warm"
         settle=$BIG_SETTLE
@@ -211,6 +219,7 @@ run_case() { # case kind size_mb medium
     for ((r = 1; r <= runs; r++)); do
         # Alternate the order within a round (A B C, C B A) so that drift hits every tool alike.
         local -a order=(brevix floor)
+        [ -n "$sizes" ] && order+=(floor-sized)
         [ "$r" -le "$peer" ] && order+=(xml_split)
         if ((r % 2 == 0)); then
             local -a rev=()

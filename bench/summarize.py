@@ -50,7 +50,7 @@ def summarize(path, plot):
     stats = {}
     print(f"{'case':<20}{'MB':>7}{'chunks':>9}  {'tool':<10}{'runs':>4}{'median s':>10}{'MB/s':>9}"
           f"{'chunks/s':>11}{'peak MB':>9}{'x floor':>9}{'user/100MB':>11}  note")
-    known = ["brevix", "floor", "xml_split"]
+    known = ["brevix", "floor", "floor-sized", "xml_split"]
     tools = known + sorted({tool for _, tool in runs} - set(known))  # e.g. a patched build, by its name
     for case in cases:
         kind, size, chunks = info[case]
@@ -82,6 +82,10 @@ def check_targets(runs, info, stats):
     def brevix(case, what):  # 0: median wall, 1: peak MiB, 2: ratio to the floor
         return stats[(case, "brevix")][what] if (case, "brevix") in stats else None
 
+    def sized(case):  # against the floor that writes files of the chunk files' sizes
+        ratio = paired_ratio(runs, case, "brevix", "floor-sized")
+        return f"; brevix / floor-sized = {ratio:.2f}" if ratio is not None else ""
+
     def rate(case, tool):
         return info[case][1] / stats[(case, tool)][0] / MB
 
@@ -89,7 +93,7 @@ def check_targets(runs, info, stats):
     docs = [c for _, c in sorted((info[c][1], c) for c in info if info[c][0] == "doc") if brevix(c, 0)]
     for case in docs:
         ratio = brevix(case, 2)
-        print(f"  {case}: brevix / floor = {ratio:.2f} (<= {SPEED:.2f}): {verdict(ratio <= SPEED)}")
+        print(f"  {case}: brevix / floor = {ratio:.2f} (<= {SPEED:.2f}): {verdict(ratio <= SPEED)}{sized(case)}")
     for case in docs:
         if round(info[case][1] / MB) == 100 and (case, "xml_split") in stats:
             ratio, how = paired_ratio(runs, case, "xml_split", "brevix"), "paired rounds"
@@ -117,7 +121,8 @@ def check_targets(runs, info, stats):
     variants = sorted(c for c in info if info[c][0] not in ("doc", "slowclose") and brevix(c, 0))
     for case in variants:
         ratio = brevix(case, 2)
-        print(f"  {case}: brevix / floor = {ratio:.2f} (<= {VARIANT_SPEED:.0f}): {verdict(ratio <= VARIANT_SPEED)}")
+        print(f"  {case}: brevix / floor = {ratio:.2f} (<= {VARIANT_SPEED:.0f}): {verdict(ratio <= VARIANT_SPEED)}"
+              f"{sized(case)}")
     for case in docs + variants:
         peak, size = brevix(case, 1), info[case][1]
         if info[case][0] == "bigregion":  # one naming region of half the source
@@ -140,7 +145,7 @@ def check_targets(runs, info, stats):
 def draw(info, stats, plot):
     base = plot.rsplit(".", 1)[0]
     titles = {"brevix": "brevix-cli", "floor": "floor (1 MB blocks, fopen/fwrite/fclose)",
-              "xml_split": "xml_split -c topic"}
+              "floor-sized": "floor, files of the chunk files' sizes", "xml_split": "xml_split -c topic"}
     docs = sorted((info[c][1], c) for c in info if info[c][0] == "doc" and "@" not in c)  # on disk
     panels = [(plot, base + ".dat", 0, "wall time against source size (median of rounds)", "wall time (s)"),
               (base + "-memory.png", base + "-memory.dat", 1, "peak memory (RSS) against source size",
