@@ -3,6 +3,7 @@
 #include "platform/TextMode.h"
 
 #include <chrono>
+#include <system_error>
 
 namespace {
 // A finish slower than this (a scanner looking at each file, a share that flushes; a file system
@@ -17,7 +18,16 @@ constexpr unsigned kTimedEvery = 8;
 ChunkWriter::ChunkWriter(const CString& outputFolder, const FileIdentity* source, size_t finishThreads,
                          bool fromStart)
     : m_folderLength(outputFolder.size() + 1), m_source(source), m_finishThreads(finishThreads) {
-    if (finishThreads > 0 && fromStart) m_pool = std::make_unique<FinishPool>(finishThreads);
+    if (finishThreads > 0 && fromStart) StartPool();
+}
+
+// Where no thread can be started, files go on being finished in turn.
+void ChunkWriter::StartPool() {
+    try {
+        m_pool = std::make_unique<FinishPool>(m_finishThreads);
+    } catch (const std::system_error&) {
+        m_pool.reset();
+    }
 }
 
 // Another run may make the folder first: then it is there, as if it had been before.
@@ -106,7 +116,7 @@ bool ChunkWriter::Finish() {
     if (std::chrono::steady_clock::now() - begun < kSlowFinish)
         m_slowFinishes = 0;
     else if (++m_slowFinishes == kSlowFinishes)
-        m_pool = std::make_unique<FinishPool>(m_finishThreads);
+        StartPool();
     return finished;
 }
 

@@ -69,6 +69,7 @@ public:
 
 private:
     // Helpers
+    void StartPool();
     void OpenReplacement(const CString& path, TextOutStream& stream);
     CString CreateFreeVariant(const ChunkPath& chunkPath, TextOutStream& stream);
     bool GivePath(const CString& path);

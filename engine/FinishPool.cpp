@@ -2,6 +2,8 @@
 
 #include "platform/WorkerThread.h"
 
+#include <system_error>
+
 FinishPool::FinishPool(size_t threads) : m_maxThreads(threads > 0 ? threads : 1) {
     m_threads.reserve(m_maxThreads);
     m_threads.push_back(StartWorkerThread([this] { Work(); }));
@@ -40,7 +42,12 @@ void FinishPool::Add(TextOutStream stream) {
         }
     }
     if (wake) m_wake.notify_one();
-    if (start) m_threads.push_back(StartWorkerThread([this] { Work(); }));
+    if (!start) return;
+    try {
+        m_threads.push_back(StartWorkerThread([this] { Work(); }));
+    } catch (const std::system_error&) {
+        m_wake.notify_one(); // no more threads now: the ones there are take the files
+    }
 }
 
 void FinishPool::Wake() {
