@@ -145,7 +145,7 @@ def check_targets(runs, info, stats):
 def draw(info, stats, plot):
     base = plot.rsplit(".", 1)[0]
     titles = {"brevix": "brevix-cli", "floor": "floor (1 MB blocks, fopen/fwrite/fclose)",
-              "floor-sized": "floor, files of the chunk files' sizes", "xml_split": "xml_split -c topic"}
+              "floor-sized": "floor-sized (files as large as the chunk files)", "xml_split": "xml_split -c topic"}
     docs = sorted((info[c][1], c) for c in info if info[c][0] == "doc" and "@" not in c)  # on disk
     panels = [(plot, base + ".dat", 0, "wall time against source size (median of rounds)", "wall time (s)"),
               (base + "-memory.png", base + "-memory.dat", 1, "peak memory (RSS) against source size",

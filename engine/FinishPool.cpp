@@ -51,14 +51,14 @@ void FinishPool::Add(TextOutStream stream) {
 }
 
 void FinishPool::Wake() {
-    m_wake.notify_one();
+    m_wake.notify_all();
 }
 
 bool FinishPool::TakeOldest(bool wait, bool& ok, CString& reason) {
     std::unique_lock<std::mutex> lock(m_mutex);
     Job& oldest = *m_jobs.front();
     if (!oldest.done && !wait) return false;
-    if (!oldest.done) m_wake.notify_one(); // it may not be started yet
+    if (!oldest.done) m_wake.notify_all(); // it may not be started yet
     m_done.wait(lock, [&oldest] { return oldest.done; });
     ok = oldest.ok;
     reason = oldest.stream.GetErrorText();
