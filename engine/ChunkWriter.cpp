@@ -48,7 +48,7 @@ ChunkWriter::ChunkFile& ChunkWriter::Open(const ChunkPath& chunkPath) {
     m_open.emplace_back();
     ChunkFile& chunk = m_open.back();
     TextOutStream& stream = chunk.stream;
-    stream.UseBuffer(std::move(m_spareBuffer));
+    stream.UseBuffer(m_spareBuffer ? std::move(m_spareBuffer) : m_pool ? m_pool->SpareBuffer() : nullptr);
     const CString& path = chunkPath.path;
     chunk.path = path;
     if (OpenStreams() >= MaxTextWriteStreams()) {

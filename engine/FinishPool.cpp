@@ -54,14 +54,20 @@ void FinishPool::Wake() {
     m_wake.notify_all();
 }
 
+// Only the pool's user adds and removes jobs, so it looks at the oldest without the lock until
+// that one is done.
 bool FinishPool::TakeOldest(bool wait, bool& ok, CString& reason) {
-    std::unique_lock<std::mutex> lock(m_mutex);
     Job& oldest = *m_jobs.front();
-    if (!oldest.done && !wait) return false;
-    if (!oldest.done) m_wake.notify_all(); // it may not be started yet
-    m_done.wait(lock, [&oldest] { return oldest.done; });
+    if (!oldest.done.load(std::memory_order_acquire)) {
+        if (!wait) return false;
+        std::unique_lock<std::mutex> lock(m_mutex);
+        m_wake.notify_all(); // it may not be started yet
+        m_done.wait(lock, [&oldest] { return oldest.done.load(std::memory_order_relaxed); });
+    }
     ok = oldest.ok;
     reason = oldest.stream.GetErrorText();
+    if (std::unique_ptr<char[]> buffer = oldest.stream.TakeBuffer()) m_spareBuffer = std::move(buffer);
+    std::lock_guard<std::mutex> lock(m_mutex);
     m_jobs.pop_front();
     --m_started; // a finished job was taken by a thread
     m_inHand = m_jobs.size();
@@ -83,7 +89,7 @@ void FinishPool::Work() {
         lock.lock();
         --m_busy;
         job.ok = ok;
-        job.done = true;
+        job.done.store(true, std::memory_order_release);
         m_done.notify_all();
     }
 }

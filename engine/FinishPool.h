@@ -8,6 +8,7 @@
 
 #include "platform/TextOutStream.h"
 
+#include <atomic>
 #include <condition_variable>
 #include <cstddef>
 #include <deque>
@@ -36,6 +37,8 @@ public:
     // reason: the system's reason for a failure); false when it is not finished yet and wait is
     // not set. Only while InHand() is not 0.
     bool TakeOldest(bool wait, bool& ok, CString& reason);
+    // The buffer of a file whose result was taken, for the next stream (null when there is none).
+    std::unique_ptr<char[]> SpareBuffer() { return std::move(m_spareBuffer); }
 
     FinishPool(const FinishPool&) = delete;
     FinishPool& operator=(const FinishPool&) = delete;
@@ -43,7 +46,7 @@ public:
 private:
     struct Job {
         TextOutStream stream;
-        bool done = false;
+        std::atomic<bool> done{false}; // set last by the thread that finished it
         bool ok = false;
     };
     // Helpers
@@ -61,4 +64,5 @@ private:
     size_t m_inHand = 0;                     // m_jobs.size(), read without the lock by its one user
     bool m_bStop = false;
     std::vector<std::thread> m_threads;
+    std::unique_ptr<char[]> m_spareBuffer; // of the file taken last
 };
