@@ -1,6 +1,7 @@
 // HeldLog: the log of a --quiet run, printed only after a failure or an interrupt. It is held in
-// memory up to a megabyte, the rest in a temporary file (in memory after all when no file can be
-// made or written), so that a long run does not hold its whole log.
+// memory up to 64 KB (about 1,500 lines), the rest in a temporary file (in memory after all when
+// no file can be made or written), so that a long run does not hold its log: the memory a run
+// takes then grows only with what it must remember of each chunk file.
 #pragma once
 
 #include "platform/StringTypes.h"
@@ -11,7 +12,7 @@
 
 class HeldLog {
 public:
-    explicit HeldLog(size_t memoryLimit = size_t(1) << 20) : m_memoryLimit(memoryLimit) {}
+    explicit HeldLog(size_t memoryLimit = size_t(1) << 16) : m_memoryLimit(memoryLimit) {}
     ~HeldLog();
 
     // Adds lines at the end of the log.
