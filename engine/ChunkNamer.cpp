@@ -50,7 +50,9 @@ bool IsReservedDeviceName(const CString& path) {
 
 CString ChunkPath::NumberedVariant(int number) const {
     if (number == 0) return path;
-    return base.substr(0, numberAt) + "(" + std::to_string(number) + ")" + base.substr(numberAt) + "." + ext;
+    const size_t baseEnd = path.size() - 1 - ext.size(); // before "." and the extension
+    return path.substr(0, numberAt) + "(" + std::to_string(number) + ")" + path.substr(numberAt, baseEnd - numberAt) +
+           "." + ext;
 }
 
 CString ChunkNamer::MakePrefix(const CString& tag) const {
@@ -115,14 +117,13 @@ ChunkPath ChunkNamer::MakeChunkPath(const CString& outputFolder, const CString& 
     path += prefix;
     path += name;
     chunkPath.numberAt = path.size();
-    chunkPath.base = path;
+    const size_t dot = path.find('.', path.rfind(kPathSeparator) + 1); // the file name's first
     path += '.';
     path += ext;
     chunkPath.ext = ext;
     // A device name before the first "." of the file name stays one whatever number follows the
     // name: there the number goes right after the device name instead ("nul(1).v2_A.xml").
     const bool device = IsReservedDeviceName(path);
-    const size_t dot = chunkPath.base.find('.', chunkPath.base.rfind(kPathSeparator) + 1);
     if (device && dot != CString::npos) chunkPath.numberAt = dot;
     chunkPath.numbered = path == m_strSourcePath || duplicate || !m_options.GetOverwrite() || device;
     return chunkPath;

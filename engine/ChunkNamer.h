@@ -13,9 +13,8 @@
 // path, and what its numbered variants are built from.
 struct ChunkPath {
     CString path;    // the plain form: folder part, prefix part, name part, ".", extension
-    CString base;    // the plain form without "." and the extension
     CString ext;     // the extension
-    size_t numberAt; // where in base a number goes: its end, or the end of a reserved stem
+    size_t numberAt; // where in the plain form a number goes: its end, or the end of a reserved stem
     bool numbered;   // a numbered variant is needed whatever the plain form holds
     CString name;    // the chunk's name: its key values, or its number
 

@@ -378,7 +378,7 @@ void Chunker::StartChunk(Stages& stages, const SourceScanner::Event& tag) {
         m_bInterrupted = true;
         return;
     }
-    const ChunkPath chunkPath = stages.namer.MakeChunkPath(stages.folder, tag.name, values);
+    ChunkPath chunkPath = stages.namer.MakeChunkPath(stages.folder, tag.name, values);
     ChunkWriter& writer = stages.writer;
     if (m_options.GetSubfolders()) {
         const CString subfolder = FolderOf(chunkPath.path, false);
@@ -398,7 +398,7 @@ void Chunker::StartChunk(Stages& stages, const SourceScanner::Event& tag) {
     if (FinishPool* pool = writer.Pool()) LogFinished(*pool, kFilesInHand - std::min(kFilesInHand, writer.OpenCount() + 1));
     ChunkWriter::ChunkFile& chunk = writer.Open(chunkPath);
     chunk.tag = tag.name;
-    chunk.name = chunkPath.name;
+    chunk.name = std::move(chunkPath.name);
     chunk.begin = tag.begin;
     if (!chunk.stream.IsOpen()) {
         LogFileFailure(FailureKind::FileNotOpened, chunk.path, chunk.stream.GetErrorText());
@@ -425,8 +425,12 @@ void Chunker::EndChunk(Stages& stages, const SourceScanner::Event& tag) {
             if (!postamble.empty()) chunk.stream.Write(postamble);
         }
         if (writer.Hand()) {
-            m_waiting.push_back({WaitingLine::Finished, chunk.path});
-            if (m_chunkReport) m_waiting.back().record = RecordOf(chunk, tagEnd, true);
+            if (m_chunkReport) {
+                m_waiting.push_back({WaitingLine::Finished, chunk.path});
+                m_waiting.back().record = RecordOf(chunk, tagEnd, true);
+            } else {
+                m_waiting.push_back({WaitingLine::Finished, std::move(chunk.path)}); // the chunk ends here
+            }
             LogFinished(*writer.Pool(), kFilesInHand);
         } else if (writer.Finish()) {
             LogLine(chunk.path);

@@ -26,13 +26,19 @@ namespace {
 // thread is woken or started.
 constexpr size_t kBatch = 32;
 constexpr size_t kBacklog = 48;
+constexpr size_t kMostSpares = 64; // of jobs and of buffers
 } // namespace
 
 void FinishPool::Add(TextOutStream stream) {
     bool wake = false, start = false;
     {
         std::lock_guard<std::mutex> lock(m_mutex);
-        m_jobs.push_back(std::make_unique<Job>());
+        if (m_spareJobs.empty()) {
+            m_jobs.push_back(std::make_unique<Job>());
+        } else {
+            m_jobs.push_back(std::move(m_spareJobs.back()));
+            m_spareJobs.pop_back();
+        }
         m_jobs.back()->stream = std::move(stream);
         m_inHand = m_jobs.size();
         const size_t waiting = m_jobs.size() - m_started;
@@ -66,12 +72,22 @@ bool FinishPool::TakeOldest(bool wait, bool& ok, CString& reason) {
     }
     ok = oldest.ok;
     reason = oldest.stream.GetErrorText();
-    if (std::unique_ptr<char[]> buffer = oldest.stream.TakeBuffer()) m_spareBuffer = std::move(buffer);
+    if (m_spareBuffers.size() < kMostSpares)
+        if (std::unique_ptr<char[]> buffer = oldest.stream.TakeBuffer()) m_spareBuffers.push_back(std::move(buffer));
+    oldest.done.store(false, std::memory_order_relaxed);
     std::lock_guard<std::mutex> lock(m_mutex);
+    if (m_spareJobs.size() < kMostSpares) m_spareJobs.push_back(std::move(m_jobs.front()));
     m_jobs.pop_front();
     --m_started; // a finished job was taken by a thread
     m_inHand = m_jobs.size();
     return true;
+}
+
+std::unique_ptr<char[]> FinishPool::SpareBuffer() {
+    if (m_spareBuffers.empty()) return nullptr;
+    std::unique_ptr<char[]> buffer = std::move(m_spareBuffers.back());
+    m_spareBuffers.pop_back();
+    return buffer;
 }
 
 // Each thread takes the oldest job not taken yet; the pool stops once every job is finished.

@@ -37,8 +37,8 @@ public:
     // reason: the system's reason for a failure); false when it is not finished yet and wait is
     // not set. Only while InHand() is not 0.
     bool TakeOldest(bool wait, bool& ok, CString& reason);
-    // The buffer of a file whose result was taken, for the next stream (null when there is none).
-    std::unique_ptr<char[]> SpareBuffer() { return std::move(m_spareBuffer); }
+    // A buffer of a file whose result was taken, for the next stream (null when there is none).
+    std::unique_ptr<char[]> SpareBuffer();
 
     FinishPool(const FinishPool&) = delete;
     FinishPool& operator=(const FinishPool&) = delete;
@@ -64,5 +64,8 @@ private:
     size_t m_inHand = 0;                     // m_jobs.size(), read without the lock by its one user
     bool m_bStop = false;
     std::vector<std::thread> m_threads;
-    std::unique_ptr<char[]> m_spareBuffer; // of the file taken last
+    // What files whose results were taken leave behind, for the next ones: their jobs and
+    // their streams' buffers (no more than the files that may be in hand at once).
+    std::vector<std::unique_ptr<Job>> m_spareJobs;
+    std::vector<std::unique_ptr<char[]>> m_spareBuffers;
 };
