@@ -1,8 +1,8 @@
 #include "IoFaults.h"
 
 #include <atomic>
-#include <chrono>
-#include <thread>
+#include <condition_variable>
+#include <mutex>
 
 // Files may be closed on other threads than the one that runs the engine, so the counts are
 // atomic: each operation gets a number of its own. Arming and resetting happen between runs. A
@@ -15,7 +15,9 @@ std::atomic<bool> g_armed{false};
 std::atomic<long> g_counts[kKinds] = {};
 std::atomic<long> g_failAt[kKinds] = {};
 std::atomic<size_t> g_readBlockLimit{0};
-std::atomic<unsigned> g_closeDelay{0};
+std::atomic<bool> g_closesHeld{false};
+std::mutex g_holdMutex;
+std::condition_variable g_holdEnded;
 } // namespace
 
 namespace IoFaults {
@@ -45,13 +47,18 @@ size_t ReadBlockLimit() {
     return g_readBlockLimit.load(std::memory_order_relaxed);
 }
 
-void SetCloseDelay(unsigned milliseconds) {
-    g_closeDelay = milliseconds;
+void HoldCloses(bool hold) {
+    {
+        std::lock_guard<std::mutex> lock(g_holdMutex);
+        g_closesHeld = hold;
+    }
+    g_holdEnded.notify_all();
 }
 
 void DelayClose() {
-    if (const unsigned delay = g_closeDelay.load(std::memory_order_relaxed); delay != 0)
-        std::this_thread::sleep_for(std::chrono::milliseconds(delay));
+    if (!g_closesHeld.load(std::memory_order_relaxed)) return;
+    std::unique_lock<std::mutex> lock(g_holdMutex);
+    g_holdEnded.wait(lock, [] { return !g_closesHeld.load(); });
 }
 
 long Count(IoOp op) {

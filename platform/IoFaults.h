@@ -21,10 +21,10 @@ void Reset();
 // anywhere in a small file. Not changed by Reset.
 void SetReadBlockLimit(size_t bytes);
 size_t ReadBlockLimit();
-// Makes every close of a written file wait milliseconds first (0: none), as a slow file system
-// does. Not changed by Reset.
-void SetCloseDelay(unsigned milliseconds);
-// Waits as SetCloseDelay asks, before a close.
+// While hold is set, every close of a written file waits until it is cleared, as on a file
+// system whose closes are slow, for as long as a test needs. Not changed by Reset.
+void HoldCloses(bool hold);
+// Waits as HoldCloses asks, before a close.
 void DelayClose();
 // How many operations of kind op ran since the last FailAt or Reset.
 long Count(IoOp op);

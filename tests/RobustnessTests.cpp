@@ -6,10 +6,11 @@
 #include "platform/FileException.h"
 #include "platform/IoFaults.h"
 
+#include <chrono>
+#include <thread>
 #ifndef _WIN32
 #include <sys/resource.h>
 #include <sys/stat.h>
-#include <thread>
 #endif
 
 namespace fs = std::filesystem;
@@ -45,7 +46,7 @@ protected:
     void TearDown() override {
         IoFaults::Reset();
         IoFaults::SetReadBlockLimit(0);
-        IoFaults::SetCloseDelay(0);
+        IoFaults::HoldCloses(false);
     }
 
     RunResult RunInto(const CString& out) {
@@ -125,17 +126,28 @@ TEST_F(Robustness, SlowClosesBringMoreFinishThreadsAndResultsStayInOrder) {
     ScratchFolder folder;
     const CString taken = folder / "taken";
     fs::create_directories(taken);
-    IoFaults::SetCloseDelay(1);
+    IoFaults::HoldCloses(true); // the first thread's close holds until every file is handed over
     {
         FinishPool pool(4);
-        for (int i = 0; i < 120; ++i) {
+        int files = 0;
+        auto add = [&] {
+            const int n = files++;
             TextOutStream stream;
-            const CString path = folder / ("f" + std::to_string(i));
-            ASSERT_EQ(i == 60 ? stream.OpenReplacing(taken, path) : stream.Open(path), OpenResult::Opened);
-            stream.Write("text " + std::to_string(i));
+            const CString path = folder / ("f" + std::to_string(n));
+            ASSERT_EQ(n == 60 ? stream.OpenReplacing(taken, path) : stream.Open(path), OpenResult::Opened);
+            stream.Write("text " + std::to_string(n));
             pool.Add(std::move(stream));
+        };
+        while (files < 120)
+            add();
+        // Once the first thread is held in a close, the next file finds every thread busy.
+        for (int tries = 0; pool.Threads() < 2 && tries < 5000; ++tries) {
+            std::this_thread::sleep_for(std::chrono::milliseconds(1));
+            add();
         }
-        for (int i = 0; i < 120; ++i) {
+        EXPECT_GT(pool.Threads(), 1u);
+        IoFaults::HoldCloses(false);
+        for (int i = 0; i < files; ++i) {
             bool ok = false;
             CString reason;
             ASSERT_TRUE(pool.TakeOldest(true, ok, reason));
@@ -146,9 +158,7 @@ TEST_F(Robustness, SlowClosesBringMoreFinishThreadsAndResultsStayInOrder) {
             }
         }
         EXPECT_EQ(pool.InHand(), 0u);
-        EXPECT_GT(pool.Threads(), 1u);
     }
-    IoFaults::SetCloseDelay(0);
     EXPECT_FALSE(fs::exists(folder / "f60")); // the failed replace's own file is gone
     EXPECT_TRUE(fs::is_directory(taken));
 }
