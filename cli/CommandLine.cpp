@@ -282,11 +282,21 @@ nlohmann::ordered_json FailureRecord(const brevix::Failure& failure) {
             {"reason", failure.reason}};
 }
 
+// A status the compiler sees every one of (a new one without its name is a warning).
+const char* StatusName(brevix::Status status) {
+    switch (status) {
+    case brevix::Status::Done: return "done";
+    case brevix::Status::FailuresLogged: return "failures-logged";
+    case brevix::Status::Interrupted: return "interrupted";
+    case brevix::Status::SourceUnreadable: return "source-unreadable";
+    case brevix::Status::OutOfMemory: return "out-of-memory";
+    }
+    return "unknown";
+}
+
 nlohmann::ordered_json SummaryRecord(const brevix::Result& result, int exitStatus) {
-    static const char* const kStatus[] = {"done", "failures-logged", "interrupted", "source-unreadable",
-                                          "out-of-memory"};
     return {{"type", "summary"},
-            {"status", kStatus[static_cast<int>(result.status)]},
+            {"status", StatusName(result.status)},
             {"exit", exitStatus},
             {"files", result.progress.filesWritten},
             {"failures", result.failuresLogged},

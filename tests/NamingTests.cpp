@@ -2,8 +2,6 @@
 // the file system holds under those names.
 #include "TestSupport.h"
 
-#include "engine/NameSet.h"
-
 #include "platform/IoFaults.h"
 
 #include <atomic>
@@ -360,20 +358,5 @@ TEST_F(Naming, PathsTooLongForThePlatformAreLoggedFailures) {
     EXPECT_EQ(ReadBytes(source), text + text);
 }
 #endif
-
-// The set of names given out: each string once, whatever its length, across its blocks and the
-// table's growth.
-TEST(NameSet, HoldsEachStringOnceWhateverItsLength) {
-    NameSet set;
-    const CString big(3 << 20, 'n');
-    int added = 0, again = 0;
-    for (int round = 0; round < 2; ++round) {
-        for (int i = 0; i < 100000; ++i)
-            (round == 0 ? added : again) += set.Insert("a name of some length " + std::to_string(i));
-        (round == 0 ? added : again) += set.Insert(big) + set.Insert(big + "x") + set.Insert("");
-    }
-    EXPECT_EQ(added, 100003);
-    EXPECT_EQ(again, 0);
-}
 
 } // namespace
