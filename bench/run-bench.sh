@@ -1,9 +1,10 @@
 #!/usr/bin/env bash
 # Times brevix-cli against the floor program (brevix-floor: reads in 1 MB blocks, writes the same
 # bytes into as many files; as "floor-sized", into files of the sizes of brevix's chunk files) and
-# against `xml_split -c topic` (Debian's xml-twig-tools), side by side in the same rounds, on documentation corpora of several sizes and on the pathological
-# variants, with each run's peak memory. Prints a table (bench/summarize.py) and writes a plot of
-# time and of peak memory against size.
+# against `xml_split -c topic` (Debian's xml-twig-tools), side by side in the same rounds, on
+# documentation corpora of several sizes and on the pathological variants, with each run's peak
+# memory. Prints a table (bench/summarize.py) and writes a plot of time and of peak memory against
+# size.
 #
 #   bench/run-bench.sh                       everything but the 5 GB case (about an hour, mostly xml_split)
 #   PEER_RUNS=0 bench/run-bench.sh           without xml_split (about 15 minutes)

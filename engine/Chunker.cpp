@@ -425,12 +425,9 @@ void Chunker::EndChunk(Stages& stages, const SourceScanner::Event& tag) {
             if (!postamble.empty()) chunk.stream.Write(postamble);
         }
         if (writer.Hand()) {
-            if (m_chunkReport) {
-                m_waiting.push_back({WaitingLine::Finished, chunk.path});
-                m_waiting.back().record = RecordOf(chunk, tagEnd, true);
-            } else {
-                m_waiting.push_back({WaitingLine::Finished, std::move(chunk.path)}); // the chunk ends here
-            }
+            WaitingLine& line = m_waiting.emplace_back(WaitingLine::Finished, CString());
+            if (m_chunkReport) line.record = RecordOf(chunk, tagEnd, true);
+            line.text = std::move(chunk.path); // the chunk ends here
             LogFinished(*writer.Pool(), kFilesInHand);
         } else if (writer.Finish()) {
             LogLine(chunk.path);

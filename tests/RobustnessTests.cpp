@@ -117,11 +117,9 @@ TEST_F(Robustness, EveryInjectedFailureIsLoggedAndNothingIncompleteIsReported) {
     }
 }
 
-// More open chunks than streams (fewer descriptors here, as the Windows runtime has fewer
-// streams), and a long chunk.
-// Closes that take a while: files wait while the first thread is busy, so more threads join.
-// Whatever order they finish in, the results come in the order the files were handed over, and
-// a failure (a replace whose target is a folder) is the failing file's own.
+// Closes held until the test lets them go: files wait while the first thread is busy, so more
+// threads join. Whatever order they finish in, the results come in the order the files were
+// handed over, and a failure (a replace whose target is a folder) is the failing file's own.
 TEST_F(Robustness, SlowClosesBringMoreFinishThreadsAndResultsStayInOrder) {
     ScratchFolder folder;
     const CString taken = folder / "taken";
@@ -163,6 +161,8 @@ TEST_F(Robustness, SlowClosesBringMoreFinishThreadsAndResultsStayInOrder) {
     EXPECT_TRUE(fs::is_directory(taken));
 }
 
+// More open chunks than streams (fewer descriptors here, as the Windows runtime has fewer
+// streams), and a long chunk.
 TEST_F(Robustness, LimitsOfTheSystemAreLoggedFailures) {
     const int kLevels = 10000;
     CString deep;
